@@ -1,0 +1,68 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "monitor/ChangePublisher.h"
+#include "monitor/FanReading.h"
+#include "monitor/RunLoop.h"
+#include "monitor/ServiceManager.h"
+#include "monitor/TempSummary.h"
+#include "smc/SMC.h"
+
+namespace quimbo {
+
+// The one observable object: owns the SMC connection, samples it at
+// construction and every 2 seconds, and publishes what the views show.
+class Monitor final {
+ public:
+  struct Ports {
+    UserClient& smc;
+    ServiceManager& services;
+    RunLoop& runLoop;
+  };
+
+  static constexpr RunLoop::Duration kInterval = std::chrono::milliseconds(2000);
+  static constexpr std::string_view kHelperPlist = "com.zelprin.quimbo.helper.plist";
+  // "FNum" is an 8-bit key: a larger count is a corrupt answer.
+  static constexpr std::int64_t kMaxFans = 255;
+
+  // Opens the SMC, removes the leftover helper daemon, runs the first pass
+  // when the SMC is available, and schedules the sampling timer. The timer
+  // and its tasks reach the Monitor only through a weak reference.
+  static std::shared_ptr<Monitor> make(Ports ports);
+
+  Monitor(const Monitor&) = delete;
+  Monitor& operator=(const Monitor&) = delete;
+
+  ChangePublisher& objectWillChange() { return objectWillChange_; }
+
+  bool available() const { return available_.get(); }
+  const std::vector<FanReading>& fans() const { return fans_.get(); }
+  TempSummary summary() const { return summary_.get(); }
+  double maxTemp() const { return maxTemp_.get(); }
+  // The fastest fan's speed as a whole number; 0 without fans.
+  std::int64_t topRPM() const;
+
+  // One sampling pass; does nothing while the SMC is unavailable.
+  void poll();
+
+ private:
+  explicit Monitor(Ports ports);
+  void cleanupLeftoverHelper();
+  std::int64_t fanCount();
+
+  ChangePublisher objectWillChange_;
+  Published<bool> available_{objectWillChange_, true};
+  Published<std::vector<FanReading>> fans_{objectWillChange_, {}};
+  Published<TempSummary> summary_{objectWillChange_, {}};
+  Published<double> maxTemp_{objectWillChange_, 0.0};
+  SMC smc_;
+  ServiceManager& services_;
+  std::shared_ptr<RunLoop::Timer> timer_;
+};
+
+}  // namespace quimbo

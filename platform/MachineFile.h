@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quimbo {
+
+// What a simulated SMC holds for one key.
+struct MachineKey {
+  std::string name;                      // as written in the file
+  std::optional<std::uint8_t> infoFault;  // key information answers with this result
+  std::optional<std::uint8_t> readFault;  // read bytes answers with this result
+  std::uint32_t type = 0;                // four-character code
+  std::uint32_t dataSize = 0;            // what key information reports
+  std::uint8_t attributes = 0;
+  std::vector<std::uint8_t> bytes;       // value bytes, at most 32
+};
+
+// A simulated machine: its keys by four-character code.
+struct Machine {
+  std::map<std::uint32_t, MachineKey> keys;
+};
+
+// A machine file that cannot be read or parsed. what() names the file, the
+// line and the fault.
+class MachineFileError final : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The machine-file format, one key per line ('#' starts a comment):
+//
+//   FNum "ui8 " 02                 key, type in quotes, value bytes in hex
+//   F0Ac "flt " = 1840.5           a decimal value, encoded by the type
+//                                  (flt, fp.., ui8/ui16/ui32/ui64)
+//   Ts0S !84                       key information answers with result 0x84
+//   TaRP "flt " 00 00 f8 41 read!85   read bytes answers with result 0x85
+//   Tp01 "flt " 00 00 f8 41 size=2    key information reports dataSize 2
+//   Tp05 "flt " 00 00 f8 41 attr=d4   the attribute byte
+//
+// Keys are packed like every client packs them: a key longer than four
+// characters keeps its last four.
+namespace MachineFile {
+
+Machine parse(std::string_view text, std::string_view path);
+Machine load(const std::string& path);
+
+}  // namespace MachineFile
+
+}  // namespace quimbo

@@ -1,0 +1,163 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "smc/UserClient.h"
+
+namespace quimbo {
+
+// The link to the System Management Controller: one connection to the
+// AppleSMC user client, the raw key read, and the decoding of key values.
+class SMC final {
+ public:
+  // The 80-byte request/response record of the SMC user client, in host byte
+  // order. The layout is fixed by the user client; offsets are pinned below.
+  struct Param {
+    struct Reserved1 {
+      std::array<std::uint8_t, 4> block;
+      std::uint16_t value;
+    };
+    // Filled by the key-information command; copied whole into the
+    // read-bytes request.
+    struct KeyInfo {
+      std::uint32_t dataSize;
+      std::uint32_t dataType;
+      std::uint8_t dataAttributes;
+      std::array<std::uint8_t, 3> padding;
+    };
+
+    std::uint32_t key;
+    Reserved1 reserved1;
+    std::array<std::uint8_t, 2> padding1;
+    std::array<std::uint32_t, 4> reserved2;
+    KeyInfo keyInfo;
+    std::uint8_t result;
+    std::uint8_t reserved3;
+    std::uint8_t command;
+    std::uint8_t padding2;
+    std::uint32_t reserved4;
+    std::array<std::uint8_t, 32> bytes;
+  };
+
+  static constexpr std::uint8_t kReadKeyInfo = 9;
+  static constexpr std::uint8_t kReadBytes = 5;
+  static constexpr std::uint32_t kSelector = 2;
+  static constexpr std::uint32_t kConnectionType = 0;
+  static constexpr const char* kServiceClass = "AppleSMC";
+
+  // A key's value bytes: at most the 32 of the record, kept in place.
+  class Bytes {
+   public:
+    Bytes() = default;
+    Bytes(const std::uint8_t* data, std::size_t count);
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    std::uint8_t operator[](std::size_t i) const { return data_[i]; }
+    const std::uint8_t* begin() const { return data_.data(); }
+    const std::uint8_t* end() const { return data_.data() + size_; }
+    friend bool operator==(const Bytes& a, const Bytes& b);
+
+   private:
+    std::array<std::uint8_t, 32> data_{};
+    std::size_t size_ = 0;
+  };
+
+  // What `read` returns: the key's type code and its value bytes.
+  struct Value {
+    std::uint32_t type;
+    Bytes bytes;
+  };
+
+  // One temperature reading.
+  struct Temp {
+    std::string key;
+    std::string label;
+    double celsius;
+  };
+
+  struct TempKey {
+    std::string_view key;
+    std::string_view label;
+  };
+
+  // The sensor catalogue, in the order `temperatures` reads it.
+  static constexpr std::array<TempKey, 11> tempKeys{{
+      {"Tp01", "P-core"},
+      {"Tp05", "P-core"},
+      {"Tp09", "P-core"},
+      {"Tp0D", "P-core"},
+      {"Tp0T", "P-core"},
+      {"Te05", "E-core"},
+      {"Tg0f", "GPU"},
+      {"Tg0j", "GPU"},
+      {"TaLP", "Ortam"},
+      {"TaRP", "Ortam"},
+      {"Ts0S", "SSD"},
+  }};
+
+  // A closed SMC over the given user client; nothing is opened yet.
+  explicit SMC(UserClient& client) : client_(client) {}
+  SMC(const SMC&) = delete;
+  SMC& operator=(const SMC&) = delete;
+
+  // Opens the connection; returns whether it is open now. Made once.
+  bool open();
+  bool isOpen() const { return isOpen_; }
+
+  // The key's type and value bytes, or nothing when the SMC is closed or
+  // either exchange fails. Every read makes both exchanges anew.
+  std::optional<Value> read(std::string_view key);
+
+  // The key's value decoded by its type, or nothing.
+  std::optional<double> number(std::string_view key);
+
+  // The catalogue's readings strictly between 5 and 130 °C, in catalogue order.
+  std::vector<Temp> temperatures();
+
+  static std::uint32_t fourCC(std::string_view text);
+  // Four characters, most significant byte first, as UTF-8 (bytes 0x80-0xFF
+  // become U+0080-U+00FF; a zero byte stays as U+0000).
+  static std::string typeStr(std::uint32_t code);
+  // Decodes value bytes by the type text.
+  static std::optional<double> decode(std::string_view type, const Bytes& bytes);
+
+ private:
+  std::pair<UserClient::Status, Param> call(const Param& input);
+
+  UserClient& client_;
+  UserClient::Connection conn_ = 0;
+  bool isOpen_ = false;
+};
+
+// The record layout is the user client's, byte for byte.
+static_assert(sizeof(SMC::Param) == 80);
+// No hidden padding: a zero-initialised record is zero in every byte.
+static_assert(std::has_unique_object_representations_v<SMC::Param>);
+static_assert(std::is_trivially_copyable_v<SMC::Param>);
+static_assert(alignof(SMC::Param) == 4);
+static_assert(offsetof(SMC::Param, key) == 0);
+static_assert(offsetof(SMC::Param, reserved1) == 4);
+static_assert(offsetof(SMC::Param, reserved1) + offsetof(SMC::Param::Reserved1, value) == 8);
+static_assert(offsetof(SMC::Param, padding1) == 10);
+static_assert(offsetof(SMC::Param, reserved2) == 12);
+static_assert(offsetof(SMC::Param, keyInfo) == 28);
+static_assert(sizeof(SMC::Param::KeyInfo) == 12);
+static_assert(offsetof(SMC::Param, keyInfo) + offsetof(SMC::Param::KeyInfo, dataSize) == 28);
+static_assert(offsetof(SMC::Param, keyInfo) + offsetof(SMC::Param::KeyInfo, dataType) == 32);
+static_assert(offsetof(SMC::Param, keyInfo) + offsetof(SMC::Param::KeyInfo, dataAttributes) == 36);
+static_assert(offsetof(SMC::Param, result) == 40);
+static_assert(offsetof(SMC::Param, reserved3) == 41);
+static_assert(offsetof(SMC::Param, command) == 42);
+static_assert(offsetof(SMC::Param, padding2) == 43);
+static_assert(offsetof(SMC::Param, reserved4) == 44);
+static_assert(offsetof(SMC::Param, bytes) == 48);
+
+}  // namespace quimbo

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "monitor/ChangePublisher.h"
+
+namespace quimbo {
+namespace {
+
+TEST(ChangePublisher, SignalsSubscribersInOrderUntilTheirSubscriptionEnds) {
+  ChangePublisher publisher;
+  std::string log;
+  auto a = publisher.subscribe([&] { log += 'a'; });
+  std::optional<ChangePublisher::Subscription> b = publisher.subscribe([&] { log += 'b'; });
+  publisher.send();
+  b.reset();
+  publisher.send();
+  EXPECT_EQ(log, "aba");
+}
+
+TEST(ChangePublisher, SubscribersMayUnsubscribeOrSubscribeWhileASignalGoesOut) {
+  ChangePublisher publisher;
+  std::string log;
+  ChangePublisher::Subscription first, second, late;
+  first = publisher.subscribe([&] {
+    log += '1';
+    second.cancel();  // an earlier entry going must not make a later one be skipped
+    late = publisher.subscribe([&] { log += 'L'; });
+  });
+  second = publisher.subscribe([&] { log += '2'; });
+  auto third = publisher.subscribe([&] { log += '3'; });
+  publisher.send();
+  EXPECT_EQ(log, "13") << "a cancelled subscriber is not called; a new one waits";
+  log.clear();
+  late = {};
+  publisher.send();
+  EXPECT_EQ(log, "13");
+}
+
+TEST(ChangePublisher, ASubscriptionMayOutliveItsPublisher) {
+  ChangePublisher::Subscription kept;
+  {
+    ChangePublisher publisher;
+    kept = publisher.subscribe([] {});
+  }
+  kept.cancel();  // must not touch the gone publisher
+}
+
+TEST(Published, SignalsBeforeStoringAndAlsoForEqualValues) {
+  ChangePublisher publisher;
+  Published<int> value(publisher, 1);
+  std::vector<int> seen;
+  auto s = publisher.subscribe([&] { seen.push_back(value.get()); });
+  value.set(2);
+  value.set(2);
+  EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+  EXPECT_EQ(value.get(), 2);
+}
+
+}  // namespace
+}  // namespace quimbo

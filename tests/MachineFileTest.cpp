@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/MachineFile.h"
+#include "smc/SMC.h"
+
+namespace quimbo {
+namespace {
+
+TEST(MachineFile, ReadsHexDecimalFaultsAndOptions) {
+  const Machine machine = MachineFile::parse(R"(# a comment
+
+FNum "ui8 " 02              # trailing comment
+F0Ac "flt " = 1840.0
+Tg0f "fpe2" =31.25
+Fx00 "ui16" = 300
+Ts0S !84
+TaRP "flt " 00 00 f8 41 read!85 size=2 attr=d4
+)",
+                                               "m");
+  ASSERT_EQ(machine.keys.size(), 6u);
+  const MachineKey& fnum = machine.keys.at(SMC::fourCC("FNum"));
+  EXPECT_EQ(fnum.type, SMC::fourCC("ui8 "));
+  EXPECT_EQ(fnum.bytes, std::vector<std::uint8_t>{2});
+  EXPECT_EQ(fnum.dataSize, 1u);
+  EXPECT_EQ(machine.keys.at(SMC::fourCC("F0Ac")).bytes,
+            (std::vector<std::uint8_t>{0x00, 0x00, 0xe6, 0x44}));
+  EXPECT_EQ(machine.keys.at(SMC::fourCC("Tg0f")).bytes, (std::vector<std::uint8_t>{0x1f, 0x40}));
+  EXPECT_EQ(machine.keys.at(SMC::fourCC("Fx00")).bytes, (std::vector<std::uint8_t>{0x01, 0x2c}));
+  EXPECT_EQ(machine.keys.at(SMC::fourCC("Ts0S")).infoFault, 0x84);
+  const MachineKey& tarp = machine.keys.at(SMC::fourCC("TaRP"));
+  EXPECT_EQ(tarp.readFault, 0x85);
+  EXPECT_EQ(tarp.dataSize, 2u);
+  EXPECT_EQ(tarp.attributes, 0xd4);
+}
+
+TEST(MachineFile, RefusesBadInputNamingFileLineAndFault) {
+  struct Case {
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"FNum", "m:1: expected the type in quotes after the key FNum"},
+      {"\nFNum \"ui8\" 02", "m:2: the type \"ui8\" is not exactly four characters"},
+      {"FNum \"ui8 02", "m:1: the type has no closing quote"},
+      {"FNum \"ui8 \" 2", "m:1: '2' is not a value byte in hex"},
+      {"FNum \"ui8 \" zz", "m:1: 'zz' is not a value byte in hex"},
+      {"FNum \"ui8 \" = 256", "m:1: the value is not a whole number that fits the type"},
+      {"FNum \"ui8 \" = 1.5", "m:1: the value is not a whole number that fits the type"},
+      {"FNum \"sp78\" = 1", "m:1: a decimal value needs the type \"flt \", \"fp..\" or \"uiN\""},
+      {"F0Ac \"flt \" = fast", "m:1: 'fast' is not a decimal number"},
+      {"Ts0S !8", "m:1: expected a result byte in hex after '!', got '8'"},
+      {"Ts0S !84 00", "m:1: nothing may follow a key-information fault"},
+      {"FNum \"ui8 \" 01\n# x\nFNum \"ui8 \" 02", "m:3: the key FNum is listed twice"},
+      {"Tp01 \"flt \" size=-1", "m:1: 'size=-1' is not a valid size"},
+  };
+  for (const Case& c : cases) {
+    try {
+      MachineFile::parse(c.text, "m");
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const MachineFileError& error) {
+      EXPECT_STREQ(error.what(), c.message);
+    }
+  }
+  std::string tooLong = "Tp01 \"flt \"";
+  for (int i = 0; i < 33; ++i) tooLong += " 00";
+  EXPECT_THROW(MachineFile::parse(tooLong, "m"), MachineFileError);
+}
+
+TEST(MachineFile, LoadRefusesWhatCannotBeRead) {
+  try {
+    MachineFile::load("/nonexistent/quimbo.machine");
+    ADD_FAILURE();
+  } catch (const MachineFileError& error) {
+    EXPECT_STREQ(error.what(), "/nonexistent/quimbo.machine: cannot be read");
+  }
+  EXPECT_THROW(MachineFile::load("/"), MachineFileError);
+}
+
+}  // namespace
+}  // namespace quimbo

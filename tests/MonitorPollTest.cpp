@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "monitor/WholeNumber.h"
+#include "tests/MonitorHarness.h"
+#include "tests/RecordingUserClient.h"
+
+namespace quimbo {
+namespace {
+
+using testing::MonitorHarness;
+
+TEST(WholeNumber, TruncatesTowardZeroAndSaturates) {
+  constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+  constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+  EXPECT_EQ(wholeNumber(57.8), 57);
+  EXPECT_EQ(wholeNumber(2499.9), 2499);
+  EXPECT_EQ(wholeNumber(-0.5), 0);
+  EXPECT_EQ(wholeNumber(-2.9), -2);
+  EXPECT_EQ(wholeNumber(std::nan("")), 0);
+  EXPECT_EQ(wholeNumber(INFINITY), kMax);
+  EXPECT_EQ(wholeNumber(-INFINITY), kMin);
+  EXPECT_EQ(wholeNumber(9223372036854775808.0), kMax);
+  EXPECT_EQ(wholeNumber(-9223372036854775808.0), kMin);
+  EXPECT_EQ(wholeNumber(9223372036854774784.0), 9223372036854774784);
+}
+
+TEST(MonitorPoll, ReadsEveryFanInIndexOrderWithMissingValuesAsZero) {
+  MonitorHarness h(R"(
+    FNum "flt " = 2.9
+    F0Ac "flt " = 1800
+    F0Mx "flt " = 5000
+    F1Ac "flt " = 2499.9
+    F1Mn "flt " = 1000
+    F1Mx "flt " = 6000
+  )");
+  const auto mon = h.make();
+  ASSERT_EQ(mon->fans().size(), 2u) << "2.9 fans are two";
+  const FanReading& first = mon->fans()[0];
+  EXPECT_EQ(first.id, 0);
+  EXPECT_EQ(first.rpm, 1800);
+  EXPECT_EQ(first.min, 0) << "a missing Mn reads 0";
+  EXPECT_EQ(first.max, 5000);
+  EXPECT_EQ(mon->fans()[1].id, 1);
+  EXPECT_EQ(mon->fans()[1].min, 1000);
+  EXPECT_EQ(mon->topRPM(), 2499);
+}
+
+TEST(MonitorPoll, FanKeysFromIndexTenOnHaveFiveCharacters) {
+  // "F10Ac" packs to the code of "10Ac", as every client packs it.
+  std::string machine = "FNum \"ui8 \" 0c\n";
+  for (int i = 0; i < 12; ++i) {
+    machine += "F" + std::to_string(i) + "Ac \"ui16\" = " + std::to_string(1000 + i) + "\n";
+  }
+  MonitorHarness h(machine);
+  const auto mon = h.make();
+  ASSERT_EQ(mon->fans().size(), 12u);
+  EXPECT_EQ(mon->fans()[10].rpm, 1010);
+  EXPECT_EQ(mon->fans()[11].id, 11);
+  EXPECT_EQ(mon->topRPM(), 1011);
+}
+
+TEST(MonitorPoll, AFanCountThatCannotIndexFansMeansNoFans) {
+  for (const char* count : {"", "FNum !84", "FNum \"ui8 \" 00", "FNum \"flt \" = -1",
+                            "FNum \"flt \" 00 00 c0 7f", "FNum \"flt \" 00 00 80 7f",
+                            "FNum \"ui16\" = 256", "FNum \"flt \" = 1e30"}) {
+    MonitorHarness h(std::string(count) + "\nF0Ac \"flt \" = 1800\n");
+    const auto mon = h.make();
+    EXPECT_TRUE(mon->fans().empty()) << "'" << count << "'";
+    EXPECT_EQ(mon->topRPM(), 0) << "'" << count << "'";
+  }
+  MonitorHarness most("FNum \"ui8 \" ff\n");
+  EXPECT_EQ(most.make()->fans().size(), 255u);
+}
+
+TEST(MonitorPoll, GroupsTemperaturesByLabel) {
+  struct Case {
+    const char* what;
+    const char* machine;
+    TempSummary expected;
+    double maxTemp;
+  };
+  const Case cases[] = {
+      {"E-core only", "Te05 \"flt \" = 48\n", {48, 0, 0, 0}, 48},
+      {"highest per group",
+       "Tp01 \"flt \" = 50\nTp05 \"flt \" = 61\nTe05 \"flt \" = 55\nTg0f \"flt \" = 40\n"
+       "Tg0j \"flt \" = 44\nTaLP \"flt \" = 30\nTaRP \"flt \" = 29\n",
+       {61, 44, 0, 30},
+       61},
+      {"SSD hotter than CPU and GPU", "Tp01 \"flt \" = 50\nTg0f \"flt \" = 52\nTs0S \"flt \" = 70\n",
+       {50, 52, 70, 0},
+       52},
+      {"CPU and GPU equal", "Tp01 \"flt \" = 60\nTg0f \"flt \" = 60\n", {60, 60, 0, 0}, 60},
+      {"no sensors", "", {0, 0, 0, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    MonitorHarness h(c.machine);
+    const auto mon = h.make();
+    const TempSummary s = mon->summary();
+    EXPECT_EQ(s.cpu, c.expected.cpu) << c.what;
+    EXPECT_EQ(s.gpu, c.expected.gpu) << c.what;
+    EXPECT_EQ(s.ssd, c.expected.ssd) << c.what;
+    EXPECT_EQ(s.ambient, c.expected.ambient) << c.what;
+    EXPECT_EQ(mon->maxTemp(), c.maxTemp) << c.what;
+  }
+}
+
+TEST(MonitorPoll, EveryPassNotifiesThreeTimesBeforeEachStore) {
+  MonitorHarness h("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1800\nTp01 \"flt \" = 50\n");
+  const auto mon = h.make();
+  // What an observer sees when told: the previous value of the property
+  // being assigned.
+  std::vector<std::string> seen;
+  auto subscription = mon->objectWillChange().subscribe([&] {
+    seen.push_back(std::to_string(mon->fans().size()) + "/" +
+                   std::to_string(wholeNumber(mon->summary().cpu)) + "/" +
+                   std::to_string(wholeNumber(mon->maxTemp())));
+  });
+  h.smc.setMachine(MachineFile::parse("FNum \"ui8 \" 02\nTp01 \"flt \" = 60\n", "test"));
+  mon->poll();
+  EXPECT_EQ(seen, (std::vector<std::string>{"1/50/50", "2/50/50", "2/60/50"}));
+
+  seen.clear();
+  mon->poll();
+  EXPECT_EQ(seen.size(), 3u) << "equal values notify all the same";
+}
+
+TEST(MonitorPoll, AnUnavailableMonitorNeverReadsNorNotifies) {
+  testing::RecordingUserClient noSmc;
+  noSmc.service = 0;
+  testing::RecordingServiceManager services;
+  ManualRunLoop runLoop;
+  const auto mon = Monitor::make({noSmc, services, runLoop});
+  int notifications = 0;
+  auto subscription = mon->objectWillChange().subscribe([&] { ++notifications; });
+  for (int i = 0; i < 3; ++i) mon->poll();
+  runLoop.advance(std::chrono::seconds(10));
+  EXPECT_FALSE(mon->available());
+  EXPECT_TRUE(mon->fans().empty());
+  EXPECT_EQ(mon->summary().cpu, 0);
+  EXPECT_EQ(mon->maxTemp(), 0);
+  EXPECT_EQ(notifications, 0);
+  EXPECT_TRUE(noSmc.exchanges.empty());
+}
+
+}  // namespace
+}  // namespace quimbo

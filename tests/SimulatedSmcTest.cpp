@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "monitor/WholeNumber.h"
+#include "platform/LinuxServiceManager.h"
+#include "platform/SimulatedSmc.h"
+#include "tests/MonitorHarness.h"
+
+namespace quimbo {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kShippedMachine =
+    std::string(QUIMBO_SOURCE_DIR) + "/machines/apple-silicon-laptop.machine";
+
+SMC::Param fromHex(const std::string& hex) {
+  SMC::Param record;
+  auto* bytes = reinterpret_cast<unsigned char*>(&record);
+  for (std::size_t i = 0; i < sizeof record; ++i) {
+    bytes[i] = static_cast<unsigned char>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
+  }
+  return record;
+}
+
+TEST(SimulatedSmc, AMonitorOverTheShippedLaptopReadsEverything) {
+  SimulatedSmc smc(MachineFile::load(kShippedMachine));
+  LinuxServiceManager services;
+  ManualRunLoop runLoop;
+  const auto mon = Monitor::make({smc, services, runLoop});
+  ASSERT_TRUE(mon->available());
+  ASSERT_EQ(mon->fans().size(), 2u);
+  EXPECT_EQ(mon->fans()[0].rpm, 1840);
+  EXPECT_EQ(wholeNumber(mon->fans()[0].max), 5779);
+  EXPECT_EQ(mon->topRPM(), 2010);
+  EXPECT_EQ(wholeNumber(mon->maxTemp()), 57);
+  const TempSummary s = mon->summary();
+  EXPECT_EQ(wholeNumber(s.gpu), 48);
+  EXPECT_EQ(wholeNumber(s.ssd), 38);
+  EXPECT_EQ(wholeNumber(s.ambient), 31);
+  runLoop.advance(4s);
+  EXPECT_EQ(mon->topRPM(), 2010);
+}
+
+TEST(SimulatedSmc, TracesEveryExchangeAsKeyInfoThenReadBytes) {
+  const auto tracePath = std::filesystem::temp_directory_path() /
+                         ("quimbo-trace-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  std::filesystem::remove(tracePath);
+  {
+    SimulatedSmc smc(MachineFile::load(kShippedMachine), tracePath.string());
+    LinuxServiceManager services;
+    ManualRunLoop runLoop;
+    Monitor::make({smc, services, runLoop});
+  }
+  struct Line {
+    long long ms = -1;
+    unsigned selector = 0;
+    std::string request;
+    int status = -1;
+    std::string response;
+  };
+  std::vector<Line> lines;
+  std::ifstream trace(tracePath);
+  for (std::string text; std::getline(trace, text);) {
+    std::istringstream fields(text);
+    Line line;
+    fields >> line.ms >> line.selector >> line.request >> line.status >> line.response;
+    ASSERT_TRUE(fields && fields.eof()) << text;
+    lines.push_back(line);
+  }
+  std::filesystem::remove(tracePath);
+
+  constexpr std::size_t kFans = 2;
+  ASSERT_EQ(lines.size(), 2 * (12 + 3 * kFans)) << "one pass, every key readable";
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const Line& line = lines[i];
+    EXPECT_GE(line.ms, 0);
+    EXPECT_EQ(line.selector, 2u);
+    EXPECT_EQ(line.status, 0);
+    ASSERT_EQ(line.request.size(), 160u);
+    ASSERT_EQ(line.response.size(), 160u);
+    EXPECT_EQ((line.request + line.response).find_first_not_of("0123456789abcdef"),
+              std::string::npos);
+    const SMC::Param request = fromHex(line.request);
+    EXPECT_EQ(request.command, i % 2 == 0 ? 9 : 5) << "exchange " << i;
+    EXPECT_EQ(fromHex(line.response).result, 0);
+    if (i % 2 == 1) {
+      EXPECT_EQ(request.key, fromHex(lines[i - 1].request).key) << "a pair reads one key";
+    }
+  }
+  EXPECT_EQ(fromHex(lines[0].request).key, SMC::fourCC("FNum"));
+  EXPECT_EQ(fromHex(lines[2].request).key, SMC::fourCC("F0Ac"));
+  EXPECT_EQ(fromHex(lines.back().request).key, SMC::fourCC("Ts0S"));
+}
+
+TEST(SimulatedSmc, RefusesWhatTheSmcDoesNotOffer) {
+  SimulatedSmc smc(MachineFile::parse("FNum \"ui8 \" 01\n", "m"));
+  SMC::Param request{}, response{};
+  std::size_t size = sizeof response;
+  EXPECT_NE(smc.callStructMethod(SimulatedSmc::kConnection, 2, &request, 80, &response, &size), 0)
+      << "not open yet";
+
+  UserClient::Connection connection = 0;
+  EXPECT_EQ(smc.getMatchingService(smc.serviceMatching("IOUSBHostDevice")), 0u);
+  const auto service = smc.getMatchingService(smc.serviceMatching("AppleSMC"));
+  EXPECT_NE(smc.serviceOpen(service, smc.ownTask(), 1, &connection), 0) << "type 1";
+  ASSERT_EQ(smc.serviceOpen(service, smc.ownTask(), 0, &connection), 0);
+
+  request.key = SMC::fourCC("FNum");
+  for (std::uint8_t command : {0, 6, 8, 10, 17}) {  // 6 would write a key
+    request.command = command;
+    EXPECT_NE(smc.callStructMethod(connection, 2, &request, 80, &response, &size), 0)
+        << "command " << int(command);
+  }
+  request.command = 9;
+  EXPECT_NE(smc.callStructMethod(connection, 3, &request, 80, &response, &size), 0) << "selector";
+  EXPECT_NE(smc.callStructMethod(connection, 2, &request, 79, &response, &size), 0) << "size";
+  EXPECT_EQ(smc.callStructMethod(connection, 2, &request, 80, &response, &size), 0);
+  EXPECT_EQ(response.keyInfo.dataSize, 1u);
+  request.key = SMC::fourCC("Tp01");
+  EXPECT_EQ(smc.callStructMethod(connection, 2, &request, 80, &response, &size), 0);
+  EXPECT_EQ(response.result, SimulatedSmc::kKeyNotFound);
+}
+
+}  // namespace
+}  // namespace quimbo

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "smc/SMC.h"
+#include "tests/RecordingUserClient.h"
+
+namespace quimbo {
+namespace {
+
+using testing::RecordingUserClient;
+
+std::array<std::uint8_t, 80> bytesOf(const SMC::Param& p) {
+  std::array<std::uint8_t, 80> out;
+  std::memcpy(out.data(), &p, 80);
+  return out;
+}
+
+// Answers key information with the given size and type, and read bytes with
+// 0x10, 0x11, ... in every value byte.
+RecordingUserClient::Responder machine(std::uint32_t size, std::uint32_t type) {
+  return [=](const SMC::Param& request) {
+    SMC::Param response{};
+    response.key = request.key;
+    if (request.command == SMC::kReadKeyInfo) {
+      response.keyInfo.dataSize = size;
+      response.keyInfo.dataType = type;
+      response.keyInfo.dataAttributes = 0xd4;
+      response.keyInfo.padding = {1, 2, 3};
+      response.reserved4 = 0xdeadbeef;  // never interpreted
+    } else {
+      for (std::size_t i = 0; i < 32; ++i) response.bytes[i] = static_cast<std::uint8_t>(0x10 + i);
+      response.keyInfo.dataSize = 99;            // the second answer's size and
+      response.keyInfo.dataType = 0x75693820;    // type never win
+    }
+    return std::pair{0, response};
+  };
+}
+
+TEST(SmcProtocol, OpenUsesTheAppleSmcServiceWithOwnTaskAndTypeZero) {
+  RecordingUserClient client;
+  SMC smc(client);
+  EXPECT_FALSE(smc.isOpen());
+  EXPECT_TRUE(smc.open());
+  EXPECT_TRUE(smc.isOpen());
+  EXPECT_EQ(client.matchedClasses, std::vector<std::string>{"AppleSMC"});
+  ASSERT_EQ(client.opens.size(), 1u);
+  EXPECT_EQ(client.opens[0], std::make_tuple(7u, 0x103u, 0u));
+  EXPECT_EQ(client.released, std::vector<UserClient::Service>{7});
+}
+
+TEST(SmcProtocol, FailedOpenLeavesTheSmcClosedAndReadsMakeNoExchange) {
+  RecordingUserClient noService;
+  noService.service = 0;
+  SMC withoutService(noService);
+  EXPECT_FALSE(withoutService.open());
+  EXPECT_TRUE(noService.opens.empty());
+  EXPECT_TRUE(noService.released.empty()) << "nothing is released when no service matched";
+  EXPECT_FALSE(withoutService.read("FNum"));
+
+  RecordingUserClient refusing;
+  refusing.openStatus = -1;
+  SMC refused(refusing);
+  EXPECT_FALSE(refused.open());
+  EXPECT_EQ(refusing.released, std::vector<UserClient::Service>{7}) << "released whatever the open";
+  EXPECT_FALSE(refused.read("FNum"));
+  EXPECT_FALSE(refused.number("FNum"));
+  EXPECT_TRUE(refused.temperatures().empty());
+
+  RecordingUserClient neverOpened;
+  SMC closed(neverOpened);
+  EXPECT_FALSE(closed.read("FNum"));
+
+  EXPECT_TRUE(noService.exchanges.empty());
+  EXPECT_TRUE(refusing.exchanges.empty());
+  EXPECT_TRUE(neverOpened.exchanges.empty());
+}
+
+TEST(SmcProtocol, ReadMakesKeyInfoThenReadBytesExchanges) {
+  RecordingUserClient client;
+  client.respond = machine(2, SMC::fourCC("fpe2"));
+  SMC smc(client);
+  ASSERT_TRUE(smc.open());
+
+  const auto value = smc.read("F0Ac");
+  ASSERT_TRUE(value);
+  ASSERT_EQ(client.exchanges.size(), 2u);
+  for (const auto& exchange : client.exchanges) {
+    EXPECT_EQ(exchange.connection, 42u);
+    EXPECT_EQ(exchange.selector, 2u);
+    EXPECT_EQ(exchange.inputSize, 80u);
+    EXPECT_EQ(exchange.outputSize, 80u);
+  }
+
+  std::array<std::uint8_t, 80> info{};
+  info[0] = 'c', info[1] = 'A', info[2] = '0', info[3] = 'F';  // host order of "F0Ac"
+  info[42] = 9;
+  EXPECT_EQ(bytesOf(client.exchanges[0].request), info) << "key information: key and command only";
+
+  // The read-bytes request: key at 0, the key-information block 28-39 as
+  // answered, command 5 at 42, zero elsewhere.
+  std::array<std::uint8_t, 80> bytes{};
+  std::memcpy(bytes.data(), info.data(), 4);
+  bytes[28] = 2;
+  const std::uint32_t type = SMC::fourCC("fpe2");
+  std::memcpy(&bytes[32], &type, 4);
+  bytes[36] = 0xd4;
+  bytes[37] = 1, bytes[38] = 2, bytes[39] = 3;
+  bytes[42] = 5;
+  EXPECT_EQ(bytesOf(client.exchanges[1].request), bytes);
+
+  EXPECT_EQ(value->type, SMC::fourCC("fpe2")) << "type of the key-information answer";
+  const std::uint8_t expected[] = {0x10, 0x11};
+  EXPECT_EQ(value->bytes, SMC::Bytes(expected, 2)) << "size of the key-information answer";
+}
+
+TEST(SmcProtocol, ValueBytesFollowTheReportedSizeUpToThirtyTwo) {
+  struct Case {
+    std::uint32_t dataSize;
+    std::size_t expected;
+  };
+  for (const Case c : {Case{0, 0}, Case{2, 2}, Case{32, 32}, Case{40, 32}, Case{0xffffffff, 32}}) {
+    RecordingUserClient client;
+    client.respond = machine(c.dataSize, SMC::fourCC("ui8 "));
+    SMC smc(client);
+    ASSERT_TRUE(smc.open());
+    const auto value = smc.read("FNum");
+    ASSERT_TRUE(value) << "dataSize " << c.dataSize << " is a result, not nothing";
+    EXPECT_EQ(value->bytes.size(), c.expected) << "dataSize " << c.dataSize;
+    for (std::size_t i = 0; i < value->bytes.size(); ++i) EXPECT_EQ(value->bytes[i], 0x10 + i);
+  }
+}
+
+TEST(SmcProtocol, AFailedExchangeEndsTheRead) {
+  struct Case {
+    const char* what;
+    std::uint8_t failingCommand;
+    bool byStatus;
+    std::size_t exchanges;
+  };
+  for (const Case c : {Case{"key-info status", 9, true, 1}, Case{"key-info result", 9, false, 1},
+                       Case{"read-bytes status", 5, true, 2},
+                       Case{"read-bytes result", 5, false, 2}}) {
+    RecordingUserClient client;
+    const auto good = machine(4, SMC::fourCC("flt "));
+    client.respond = [&](const SMC::Param& request) {
+      auto [status, response] = good(request);
+      if (request.command == c.failingCommand) {
+        if (c.byStatus) status = static_cast<UserClient::Status>(0xE00002C2);
+        else response.result = 0x84;
+      }
+      return std::pair{status, response};
+    };
+    SMC smc(client);
+    ASSERT_TRUE(smc.open());
+    EXPECT_FALSE(smc.read("Tp01")) << c.what;
+    EXPECT_FALSE(smc.number("Tp01")) << c.what;
+    EXPECT_EQ(client.exchanges.size(), 2 * c.exchanges) << c.what << ": no cache, no retry";
+    // The connection stays usable: the next read starts again from the top.
+    client.respond = good;
+    EXPECT_TRUE(smc.read("Tp01")) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace quimbo
