@@ -28,7 +28,8 @@ class ChangePublisher final {
    private:
     friend class ChangePublisher;
     struct State;
-    Subscription(std::weak_ptr<State> state, std::uint64_t id) : state_(std::move(state)), id_(id) {}
+    Subscription(std::weak_ptr<State> state, std::uint64_t id)
+        : state_(std::move(state)), id_(id) {}
     std::weak_ptr<State> state_;
     std::uint64_t id_ = 0;
   };

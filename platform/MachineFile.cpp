@@ -27,7 +27,8 @@ class LineParser {
   }
 
   void skipSpace() {
-    while (!rest_.empty() && (rest_.front() == ' ' || rest_.front() == '\t')) rest_.remove_prefix(1);
+    while (!rest_.empty() && (rest_.front() == ' ' || rest_.front() == '\t'))
+      rest_.remove_prefix(1);
   }
   bool atEnd() {
     skipSpace();
@@ -98,7 +99,11 @@ std::vector<std::uint8_t> encode(std::string_view type, double value, const Line
     const auto raw = static_cast<std::uint16_t>(scaled);
     return {static_cast<std::uint8_t>(raw >> 8), static_cast<std::uint8_t>(raw)};
   }
-  const std::size_t width = type == "ui8 " ? 1 : type == "ui16" ? 2 : type == "ui32" ? 4 : type == "ui64" ? 8 : 0;
+  const std::size_t width = type == "ui8 "   ? 1
+                            : type == "ui16" ? 2
+                            : type == "ui32" ? 4
+                            : type == "ui64" ? 8
+                                             : 0;
   if (width == 0) line.fail("a decimal value needs the type \"flt \", \"fp..\" or \"uiN\"");
   const double limit = std::ldexp(1.0, static_cast<int>(8 * width));
   if (!(value >= 0 && value < limit && value == std::floor(value))) {
@@ -117,14 +122,16 @@ MachineKey parseKey(LineParser& line) {
   if (line.peek() == '!') {
     const std::string_view fault = line.word().substr(1);
     const auto result = hexByte(fault);
-    if (!result) line.fail("expected a result byte in hex after '!', got '" + std::string(fault) + "'");
+    if (!result)
+      line.fail("expected a result byte in hex after '!', got '" + std::string(fault) + "'");
     key.infoFault = result;
     if (!line.atEnd()) line.fail("nothing may follow a key-information fault");
     return key;
   }
   if (line.peek() != '"') line.fail("expected the type in quotes after the key " + key.name);
   const std::string_view type = line.quoted();
-  if (type.size() != 4) line.fail("the type \"" + std::string(type) + "\" is not exactly four characters");
+  if (type.size() != 4)
+    line.fail("the type \"" + std::string(type) + "\" is not exactly four characters");
   key.type = SMC::fourCC(type);
 
   std::optional<std::uint64_t> size;
@@ -142,7 +149,8 @@ MachineKey parseKey(LineParser& line) {
       if (!key.readFault) line.fail("expected a result byte in hex after 'read!'");
     } else if (token.starts_with("size=")) {
       size = decimalSize(token.substr(5));
-      if (!size || *size > UINT32_MAX) line.fail("'" + std::string(token) + "' is not a valid size");
+      if (!size || *size > UINT32_MAX)
+        line.fail("'" + std::string(token) + "' is not a valid size");
     } else if (token.starts_with("attr=")) {
       const auto attributes = hexByte(token.substr(5));
       if (!attributes) line.fail("expected an attribute byte in hex after 'attr='");
@@ -154,7 +162,8 @@ MachineKey parseKey(LineParser& line) {
     }
   }
   if (key.bytes.size() > kMaxBytes) line.fail("more than 32 value bytes");
-  key.dataSize = size ? static_cast<std::uint32_t>(*size) : static_cast<std::uint32_t>(key.bytes.size());
+  key.dataSize =
+      size ? static_cast<std::uint32_t>(*size) : static_cast<std::uint32_t>(key.bytes.size());
   return key;
 }
 

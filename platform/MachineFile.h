@@ -12,13 +12,13 @@ namespace quimbo {
 
 // What a simulated SMC holds for one key.
 struct MachineKey {
-  std::string name;                      // as written in the file
+  std::string name;                       // as written in the file
   std::optional<std::uint8_t> infoFault;  // key information answers with this result
   std::optional<std::uint8_t> readFault;  // read bytes answers with this result
-  std::uint32_t type = 0;                // four-character code
-  std::uint32_t dataSize = 0;            // what key information reports
+  std::uint32_t type = 0;                 // four-character code
+  std::uint32_t dataSize = 0;             // what key information reports
   std::uint8_t attributes = 0;
-  std::vector<std::uint8_t> bytes;       // value bytes, at most 32
+  std::vector<std::uint8_t> bytes;  // value bytes, at most 32
 };
 
 // A simulated machine: its keys by four-character code.

@@ -30,8 +30,8 @@ SimulatedSmc::SimulatedSmc(Machine machine, std::optional<std::string> tracePath
   if (tracePath) {
     trace_.reset(std::fopen(tracePath->c_str(), "a"));
     if (!trace_) {
-      throw std::runtime_error(*tracePath + ": cannot be opened for the trace: " +
-                               std::strerror(errno));
+      throw std::runtime_error(*tracePath +
+                               ": cannot be opened for the trace: " + std::strerror(errno));
     }
   }
 }
@@ -64,8 +64,8 @@ UserClient::Status SimulatedSmc::callStructMethod(Connection connection, std::ui
                                                   const void* input, std::size_t inputSize,
                                                   void* output, std::size_t* outputSize) {
   if (!open_ || connection != kConnection) return kNotOpen;
-  if (input == nullptr || output == nullptr || outputSize == nullptr ||
-      inputSize != kRecordSize || *outputSize < kRecordSize) {
+  if (input == nullptr || output == nullptr || outputSize == nullptr || inputSize != kRecordSize ||
+      *outputSize < kRecordSize) {
     return kBadArgument;
   }
   SMC::Param request;

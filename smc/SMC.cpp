@@ -24,7 +24,8 @@ bool operator==(const SMC::Bytes& a, const SMC::Bytes& b) {
 }
 
 bool SMC::open() {
-  const UserClient::Service service = client_.getMatchingService(client_.serviceMatching(kServiceClass));
+  const UserClient::Service service =
+      client_.getMatchingService(client_.serviceMatching(kServiceClass));
   if (service == 0) return false;
   isOpen_ = client_.serviceOpen(service, client_.ownTask(), kConnectionType, &conn_) == 0;
   client_.objectRelease(service);

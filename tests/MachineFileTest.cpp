@@ -18,7 +18,7 @@ Fx00 "ui16" = 300
 Ts0S !84
 TaRP "flt " 00 00 f8 41 read!85 size=2 attr=d4
 )",
-                                               "m");
+                                             "m");
   ASSERT_EQ(machine.keys.size(), 6u);
   const MachineKey& fnum = machine.keys.at(SMC::fourCC("FNum"));
   EXPECT_EQ(fnum.type, SMC::fourCC("ui8 "));

@@ -23,7 +23,8 @@ class RecordingServiceManager final : public ServiceManager {
 
  private:
   struct Daemon final : DaemonService {
-    Daemon(RecordingServiceManager& owner, std::string name) : owner(owner), name(std::move(name)) {}
+    Daemon(RecordingServiceManager& owner, std::string name)
+        : owner(owner), name(std::move(name)) {}
     std::optional<Error> unregister() override {
       owner.unregistered.push_back(name);
       return Error{"not registered"};

@@ -63,9 +63,9 @@ TEST(MonitorPoll, FanKeysFromIndexTenOnHaveFiveCharacters) {
 }
 
 TEST(MonitorPoll, AFanCountThatCannotIndexFansMeansNoFans) {
-  for (const char* count : {"", "FNum !84", "FNum \"ui8 \" 00", "FNum \"flt \" = -1",
-                            "FNum \"flt \" 00 00 c0 7f", "FNum \"flt \" 00 00 80 7f",
-                            "FNum \"ui16\" = 256", "FNum \"flt \" = 1e30"}) {
+  for (const char* count :
+       {"", "FNum !84", "FNum \"ui8 \" 00", "FNum \"flt \" = -1", "FNum \"flt \" 00 00 c0 7f",
+        "FNum \"flt \" 00 00 80 7f", "FNum \"ui16\" = 256", "FNum \"flt \" = 1e30"}) {
     MonitorHarness h(std::string(count) + "\nF0Ac \"flt \" = 1800\n");
     const auto mon = h.make();
     EXPECT_TRUE(mon->fans().empty()) << "'" << count << "'";
@@ -89,7 +89,8 @@ TEST(MonitorPoll, GroupsTemperaturesByLabel) {
        "Tg0j \"flt \" = 44\nTaLP \"flt \" = 30\nTaRP \"flt \" = 29\n",
        {61, 44, 0, 30},
        61},
-      {"SSD hotter than CPU and GPU", "Tp01 \"flt \" = 50\nTg0f \"flt \" = 52\nTs0S \"flt \" = 70\n",
+      {"SSD hotter than CPU and GPU",
+       "Tp01 \"flt \" = 50\nTg0f \"flt \" = 52\nTs0S \"flt \" = 70\n",
        {50, 52, 70, 0},
        52},
       {"CPU and GPU equal", "Tp01 \"flt \" = 60\nTg0f \"flt \" = 60\n", {60, 60, 0, 0}, 60},

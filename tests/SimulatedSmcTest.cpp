@@ -47,8 +47,9 @@ TEST(SimulatedSmc, AMonitorOverTheShippedLaptopReadsEverything) {
 }
 
 TEST(SimulatedSmc, TracesEveryExchangeAsKeyInfoThenReadBytes) {
-  const auto tracePath = std::filesystem::temp_directory_path() /
-                         ("quimbo-trace-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  const auto tracePath =
+      std::filesystem::temp_directory_path() /
+      ("quimbo-trace-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
   std::filesystem::remove(tracePath);
   {
     SimulatedSmc smc(MachineFile::load(kShippedMachine), tracePath.string());

@@ -46,7 +46,7 @@ TEST(SmcDecoding, DecodesByTypeWithFallThroughToTheFirstByte) {
       {"flt ", bytes({0x00, 0x00, 0x34, 0x42}), 45.0},
       {"flt ", bytes({0x00, 0x00, 0x96, 0x44}), 1200.0},
       {"flt ", bytes({0x00, 0x00, 0x96, 0x44, 0xff}), 1200.0},  // extra bytes ignored
-      {"flt ", bytes({0x07, 0x00, 0x00}), 7.0},                // too short: first byte
+      {"flt ", bytes({0x07, 0x00, 0x00}), 7.0},                 // too short: first byte
       {"flt ", bytes({}), std::nullopt},
       {"fpe2", bytes({0x1F, 0x40}), 31.25},
       {"fp88", bytes({0x1F, 0x40}), 31.25},  // every fp type scales by 1/256

@@ -30,8 +30,8 @@ RecordingUserClient::Responder machine(std::uint32_t size, std::uint32_t type) {
       response.reserved4 = 0xdeadbeef;  // never interpreted
     } else {
       for (std::size_t i = 0; i < 32; ++i) response.bytes[i] = static_cast<std::uint8_t>(0x10 + i);
-      response.keyInfo.dataSize = 99;            // the second answer's size and
-      response.keyInfo.dataType = 0x75693820;    // type never win
+      response.keyInfo.dataSize = 99;          // the second answer's size and
+      response.keyInfo.dataType = 0x75693820;  // type never win
     }
     return std::pair{0, response};
   };
@@ -138,16 +138,18 @@ TEST(SmcProtocol, AFailedExchangeEndsTheRead) {
     bool byStatus;
     std::size_t exchanges;
   };
-  for (const Case c : {Case{"key-info status", 9, true, 1}, Case{"key-info result", 9, false, 1},
-                       Case{"read-bytes status", 5, true, 2},
-                       Case{"read-bytes result", 5, false, 2}}) {
+  for (const Case c :
+       {Case{"key-info status", 9, true, 1}, Case{"key-info result", 9, false, 1},
+        Case{"read-bytes status", 5, true, 2}, Case{"read-bytes result", 5, false, 2}}) {
     RecordingUserClient client;
     const auto good = machine(4, SMC::fourCC("flt "));
     client.respond = [&](const SMC::Param& request) {
       auto [status, response] = good(request);
       if (request.command == c.failingCommand) {
-        if (c.byStatus) status = static_cast<UserClient::Status>(0xE00002C2);
-        else response.result = 0x84;
+        if (c.byStatus)
+          status = static_cast<UserClient::Status>(0xE00002C2);
+        else
+          response.result = 0x84;
       }
       return std::pair{status, response};
     };

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "tests/MonitorHarness.h"
+#include "ui/ObservedObject.h"
+#include "ui/QuimboApp.h"
+
+namespace quimbo::ui {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ObservedObject, ALabelRebuiltAfterAPassReadsTheNewValues) {
+  testing::MonitorHarness h("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\nTp01 \"flt \" = 57.8\n");
+  const auto mon = h.make();
+  std::vector<std::string> labels;
+  ObservedObject observer(*mon, h.runLoop, [&] {
+    labels.push_back(QuimboApp::menuBarLabel(*mon).as<Text>()->string());
+  });
+  h.smc.setMachine(
+      MachineFile::parse("FNum \"ui8 \" 01\nF0Ac \"flt \" = 2100\nTp01 \"flt \" = 61\n", "test"));
+  h.runLoop.advance(2s);
+  EXPECT_EQ(labels, (std::vector<std::string>{"61° · 2100", "61° · 2100", "61° · 2100"}))
+      << "told once per signal, each time after the pass stored its values";
+}
+
+TEST(ObservedObject, NothingIsToldOnceTheObserverIsGone) {
+  testing::MonitorHarness h("Tp01 \"flt \" = 50\n");
+  const auto mon = h.make();
+  int told = 0;
+  {
+    ObservedObject observer(*mon, h.runLoop, [&] { ++told; });
+    mon->poll();  // three tasks queued
+  }
+  h.runLoop.runPending();
+  h.runLoop.advance(2s);
+  EXPECT_EQ(told, 0);
+}
+
+TEST(QuimboApp, OwnsOneMonitorMadeOnFirstUse) {
+  testing::MonitorHarness h("Tp01 \"flt \" = 57.8\n");
+  struct NoQuit final : Application {
+    void terminate() override {}
+  } app;
+  int made = 0;
+  QuimboApp quimbo(
+      [&] {
+        ++made;
+        return h.make();
+      },
+      app);
+  EXPECT_EQ(made, 0) << "not before the scene is first built";
+  const MenuBarExtra first = quimbo.body();
+  const MenuBarExtra second = quimbo.body();
+  EXPECT_EQ(made, 1);
+  EXPECT_TRUE(first.windowStyle);
+  EXPECT_EQ(second.label.as<Text>()->string(), "57° · 0");
+  EXPECT_EQ(second.label.as<Text>()->key, "%lld° · %lld");
+}
+
+}  // namespace
+}  // namespace quimbo::ui

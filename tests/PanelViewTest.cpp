@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "tests/MonitorHarness.h"
+#include "tests/RecordingUserClient.h"
+#include "ui/PanelView.h"
+#include "ui/QuimboApp.h"
+
+namespace quimbo::ui {
+namespace {
+
+struct QuitRecorder final : Application {
+  int terminations = 0;
+  void terminate() override { ++terminations; }
+};
+
+// The panel's top-level elements, one line each.
+std::vector<std::string> outline(const View& panel) {
+  std::vector<std::string> lines;
+  for (const View& child : *panel.children()) {
+    const std::string text = describe(child);
+    lines.push_back(text.substr(0, text.find('\n')));
+  }
+  return lines;
+}
+
+const Button& quitButton(const View& panel) {
+  return *panel.children()->back().children()->back().as<Button>();
+}
+
+constexpr const char* kTwoFans = R"(FNum "ui8 " 02
+F0Ac "flt " = 1999.7
+F0Mn "flt " = 1000
+F0Mx "flt " = 5000
+F1Ac "flt " = 2500
+Tp01 "flt " = 69.99
+Ts0S "flt " = 41.5
+)";
+
+TEST(PanelView, TwoFansShowEveryReadingInOrder) {
+  testing::MonitorHarness h(kTwoFans);
+  const auto mon = h.make();
+  QuitRecorder app;
+  const View panel = PanelView(*mon, app).body();
+  const std::string brand = "sRGB(0.13, 0.66, 0.95, 1)";
+  const std::string tile =
+      ".padding(8) .background(green.opacity(0.1)) "
+      ".clipShape(RoundedRectangle(cornerRadius: 8, style: continuous))";
+  EXPECT_EQ(describe(panel),
+            R"(VStack(alignment: leading, spacing: 12) .padding(12) .frame(width: 260)
+  HStack(alignment: center, spacing: default)
+    HStack(alignment: center, spacing: 8)
+      Image systemName: fanblades.fill .foregroundStyle()" +
+                brand + R"()
+      Text verbatim "Quimbo" .font(headline)
+    Spacer
+    Text "69°C" (key "%lld°C") .font(title3) .bold() .monospacedDigit() .foregroundStyle(green)
+  LazyVGrid(columns: [flexible(10...inf), flexible(10...inf)], alignment: center, spacing: 8)
+    HStack(alignment: center, spacing: 8) )" +
+                tile + R"(
+      Image systemName: cpu .foregroundStyle(green) .frame(width: 18)
+      VStack(alignment: leading, spacing: 0)
+        Text verbatim "CPU" .font(caption2) .foregroundStyle(secondary)
+        Text "69°C" (key "%lld°C") .font(callout) .bold() .monospacedDigit()
+      Spacer
+    HStack(alignment: center, spacing: 8) )" +
+                tile + R"(
+      Image systemName: cpu.fill .foregroundStyle(green) .frame(width: 18)
+      VStack(alignment: leading, spacing: 0)
+        Text verbatim "GPU" .font(caption2) .foregroundStyle(secondary)
+        Text "—" .font(callout) .bold() .monospacedDigit()
+      Spacer
+    HStack(alignment: center, spacing: 8) )" +
+                tile + R"(
+      Image systemName: internaldrive .foregroundStyle(green) .frame(width: 18)
+      VStack(alignment: leading, spacing: 0)
+        Text verbatim "SSD" .font(caption2) .foregroundStyle(secondary)
+        Text "41°C" (key "%lld°C") .font(callout) .bold() .monospacedDigit()
+      Spacer
+    HStack(alignment: center, spacing: 8) )" +
+                tile + R"(
+      Image systemName: thermometer.low .foregroundStyle(green) .frame(width: 18)
+      VStack(alignment: leading, spacing: 0)
+        Text verbatim "Ortam" .font(caption2) .foregroundStyle(secondary)
+        Text "—" .font(callout) .bold() .monospacedDigit()
+      Spacer
+  Divider
+  VStack(alignment: leading, spacing: 3)
+    HStack(alignment: center, spacing: default)
+      Image systemName: fanblades .foregroundStyle()" +
+                brand + R"()
+      Text "Fan 1" (key "Fan %lld") .font(subheadline)
+      Spacer
+      Text "1999 RPM" (key "%lld RPM") .font(subheadline) .monospacedDigit() .bold()
+    ProgressView(value: 0.249925, total: 1) .tint()" +
+                brand + R"()
+    Text "1000–5000 RPM" (key "%lld–%lld RPM") .font(caption2) .foregroundStyle(secondary)
+  VStack(alignment: leading, spacing: 3)
+    HStack(alignment: center, spacing: default)
+      Image systemName: fanblades .foregroundStyle()" +
+                brand + R"()
+      Text "Fan 2" (key "Fan %lld") .font(subheadline)
+      Spacer
+      Text "2500 RPM" (key "%lld RPM") .font(subheadline) .monospacedDigit() .bold()
+    ProgressView(value: 0, total: 1) .tint()" +
+                brand + R"()
+    Text "0–0 RPM" (key "%lld–%lld RPM") .font(caption2) .foregroundStyle(secondary)
+  Divider
+  HStack(alignment: center, spacing: 6) .foregroundStyle(secondary)
+    Image systemName: lock.fill .font(caption2)
+    Text "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar." .font(caption2)
+  Divider
+  HStack(alignment: center, spacing: default)
+    Text "her 2 sn güncellenir" .font(caption2) .foregroundStyle(secondary)
+    Spacer
+    Button "Çıkış"
+)");
+  quitButton(panel).action();
+  EXPECT_EQ(app.terminations, 1) << "Çıkış ends the application";
+}
+
+TEST(PanelView, UnavailableShowsTheOrangeNoticeAndNoReadings) {
+  testing::RecordingUserClient noSmc;
+  noSmc.service = 0;
+  testing::RecordingServiceManager services;
+  ManualRunLoop runLoop;
+  const auto mon = Monitor::make({noSmc, services, runLoop});
+  QuitRecorder app;
+  const View panel = PanelView(*mon, app).body();
+  EXPECT_EQ(outline(panel),
+            (std::vector<std::string>{
+                "HStack(alignment: center, spacing: default)",
+                "Label \"SMC'ye erişilemedi\" systemImage: exclamationmark.triangle "
+                ".foregroundStyle(orange)",
+                "Divider",
+                "HStack(alignment: center, spacing: 6) .foregroundStyle(secondary)",
+                "Divider",
+                "HStack(alignment: center, spacing: default)",
+            }));
+  const View& header = panel.children()->front();
+  ASSERT_EQ(header.children()->size(), 2u) << "the brand mark with nothing on its right";
+  EXPECT_TRUE(header.children()->back().as<Spacer>());
+}
+
+TEST(PanelView, NoFansShowsTheFanlessNote) {
+  testing::MonitorHarness h("Tp01 \"flt \" = 48\n");
+  const auto mon = h.make();
+  QuitRecorder app;
+  const auto lines = outline(PanelView(*mon, app).body());
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_TRUE(lines[1].starts_with("LazyVGrid"));
+  EXPECT_EQ(lines[2], "Divider");
+  EXPECT_EQ(lines[3], "Text \"Fan yok (fansız model)\" .font(caption) .foregroundStyle(secondary)");
+  EXPECT_EQ(lines[4], "Divider");
+  EXPECT_EQ(QuimboApp::menuBarLabel(*mon).as<Text>()->string(), "48° · 0");
+}
+
+TEST(PanelView, HeaderTemperatureFollowsTheColourRule) {
+  struct Case {
+    const char* value;
+    const char* text;
+    Color colour;
+  };
+  for (const Case& c : {Case{"69.99", "69°C", kGreen}, Case{"70.0", "70°C", kOrange},
+                        Case{"89.9", "89°C", kOrange}, Case{"90.0", "90°C", kRed}}) {
+    testing::MonitorHarness h(std::string("Tg0f \"flt \" = ") + c.value + "\n");
+    const auto mon = h.make();
+    QuitRecorder app;
+    const View panel = PanelView(*mon, app).body();
+    const View& figure = panel.children()->front().children()->back();
+    EXPECT_EQ(figure.as<Text>()->string(), c.text) << c.value;
+    EXPECT_EQ(std::get<Color>(figure.find<modifier::ForegroundStyle>()->style), c.colour)
+        << c.value;
+  }
+  testing::MonitorHarness none("");
+  const auto mon = none.make();
+  QuitRecorder app;
+  const View panel = PanelView(*mon, app).body();
+  EXPECT_EQ(panel.children()->front().children()->back().as<Text>()->string(), "0°C");
+}
+
+TEST(PanelView, FanFractionStaysWithinTheBar) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double rpm, min, max, fraction;
+  };
+  const Case cases[] = {
+      {1999.7, 1000, 5000, 999.7 / 4000},
+      {800, 1000, 5000, 0},
+      {6000, 1000, 5000, 1},
+      {1000, 0, 0, 0},
+      {3000, 3000, 3000, 0},
+      {kNaN, 1000, 5000, 0},
+      {2000, kNaN, 5000, 0},
+      {kInf, 1000, 5000, 1},
+      {2000, -kInf, kInf, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(PanelView::fanFraction({0, c.rpm, c.min, c.max}), c.fraction)
+        << c.rpm << " between " << c.min << " and " << c.max;
+  }
+}
+
+TEST(PanelView, OddFanSpeedsRenderAsWholeNumbers) {
+  testing::MonitorHarness h(R"(FNum "ui8 " 03
+F0Ac "flt " 00 00 c0 7f
+F0Mn "flt " = -0.5
+F0Mx "flt " 00 00 80 7f
+F1Ac "flt " = 12345.9
+F2Ac "flt " 00 00 80 ff
+)");
+  const auto mon = h.make();
+  QuitRecorder app;
+  const std::string text = describe(PanelView(*mon, app).body());
+  EXPECT_NE(text.find("\"0 RPM\""), std::string::npos) << "NaN speed";
+  EXPECT_NE(text.find("\"0–9223372036854775807 RPM\""), std::string::npos) << "-0.5 and +inf";
+  EXPECT_NE(text.find("\"12345 RPM\""), std::string::npos) << "no grouping separator";
+  EXPECT_NE(text.find("\"-9223372036854775808 RPM\""), std::string::npos) << "-inf";
+  // The first fan's NaN wins the comparison, as the pass defines the fastest fan.
+  EXPECT_EQ(QuimboApp::menuBarLabel(*mon).as<Text>()->string(), "0° · 0");
+}
+
+}  // namespace
+}  // namespace quimbo::ui

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quimbo::ui {
+
+// The application's resources: the folder `share/quimbo` beside the `bin`
+// folder that holds the running binary, as installed and as built.
+class Bundle final {
+ public:
+  explicit Bundle(std::filesystem::path resources) : resources_(std::move(resources)) {}
+
+  // The running application's bundle.
+  static Bundle main();
+
+  // The path of the resource `name`.`type`, when it exists.
+  std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const;
+
+ private:
+  std::filesystem::path resources_;
+};
+
+}  // namespace quimbo::ui

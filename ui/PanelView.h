@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "monitor/FanReading.h"
+#include "monitor/Monitor.h"
+#include "monitor/TempSummary.h"
+#include "ui/Application.h"
+#include "ui/View.h"
+
+namespace quimbo::ui {
+
+// The drop-down panel: brand and highest temperature, the tiles and fans (or
+// the notice that the SMC cannot be reached), the hardware note, and the
+// footer with the Quit button. A pure function of the Monitor's readings.
+class PanelView final {
+ public:
+  static constexpr double kWidth = 260;
+  static constexpr double kPadding = 12;
+  static constexpr double kSpacing = 12;
+  static constexpr double kBrandMarkSize = 22;
+  static constexpr double kFanBlockSpacing = 3;
+  static constexpr double kNoteSpacing = 6;
+
+  // One temperature tile: its label, the `summary` field it shows, its symbol.
+  struct Tile {
+    std::string_view label;
+    double TempSummary::*value;
+    std::string_view symbol;
+  };
+  static constexpr std::array<Tile, 4> kTiles{{
+      {"CPU", &TempSummary::cpu, "cpu"},
+      {"GPU", &TempSummary::gpu, "cpu.fill"},
+      {"SSD", &TempSummary::ssd, "internaldrive"},
+      {"Ortam", &TempSummary::ambient, "thermometer.low"},
+  }};
+
+  PanelView(const Monitor& mon, Application& app) : mon_(&mon), app_(&app) {}
+
+  View body() const;
+
+  // The two-by-two block of tiles for one summary.
+  static View tileGrid(const TempSummary& summary);
+  static View tempTile(std::string label, double value, std::string symbol);
+  // The fan's speed between its limits, in [0, 1]; 0 when the limits are
+  // missing, equal or not numbers.
+  static double fanFraction(const FanReading& fan);
+
+ private:
+  View header() const;
+  static View fanBlock(const FanReading& fan);
+
+  const Monitor* mon_;
+  Application* app_;
+};
+
+}  // namespace quimbo::ui
