@@ -36,6 +36,34 @@ SimulatedSmc::SimulatedSmc(Machine machine, std::optional<std::string> tracePath
   }
 }
 
+SimulatedSmc SimulatedSmc::watching(const std::string& path, std::optional<std::string> tracePath,
+                                    std::chrono::milliseconds lookInterval) {
+  std::error_code error;
+  const auto written = std::filesystem::last_write_time(path, error);
+  const auto size = std::filesystem::file_size(path, error);
+  SimulatedSmc smc(MachineFile::load(path), std::move(tracePath));
+  smc.watch_ = Watch{path, written, size, std::chrono::steady_clock::now(), lookInterval};
+  return smc;
+}
+
+void SimulatedSmc::refresh() {
+  const auto now = std::chrono::steady_clock::now();
+  if (!watch_ || now - watch_->lookedAt < watch_->interval) return;
+  watch_->lookedAt = now;
+  std::error_code error;
+  const auto written = std::filesystem::last_write_time(watch_->path, error);
+  if (error) return;
+  const auto size = std::filesystem::file_size(watch_->path, error);
+  if (error || (written == watch_->written && size == watch_->size)) return;
+  try {
+    machine_ = MachineFile::load(watch_->path);
+    watch_->written = written;
+    watch_->size = size;
+  } catch (const MachineFileError&) {
+    // Half written, or wrong: keep the machine as it was and look again.
+  }
+}
+
 UserClient::Matching SimulatedSmc::serviceMatching(const char* className) {
   return Matching{className};
 }
@@ -68,6 +96,7 @@ UserClient::Status SimulatedSmc::callStructMethod(Connection connection, std::ui
       *outputSize < kRecordSize) {
     return kBadArgument;
   }
+  refresh();
   SMC::Param request;
   std::memcpy(&request, input, kRecordSize);
   SMC::Param response{};

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,15 @@ class SimulatedSmc final : public UserClient {
   // Throws std::runtime_error when the trace file cannot be opened.
   explicit SimulatedSmc(Machine machine, std::optional<std::string> tracePath = std::nullopt);
 
+  // The machine of a machine file, read again whenever the file is rewritten
+  // (looked at no more than once per `lookInterval`); a rewrite that does not parse
+  // leaves the machine as it was. Throws MachineFileError when the file
+  // cannot be read or parsed now.
+  static SimulatedSmc watching(const std::string& path,
+                               std::optional<std::string> tracePath = std::nullopt,
+                               std::chrono::milliseconds lookInterval = kLookInterval);
+  static constexpr std::chrono::milliseconds kLookInterval{500};
+
   Matching serviceMatching(const char* className) override;
   Service getMatchingService(Matching matching) override;
   Status serviceOpen(Service service, Task owningTask, std::uint32_t type,
@@ -43,6 +53,7 @@ class SimulatedSmc final : public UserClient {
   void setMachine(Machine machine) { machine_ = std::move(machine); }
 
  private:
+  void refresh();
   Status exchange(std::uint32_t selector, const SMC::Param& request, SMC::Param& response) const;
   void trace(std::uint32_t selector, const SMC::Param& request, Status status,
              const SMC::Param& response);
@@ -51,7 +62,16 @@ class SimulatedSmc final : public UserClient {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
+  struct Watch {
+    std::string path;
+    std::filesystem::file_time_type written;
+    std::uintmax_t size = 0;
+    std::chrono::steady_clock::time_point lookedAt;
+    std::chrono::milliseconds interval;
+  };
+
   Machine machine_;
+  std::optional<Watch> watch_;
   std::unique_ptr<std::FILE, FileCloser> trace_;
   bool open_ = false;
   std::chrono::steady_clock::time_point openedAt_;

@@ -98,6 +98,22 @@ TEST(SimulatedSmc, TracesEveryExchangeAsKeyInfoThenReadBytes) {
   EXPECT_EQ(fromHex(lines.back().request).key, SMC::fourCC("Ts0S"));
 }
 
+TEST(SimulatedSmc, PicksUpARewrittenMachineFile) {
+  const auto path = std::filesystem::temp_directory_path() / "quimbo-rewritten.machine";
+  std::ofstream(path) << "FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\n";
+  SimulatedSmc smc = SimulatedSmc::watching(path.string(), std::nullopt, 0ms);
+  SMC reader(smc);
+  ASSERT_TRUE(reader.open());
+  EXPECT_EQ(reader.number("F0Ac"), 1840);
+
+  std::ofstream(path) << "FNum \"ui8 \" 01\nF0Ac \"flt \" = 2500.5\n";
+  EXPECT_EQ(reader.number("F0Ac"), 2500.5);
+  std::ofstream(path) << "FNum \"ui8 \" 01\nF0Ac \"flt\" = 1\n";  // half-written or wrong
+  EXPECT_EQ(reader.number("F0Ac"), 2500.5) << "a file that does not parse changes nothing";
+  std::filesystem::remove(path);
+  EXPECT_EQ(reader.number("F0Ac"), 2500.5) << "nor does a file that is gone";
+}
+
 TEST(SimulatedSmc, RefusesWhatTheSmcDoesNotOffer) {
   SimulatedSmc smc(MachineFile::parse("FNum \"ui8 \" 01\n", "m"));
   SMC::Param request{}, response{};

@@ -1,0 +1,106 @@
+#include "platform/PollRunLoop.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace quimbo {
+
+PollRunLoop::PollRunLoop() : start_(std::chrono::steady_clock::now()) {}
+
+PollRunLoop::~PollRunLoop() {
+  if (signalFd_ >= 0) ::close(signalFd_);
+  if (hasOldMask_) ::sigprocmask(SIG_SETMASK, &oldMask_, nullptr);
+}
+
+RunLoop::Duration PollRunLoop::elapsed() const {
+  return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - start_);
+}
+
+std::shared_ptr<RunLoop::Timer> PollRunLoop::scheduleRepeatingTimer(Duration interval,
+                                                                    Action action) {
+  return timers_.schedule(elapsed(), interval, std::move(action));
+}
+
+void PollRunLoop::post(Action task) { tasks_.push_back(std::move(task)); }
+
+void PollRunLoop::watch(int fd, Action onReadable) {
+  watches_.push_back({fd, std::move(onReadable)});
+}
+
+void PollRunLoop::handleSignals(std::initializer_list<int> signals,
+                                std::function<void(int)> onSignal) {
+  sigset_t mask, old;
+  sigemptyset(&mask);
+  for (const int s : signals) sigaddset(&mask, s);
+  if (::sigprocmask(SIG_BLOCK, &mask, &old) != 0) {
+    throw std::system_error(errno, std::generic_category(), "blocking signals");
+  }
+  if (!hasOldMask_) {
+    oldMask_ = old;
+    hasOldMask_ = true;
+  }
+  signalFd_ = ::signalfd(signalFd_, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (signalFd_ < 0) throw std::system_error(errno, std::generic_category(), "signalfd");
+  onSignal_ = std::move(onSignal);
+}
+
+void PollRunLoop::stop(int status) {
+  if (stopped_) return;
+  stopped_ = true;
+  status_ = status;
+}
+
+void PollRunLoop::runTasks() {
+  while (!tasks_.empty() && !stopped_) {
+    Action task = std::move(tasks_.front());
+    tasks_.pop_front();
+    task();
+  }
+}
+
+void PollRunLoop::readSignals() {
+  signalfd_siginfo info;
+  while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+    if (onSignal_) onSignal_(static_cast<int>(info.ssi_signo));
+    runTasks();
+  }
+}
+
+int PollRunLoop::run() {
+  std::vector<pollfd> fds;
+  while (!stopped_) {
+    runTasks();
+    if (stopped_) break;
+    if (idle_) idle_();
+
+    fds.clear();
+    for (const Watch& w : watches_) fds.push_back({w.fd, POLLIN, 0});
+    if (signalFd_ >= 0) fds.push_back({signalFd_, POLLIN, 0});
+    int timeout = -1;
+    if (const auto due = timers_.nextDue()) {
+      timeout = static_cast<int>(std::max<Duration::rep>(0, (*due - elapsed()).count()));
+    }
+    const int ready = ::poll(fds.data(), fds.size(), timeout);
+    if (ready < 0 && errno != EINTR) {
+      throw std::system_error(errno, std::generic_category(), "poll");
+    }
+    for (std::size_t i = 0; ready > 0 && i < fds.size() && !stopped_; ++i) {
+      if (fds[i].revents == 0) continue;
+      if (fds[i].fd == signalFd_) {
+        readSignals();
+      } else {
+        watches_[i].onReadable();
+        runTasks();
+      }
+    }
+    if (!stopped_) timers_.fireDue(elapsed());
+  }
+  return status_;
+}
+
+}  // namespace quimbo

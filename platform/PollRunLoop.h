@@ -1,0 +1,64 @@
+#pragma once
+
+#include <signal.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+#include "monitor/RunLoop.h"
+#include "platform/TimerQueue.h"
+
+namespace quimbo {
+
+// The main thread's loop for the terminal: one poll(2) over the watched file
+// descriptors and a signalfd, with the next timer deadline as its timeout.
+// Posted tasks run after the job that posted them has returned; signals are
+// delivered as events of the loop, never inside a handler.
+class PollRunLoop final : public RunLoop {
+ public:
+  PollRunLoop();
+  ~PollRunLoop() override;
+  PollRunLoop(const PollRunLoop&) = delete;
+  PollRunLoop& operator=(const PollRunLoop&) = delete;
+
+  std::shared_ptr<Timer> scheduleRepeatingTimer(Duration interval, Action action) override;
+  void post(Action task) override;
+
+  // Calls `onReadable` whenever `fd` has input.
+  void watch(int fd, Action onReadable);
+  // Blocks the signals for the process and delivers each to `onSignal`
+  // from the loop. Throws std::system_error when the signals cannot be taken.
+  void handleSignals(std::initializer_list<int> signals, std::function<void(int)> onSignal);
+  // Runs once the tasks are drained, before the loop waits again.
+  void whenIdle(Action idle) { idle_ = std::move(idle); }
+
+  // Runs until stop(); returns the status given to it.
+  int run();
+  void stop(int status);
+
+ private:
+  Duration elapsed() const;
+  void runTasks();
+  void readSignals();
+
+  struct Watch {
+    int fd;
+    Action onReadable;
+  };
+  std::chrono::steady_clock::time_point start_;
+  TimerQueue timers_;
+  std::deque<Action> tasks_;
+  std::vector<Watch> watches_;
+  Action idle_;
+  int signalFd_ = -1;
+  std::function<void(int)> onSignal_;
+  bool hasOldMask_ = false;
+  sigset_t oldMask_{};  // in force before handleSignals
+  bool stopped_ = false;
+  int status_ = 0;
+};
+
+}  // namespace quimbo

@@ -1,0 +1,107 @@
+#include "platform/terminal/MenuBar.h"
+
+#include <algorithm>
+
+namespace quimbo::terminal {
+
+namespace {
+
+constexpr int kLabelMargin = 1;  // blank columns on each side of the label
+constexpr int kLabelNaturalWidth = 1000;
+
+constexpr CellStyle kBar{std::nullopt, false, false, true};
+constexpr CellStyle kBorder{std::nullopt, false, true, false};
+
+void drawBox(CellGrid& grid, int row, int col, int width, int height) {
+  const int right = col + width - 1, bottom = row + height - 1;
+  for (int c = col + 1; c < right; ++c) {
+    grid.put(row, c, U'─', kBorder);
+    grid.put(bottom, c, U'─', kBorder);
+  }
+  for (int r = row + 1; r < bottom; ++r) {
+    grid.put(r, col, U'│', kBorder);
+    grid.put(r, right, U'│', kBorder);
+  }
+  grid.put(row, col, U'╭', kBorder);
+  grid.put(row, right, U'╮', kBorder);
+  grid.put(bottom, col, U'╰', kBorder);
+  grid.put(bottom, right, U'╯', kBorder);
+}
+
+}  // namespace
+
+CellGrid MenuBar::compose(ui::MenuBarExtra& scene, int width, int height) {
+  CellGrid screen(std::max(width, 0), std::max(height, 0));
+  for (int c = 0; c < screen.width(); ++c) screen.put(0, c, U' ', kBar);
+
+  // The label, highlighted the other way round while its panel is open.
+  Rendering label = render(scene.label, kLabelNaturalWidth);
+  const int labelWidth = label.grid.width() + 2 * kLabelMargin;
+  label_ = {0, std::max(0, screen.width() - labelWidth), labelWidth, 1};
+  for (int c = 0; c < label_.width; ++c) {
+    CellStyle style = kBar;
+    style.reverse = !open_;
+    screen.put(0, label_.col + c, U' ', style);
+  }
+  for (int c = 0; c < label.grid.width(); ++c) label.grid.at(0, c).style.reverse = !open_;
+  screen.blit(label.grid, 0, label_.col + kLabelMargin);
+
+  buttons_.clear();
+  if (!open_) return screen;
+
+  Rendering panel = render(scene.content.body(), kLabelNaturalWidth);
+  const int boxWidth = panel.grid.width() + 2, boxHeight = panel.grid.height() + 2;
+  panel_ = {1, std::max(0, std::min(label_.col, screen.width() - boxWidth)), boxWidth, boxHeight};
+  drawBox(screen, panel_.row, panel_.col, boxWidth, boxHeight);
+  screen.blit(panel.grid, panel_.row + 1, panel_.col + 1);
+  for (ButtonArea& button : panel.buttons) {
+    button.row += panel_.row + 1;
+    button.col += panel_.col + 1;
+    if (buttonFocused_) {
+      for (int c = 0; c < button.width; ++c) {
+        if (screen.contains(button.row, button.col + c))
+          screen.at(button.row, button.col + c).style.reverse = true;
+      }
+    }
+    buttons_.push_back(std::move(button));
+  }
+  return screen;
+}
+
+MenuBar::Action MenuBar::key(Key key) {
+  switch (key) {
+    case Key::activate:
+      if (open_ && buttonFocused_ && !buttons_.empty()) return buttons_.front().action;
+      if (open_) {
+        close();
+      } else {
+        open_ = true;
+      }
+      return {};
+    case Key::escape:
+      close();
+      return {};
+    case Key::tab:
+      if (open_) buttonFocused_ = !buttonFocused_;
+      return {};
+  }
+  return {};
+}
+
+MenuBar::Action MenuBar::click(int row, int col) {
+  if (label_.contains(row, col)) return key(Key::activate);
+  if (!open_) return {};
+  for (const ButtonArea& button : buttons_) {
+    if (row == button.row && col >= button.col && col < button.col + button.width)
+      return button.action;
+  }
+  if (!panel_.contains(row, col)) close();
+  return {};
+}
+
+void MenuBar::close() {
+  open_ = false;
+  buttonFocused_ = false;
+}
+
+}  // namespace quimbo::terminal

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/terminal/CellGrid.h"
+#include "platform/terminal/Layout.h"
+#include "ui/QuimboApp.h"
+
+namespace quimbo::terminal {
+
+// The menu-bar item on a terminal: the top line is the menu bar with the
+// label at its right end; activating the label drops the panel down below
+// it, in a box about 40 columns wide.
+class MenuBar final {
+ public:
+  enum class Key { activate, escape, tab };
+  using Action = std::function<void()>;
+
+  bool isOpen() const { return open_; }
+
+  // The whole screen for the scene as it is now.
+  CellGrid compose(ui::MenuBarExtra& scene, int width, int height);
+
+  // Input against the last composed screen; returns the action of a pressed
+  // button, if any.
+  Action key(Key key);
+  Action click(int row, int col);
+
+ private:
+  struct Area {
+    int row = 0, col = 0, width = 0, height = 0;
+    bool contains(int r, int c) const {
+      return r >= row && r < row + height && c >= col && c < col + width;
+    }
+  };
+  void close();
+
+  bool open_ = false;
+  bool buttonFocused_ = false;
+  Area label_;
+  Area panel_;
+  std::vector<ButtonArea> buttons_;
+};
+
+}  // namespace quimbo::terminal

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/PollRunLoop.h"
+#include "ui/Application.h"
+#include "ui/QuimboApp.h"
+
+namespace quimbo::terminal {
+
+// Runs the application on the controlling terminal: the menu bar on the top
+// line, the panel below the label, keys and mouse clicks, and a repaint after
+// every change of the Monitor.
+//
+// Keys: Enter or Space opens and closes the panel, Escape closes it, Tab
+// moves the focus to the Quit button, which Enter then presses.
+class TerminalFrontEnd final : public ui::Application {
+ public:
+  explicit TerminalFrontEnd(PollRunLoop& loop) : loop_(loop) {}
+
+  // Runs until Quit (status 0), SIGINT or SIGTERM (128 + the signal). The
+  // terminal is given back before this returns, also when it throws.
+  int run(ui::QuimboApp& app);
+
+  void terminate() override { loop_.stop(0); }
+
+ private:
+  PollRunLoop& loop_;
+};
+
+}  // namespace quimbo::terminal

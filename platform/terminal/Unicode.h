@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quimbo::terminal {
+
+// UTF-8 to code points; a malformed byte becomes U+FFFD.
+std::u32string decodeUtf8(std::string_view text);
+void appendUtf8(std::string& out, char32_t c);
+
+// Terminal columns of one character: 0 for combining marks, 2 for wide
+// East Asian characters and emoji, 1 otherwise. Independent of the locale.
+int columnWidth(char32_t c);
+int columnWidth(std::u32string_view text);
+
+// Breaks the text into lines no wider than `width` at spaces, as a label
+// wraps; a word longer than a line is broken where it must be.
+std::vector<std::u32string> wrap(std::u32string_view text, int width);
+
+}  // namespace quimbo::terminal

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Drives the real quimbo binary in a terminal (tmux) as a user would: the
+# label with the first readings, the panel, live updates after the machine
+# file changes, Quit, SIGTERM, and the terminal given back each time.
+#   tests/e2e/terminal.sh path/to/quimbo path/to/machine-file
+set -euo pipefail
+quimbo=$(realpath "$1")
+machine=$(realpath "$2")
+work=$(mktemp -d)
+socket="quimbo-e2e-$$"
+trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*"; echo "--- screen:"; screen; exit 1; }
+screen() { tmux -L "$socket" capture-pane -p -t e2e 2>/dev/null || true; }
+# Waits (a few seconds at most) until the screen shows every given text.
+wait_for() {
+  for _ in $(seq 100); do
+    local all=1
+    for text in "$@"; do screen | grep -qF -- "$text" || all=0; done
+    ((all)) && return 0
+    sleep 0.1
+  done
+  fail "never showed: $*"
+}
+wait_gone() {
+  for _ in $(seq 100); do screen | grep -qF -- "$1" || return 0; sleep 0.1; done
+  fail "still shows: $1"
+}
+wait_status() {
+  for _ in $(seq 100); do [ -s "$work/status" ] && return 0; sleep 0.1; done
+  fail "quimbo did not end"
+}
+start() {  # start ENV...: quimbo in an 80x24 terminal; afterwards the shell records the
+           # exit status and whether the terminal is back in its normal modes
+  rm -f "$work/status" "$work/stty"
+  tmux -L "$socket" kill-server 2>/dev/null || true
+  tmux -L "$socket" new-session -d -s e2e -x 80 -y 24 \
+    "env LANG=C.UTF-8 TERM=xterm-256color $* '$quimbo'; echo \$? > '$work/status'; stty -a > '$work/stty'; sleep 60"
+}
+restored() {
+  for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
+  grep -qE '(^| )icanon( |$)' "$work/stty" && grep -qE '(^| )echo( |$)' "$work/stty" ||
+    fail "terminal modes not restored: $(cat "$work/stty")"
+  wait_gone "Quimbo"
+}
+
+cp "$machine" "$work/machine"
+
+echo "== the label shows the first pass's readings"
+start "QUIMBO_SMC_SIM='$work/machine'"
+wait_for "57° · 2010"
+
+echo "== Enter opens the panel with every text"
+tmux -L "$socket" send-keys -t e2e Enter
+wait_for "Quimbo" "57°C" "CPU" "GPU" "SSD" "Ortam" "48°C" "38°C" "31°C" \
+  "Fan 1" "1840 RPM" "1200–5779 RPM" "Fan 2" "2010 RPM" "1200–6241 RPM" \
+  "Fan kontrolü Apple Silicon'da" "donanımsal olarak kilitli — Quimbo" "izleme yapar." \
+  "her 2 sn güncellenir" "[ Çıkış ]"
+
+echo "== a rewritten machine file shows in the label and the open panel"
+sed -e 's/^F1Ac .*/F1Ac "flt " = 3333/' -e 's/^Tp09 .*/Tp09 "flt " = 66.6/' "$machine" > "$work/machine.new"
+mv "$work/machine.new" "$work/machine"
+wait_for "66° · 3333" "66°C" "3333 RPM"
+
+echo "== Escape closes the panel, Enter opens it again"
+tmux -L "$socket" send-keys -t e2e Escape
+wait_gone "Çıkış"
+tmux -L "$socket" send-keys -t e2e Enter
+wait_for "Çıkış"
+
+echo "== Çıkış ends quimbo with status 0 and gives the terminal back"
+tmux -L "$socket" send-keys -t e2e Tab
+tmux -L "$socket" send-keys -t e2e Enter
+wait_status
+[ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış"
+restored
+
+echo "== without an SMC: the thermometer alone, and the notice in the panel"
+start ""
+wait_for "⊺"
+tmux -L "$socket" send-keys -t e2e Space
+wait_for "SMC'ye erişilemedi" "Çıkış"
+screen | grep -qF "°C" && fail "a temperature without an SMC"
+
+echo "== SIGTERM ends quimbo and gives the terminal back"
+pkill -TERM -f "^$quimbo\$" || pkill -TERM -x quimbo
+wait_status
+[ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
+restored
+
+echo "== a machine file that does not parse is refused before the start"
+printf 'FNum "ui8" 02\n' > "$work/bad"
+if out=$(QUIMBO_SMC_SIM="$work/bad" "$quimbo" 2>&1 < /dev/null); then fail "a bad machine file was accepted"; fi
+[ "$out" = "quimbo: $work/bad:1: the type \"ui8\" is not exactly four characters" ] || fail "message: $out"
+
+echo "== arguments"
+"$quimbo" --version | grep -q "^quimbo " || fail "--version"
+set +e
+"$quimbo" --bogus 2>/dev/null
+[ $? = 2 ] || fail "an unknown argument must exit 2"
+set -e
+
+echo "all end-to-end checks passed"
