@@ -11,11 +11,11 @@
 #include <string_view>
 
 #include "monitor/Monitor.h"
-#include "platform/AbsentSmc.h"
 #include "platform/LinuxServiceManager.h"
 #include "platform/MachineFile.h"
 #include "platform/PollRunLoop.h"
 #include "platform/SimulatedSmc.h"
+#include "platform/hwmon/HwmonSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/QuimboApp.h"
 
@@ -36,11 +36,14 @@ constexpr const char* kUsage =
     "Environment:\n"
     "  QUIMBO_SMC_SIM=FILE     read a simulated SMC described by FILE\n"
     "  QUIMBO_SMC_TRACE=FILE   append every simulated SMC exchange to FILE\n"
+    "  QUIMBO_HWMON_ROOT=DIR   read the hardware sensors under DIR instead of\n"
+    "                          /sys/class/hwmon\n"
     "  QUIMBO_FRONTEND=terminal|desktop\n"
     "                          force a front end (default: desktop where a\n"
     "                          display is available, terminal otherwise)\n";
 
 constexpr int kUsageError = 2;
+constexpr const char* kHwmonRoot = "/sys/class/hwmon";
 
 std::optional<std::string> environment(const char* name) {
   const char* value = std::getenv(name);
@@ -54,7 +57,7 @@ std::unique_ptr<UserClient> smcUserClient() {
     return std::make_unique<SimulatedSmc>(
         SimulatedSmc::watching(*machine, environment("QUIMBO_SMC_TRACE")));
   }
-  return std::make_unique<AbsentSmc>();
+  return std::make_unique<HwmonSmc>(environment("QUIMBO_HWMON_ROOT").value_or(kHwmonRoot));
 }
 
 int fail(const std::string& message, int status = 1) {

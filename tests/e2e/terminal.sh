@@ -76,7 +76,8 @@ wait_status
 restored
 
 echo "== without an SMC: the thermometer alone, and the notice in the panel"
-start ""
+mkdir -p "$work/no-sensors"
+start "QUIMBO_HWMON_ROOT='$work/no-sensors'"
 wait_for "⊺"
 tmux -L "$socket" send-keys -t e2e Space
 wait_for "SMC'ye erişilemedi" "Çıkış"
@@ -87,6 +88,20 @@ pkill -TERM -f "^$quimbo\$" || pkill -TERM -x quimbo
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
 restored
+
+echo "== real sensors through hwmon"
+mkdir -p "$work/hwmon/hwmon0" "$work/hwmon/hwmon1"
+echo coretemp > "$work/hwmon/hwmon0/name"
+echo 61500 > "$work/hwmon/hwmon0/temp1_input"
+echo "Package id 0" > "$work/hwmon/hwmon0/temp1_label"
+echo thinkpad > "$work/hwmon/hwmon1/name"
+echo 1500 > "$work/hwmon/hwmon1/fan1_input"
+start "QUIMBO_HWMON_ROOT='$work/hwmon'"
+wait_for "61° · 1500"
+tmux -L "$socket" send-keys -t e2e Enter
+wait_for "61°C" "Fan 1" "1500 RPM" "0–0 RPM"
+tmux -L "$socket" send-keys -t e2e Tab Enter
+wait_status
 
 echo "== a machine file that does not parse is refused before the start"
 printf 'FNum "ui8" 02\n' > "$work/bad"

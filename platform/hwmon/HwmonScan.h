@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quimbo::hwmon {
+
+// One temperature or fan input of a hardware-monitoring device.
+struct Sensor {
+  int index;                            // N of tempN_ / fanN_
+  std::string label;                    // tempN_label / fanN_label, or "" without one
+  std::string input;                    // path of tempN_input / fanN_input
+  std::optional<std::string> min, max;  // paths of fanN_min / fanN_max, when present
+};
+
+struct Device {
+  std::string name;  // the driver's chip name ("coretemp", "nvme", ...)
+  std::string id;    // the device's stable path, for ordering across boots
+  std::vector<Sensor> temperatures;
+  std::vector<Sensor> fans;
+};
+
+// The devices under a hwmon class folder (normally /sys/class/hwmon), in a
+// stable order: by chip name, then by device path; sensors by index. Only
+// reads: folder listings, `name` and the label files.
+std::vector<Device> scan(const std::filesystem::path& root);
+
+}  // namespace quimbo::hwmon

@@ -1,0 +1,137 @@
+#include "platform/hwmon/HwmonSmc.h"
+
+#include <bit>
+#include <cstring>
+
+#include "smc/SMC.h"
+
+namespace quimbo {
+
+namespace {
+
+constexpr UserClient::Status kBadArgument = static_cast<UserClient::Status>(0xE00002C2);
+constexpr UserClient::Status kUnsupported = static_cast<UserClient::Status>(0xE00002C7);
+constexpr UserClient::Status kNotOpen = static_cast<UserClient::Status>(0xE00002CD);
+constexpr double kMillidegrees = 1000.0;
+
+void putFloat(SMC::Param& record, double value) {
+  const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(value));
+  for (int i = 0; i < 4; ++i)
+    record.bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+}  // namespace
+
+// A key: the fan count, or an attribute kept open.
+struct HwmonSmc::Key {
+  std::uint32_t type;
+  std::uint32_t size;
+  hwmon::KeySource source;
+  std::optional<hwmon::AttributeFile> file;
+  mutable bool failed = false;  // the last read failed: reopen at the next rescan
+};
+
+HwmonSmc::HwmonSmc(std::filesystem::path root, Clock now,
+                   std::chrono::steady_clock::duration rescanInterval)
+    : root_(std::move(root)), now_(std::move(now)), rescanInterval_(rescanInterval) {}
+
+HwmonSmc::~HwmonSmc() = default;
+
+UserClient::Matching HwmonSmc::serviceMatching(const char* className) {
+  return Matching{className};
+}
+
+UserClient::Service HwmonSmc::getMatchingService(Matching matching) {
+  if (matching.className != SMC::kServiceClass) return 0;
+  rescan();
+  return found_ ? kService : 0;
+}
+
+UserClient::Status HwmonSmc::serviceOpen(Service service, Task owningTask, std::uint32_t type,
+                                         Connection* connection) {
+  if (service != kService || owningTask != kOwnTask || type != SMC::kConnectionType ||
+      connection == nullptr) {
+    return kBadArgument;
+  }
+  *connection = kConnection;
+  open_ = true;
+  return 0;
+}
+
+UserClient::Status HwmonSmc::objectRelease(Service object) {
+  return object == kService ? 0 : kBadArgument;
+}
+
+void HwmonSmc::rescan() {
+  scannedAt_ = now_();
+  const std::vector<hwmon::Device> devices = hwmon::scan(root_);
+  found_ = !devices.empty();
+  hwmon::KeyPlan plan = hwmon::mapSensors(devices);
+
+  // Attributes that stay keep their open files, unless their last read
+  // failed: the device may have gone and come back since.
+  std::map<std::string, hwmon::AttributeFile> kept;
+  for (auto& [code, key] : keys_) {
+    if (key->file && !key->failed) kept.emplace(key->source.path, std::move(*key->file));
+  }
+  keys_.clear();
+  for (const auto& [name, source] : plan.keys) {
+    auto key = std::make_unique<Key>(Key{SMC::fourCC("flt "), 4, source, std::nullopt});
+    if (const auto file = kept.find(source.path); file != kept.end()) {
+      key->file.emplace(std::move(file->second));
+    } else {
+      key->file.emplace(source.path);
+    }
+    keys_.emplace(SMC::fourCC(name), std::move(key));
+  }
+  if (found_) {
+    keys_.emplace(SMC::fourCC("FNum"),
+                  std::make_unique<Key>(Key{SMC::fourCC("ui8 "), 1, {}, std::nullopt}));
+  }
+  plan_ = std::move(plan);
+}
+
+void HwmonSmc::rescanWhenDue() {
+  if (now_() - scannedAt_ >= rescanInterval_) rescan();
+}
+
+UserClient::Status HwmonSmc::callStructMethod(Connection connection, std::uint32_t selector,
+                                              const void* input, std::size_t inputSize,
+                                              void* output, std::size_t* outputSize) {
+  if (!open_ || connection != kConnection) return kNotOpen;
+  if (selector != SMC::kSelector || input == nullptr || output == nullptr ||
+      outputSize == nullptr || inputSize != sizeof(SMC::Param) ||
+      *outputSize < sizeof(SMC::Param)) {
+    return kBadArgument;
+  }
+  SMC::Param request;
+  std::memcpy(&request, input, sizeof request);
+  if (request.command != SMC::kReadKeyInfo && request.command != SMC::kReadBytes)
+    return kUnsupported;
+
+  // The fan count opens every pass: a good moment to look for new devices.
+  if (request.key == SMC::fourCC("FNum")) rescanWhenDue();
+
+  SMC::Param response = request;
+  response.bytes = {};
+  const auto found = keys_.find(request.key);
+  if (found == keys_.end()) {
+    response.result = kKeyNotFound;
+  } else if (const Key& key = *found->second; request.command == SMC::kReadKeyInfo) {
+    response.keyInfo = {key.size, key.type, 0, {}};
+  } else if (!key.file) {
+    response.bytes[0] = static_cast<std::uint8_t>(plan_.fanCount);
+  } else if (const std::optional<long long> raw = key.file->read()) {
+    putFloat(response, key.source.unit == hwmon::KeySource::Unit::millidegrees
+                           ? static_cast<double>(*raw) / kMillidegrees
+                           : static_cast<double>(*raw));
+  } else {
+    key.failed = true;
+    response.result = kKeyNotReadable;
+  }
+  std::memcpy(output, &response, sizeof response);
+  *outputSize = sizeof response;
+  return 0;
+}
+
+}  // namespace quimbo

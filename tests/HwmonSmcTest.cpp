@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "monitor/WholeNumber.h"
+#include "platform/ManualRunLoop.h"
+#include "platform/hwmon/AttributeFile.h"
+#include "platform/hwmon/HwmonSmc.h"
+#include "tests/HwmonFixtures.h"
+#include "tests/MonitorHarness.h"
+
+namespace quimbo {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::HwmonTree;
+
+// What a Monitor publishes after its first pass over a fixture tree:
+// "cpu/gpu/ssd/ambient max | fan rpm/min/max, ..." in whole numbers.
+struct Published {
+  bool available;
+  std::string temperatures;
+  std::string fans;
+};
+
+class HwmonMachine {
+ public:
+  explicit HwmonMachine(const HwmonTree& tree)
+      : smc_(tree.root(), [this] { return now_; }),
+        mon_(Monitor::make({smc_, services_, runLoop_})) {}
+
+  Published published() const {
+    const TempSummary s = mon_->summary();
+    std::string fans;
+    for (const FanReading& f : mon_->fans()) {
+      fans += (fans.empty() ? "" : ", ") + std::to_string(wholeNumber(f.rpm)) + "/" +
+              std::to_string(wholeNumber(f.min)) + "/" + std::to_string(wholeNumber(f.max));
+    }
+    const auto whole = [](double v) { return std::to_string(wholeNumber(v)); };
+    return {mon_->available(),
+            whole(s.cpu) + "/" + whole(s.gpu) + "/" + whole(s.ssd) + "/" + whole(s.ambient) +
+                " max " + whole(mon_->maxTemp()),
+            fans};
+  }
+  // The next pass, `by` later.
+  void pass(std::chrono::steady_clock::duration by = 2s) {
+    now_ += by;
+    mon_->poll();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point now_{};
+  HwmonSmc smc_;
+  testing::RecordingServiceManager services_;
+  ManualRunLoop runLoop_;
+  std::shared_ptr<Monitor> mon_;
+};
+
+void intelLaptop(HwmonTree& tree) {
+  tree.device(0, "acpitz").temp(1, 45000);
+  tree.device(1, "coretemp")
+      .temp(1, 62000, "Package id 0")
+      .temp(2, 58000, "Core 0")
+      .temp(3, 61000, "Core 1")
+      .temp(4, 55000, "Core 2")
+      .temp(5, 60000, "Core 3");
+  tree.device(2, "thinkpad").temp(1, 63000).temp(2, 40000).fan(1, 2900);
+  tree.device(3, "nvme").temp(1, 39850, "Composite").temp(2, 52850, "Sensor 1");
+}
+
+void amdDesktop(HwmonTree& tree) {
+  tree.device(0, "nvme").temp(1, 41850, "Composite");
+  tree.device(1, "k10temp").temp(1, 68500, "Tctl").temp(3, 64250, "Tccd1");
+  tree.device(2, "amdgpu")
+      .temp(1, 51000, "edge")
+      .temp(2, 55000, "junction")
+      .temp(3, 70000, "mem")
+      .fan(1, 1200, 0, 3300);
+  tree.device(3, "nct6798")
+      .temp(1, 33000, "SYSTIN")
+      .temp(2, 45500, "CPUTIN")
+      .temp(3, 37000, "AUXTIN0")
+      .fan(1, 820, 200)
+      .fan(2, 1105)
+      .fan(3, 0);
+  tree.device(4, "nvme").temp(1, 47850, "Composite");
+}
+
+TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
+  struct Case {
+    const char* machine;
+    void (*build)(HwmonTree&);
+    Published expected;
+  };
+  const Case cases[] = {
+      {"Intel laptop", intelLaptop, {true, "63/0/39/45 max 63", "2900/0/0"}},
+      {"AMD desktop",
+       amdDesktop,
+       {true, "68/55/41/37 max 68", "1200/0/3300, 820/200/0, 1105/0/0, 0/0/0"}},
+      {"Intel Mac",
+       [](HwmonTree& t) {
+         t.device(0, "applesmc")
+             .temp(1, 28000, "TA0P")
+             .temp(2, 31000, "TB0T")
+             .temp(3, 56000, "TC0D")
+             .temp(4, 52000, "TC0P")
+             .temp(5, 48000, "TG0P")
+             .temp(6, 36000, "TH0P")
+             .temp(7, 30000, "Ts0P")
+             .fan(1, 2001, 2000, 6200)
+             .write("fan1_label", "Left side")
+             .fan(2, 1998, 2000, 6200);
+       },
+       {true, "56/48/36/30 max 56", "2001/2000/6200, 1998/2000/6200"}},
+      {"single-board computer",
+       [](HwmonTree& t) { t.device(0, "cpu_thermal").temp(1, 47236); },
+       {true, "47/0/0/0 max 47", ""}},
+      {"nothing", [](HwmonTree&) {}, {false, "0/0/0/0 max 0", ""}},
+  };
+  for (const Case& c : cases) {
+    HwmonTree tree;
+    c.build(tree);
+    const Published p = HwmonMachine(tree).published();
+    EXPECT_EQ(p.available, c.expected.available) << c.machine;
+    EXPECT_EQ(p.temperatures, c.expected.temperatures) << c.machine;
+    EXPECT_EQ(p.fans, c.expected.fans) << c.machine;
+  }
+}
+
+TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
+  HwmonTree tree;
+  amdDesktop(tree);
+  HwmonMachine machine(tree);
+  EXPECT_EQ(machine.published().temperatures, "68/55/41/37 max 68");
+
+  std::filesystem::remove_all(tree.root() / "hwmon2");  // the GPU goes
+  machine.pass();
+  EXPECT_EQ(machine.published().temperatures, "68/0/41/37 max 68") << "at the very next pass";
+  EXPECT_EQ(machine.published().fans, "0/0/0, 820/200/0, 1105/0/0, 0/0/0")
+      << "its fan reads nothing";
+  machine.pass(5s);
+  EXPECT_EQ(machine.published().fans, "820/200/0, 1105/0/0, 0/0/0") << "the rescan drops it";
+
+  tree.device(2, "amdgpu").temp(1, 52000, "edge").temp(2, 57000, "junction").fan(1, 1300, 0, 3300);
+  machine.pass(1s);
+  EXPECT_EQ(machine.published().temperatures, "68/0/41/37 max 68") << "no rescan yet";
+  machine.pass(5s);
+  EXPECT_EQ(machine.published().temperatures, "68/57/41/37 max 68");
+  EXPECT_EQ(machine.published().fans, "1300/0/3300, 820/200/0, 1105/0/0, 0/0/0");
+
+  // A device that goes and comes back between two rescans is read afresh.
+  std::filesystem::remove_all(tree.root() / "hwmon1");
+  machine.pass();
+  tree.device(1, "k10temp").temp(1, 71000, "Tctl");
+  machine.pass();
+  machine.pass(5s);
+  EXPECT_EQ(machine.published().temperatures, "71/57/41/37 max 71");
+}
+
+TEST(HwmonSmc, ContentsThatAreNotANumberReadNothing) {
+  HwmonTree tree;
+  tree.device(0, "coretemp").temp(1, 50000, "Package id 0").fan(1, 900, 500, 3000);
+  HwmonMachine machine(tree);
+  tree.write("temp1_input", "N/A").write("fan1_max", "");
+  machine.pass();
+  EXPECT_EQ(machine.published().temperatures, "0/0/0/0 max 0");
+  EXPECT_EQ(machine.published().fans, "900/500/0");
+}
+
+TEST(HwmonAttribute, ParsesWhatSysfsWrites) {
+  EXPECT_EQ(hwmon::parseAttribute("45000\n"), 45000);
+  EXPECT_EQ(hwmon::parseAttribute("-273150\n"), -273150);
+  EXPECT_EQ(hwmon::parseAttribute("+12"), 12);
+  EXPECT_EQ(hwmon::parseAttribute("0"), 0);
+  for (const char* bad : {"", "\n", "N/A", "12a", "1.5", " 12", "99999999999999999999", "--1"}) {
+    EXPECT_FALSE(hwmon::parseAttribute(bad)) << "'" << bad << "'";
+  }
+}
+
+}  // namespace
+}  // namespace quimbo
