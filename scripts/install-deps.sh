@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quimbo builds and tests with, when missing.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev tmux)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <cstdint>
 
 #include "platform/terminal/Glyphs.h"
 #include "platform/terminal/Unicode.h"
@@ -44,15 +44,63 @@ bool isWrappable(const View& view) {
   return view.as<Text>() || view.as<Label>() || view.children() != nullptr;
 }
 
+// A map from (view, width) to what was found for it during one render, in
+// one block of memory: a render looks up a few hundred keys, and node-based
+// maps spent most of its time allocating.
+template <typename Value>
+class RenderCache {
+ public:
+  RenderCache() : slots_(kInitialSlots) {}
+
+  // The value for the key, made by `make` the first time.
+  template <typename Make>
+  Value get(const View* view, int width, Make make) {
+    if (const Slot* slot = find(view, width); slot->view != nullptr) return slot->value;
+    Value value = make();
+    if (2 * (used_ + 1) > slots_.size()) grow();
+    *find(view, width) = Slot{view, width, value};
+    ++used_;
+    return value;
+  }
+
+ private:
+  static constexpr std::size_t kInitialSlots = 512;
+  struct Slot {
+    const View* view = nullptr;
+    int width = 0;
+    Value value{};
+  };
+
+  Slot* find(const View* view, int width) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = (reinterpret_cast<std::uintptr_t>(view) / alignof(View) * 31 +
+                     static_cast<std::size_t>(width)) &
+                    mask;
+    while (slots_[i].view != nullptr && (slots_[i].view != view || slots_[i].width != width)) {
+      i = (i + 1) & mask;
+    }
+    return &slots_[i];
+  }
+  void grow() {
+    std::vector<Slot> old(2 * slots_.size());
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.view != nullptr) *find(slot.view, slot.width) = slot;
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+};
+
 class Engine {
  public:
+  Engine() { characters_.reserve(kCharacters); }
+
   Size measure(const View& view, int width) {
     width = std::max(width, 0);
-    const Key key{&view, width};
-    if (const auto found = sizes_.find(key); found != sizes_.end()) return found->second;
-    const Size size = measureFrom(view, view.modifiers.size(), width);
-    sizes_.emplace(key, size);
-    return size;
+    return sizes_.get(&view, width,
+                      [&] { return measureFrom(view, view.modifiers.size(), width); });
   }
 
   void place(const View& view, int row, int col, Size size, Environment env) {
@@ -63,16 +111,10 @@ class Engine {
   std::vector<ButtonArea> buttons;
 
  private:
-  struct Key {
-    const View* view;
-    int width;
-    bool operator==(const Key&) const = default;
-  };
-  struct KeyHash {
-    std::size_t operator()(const Key& k) const {
-      return std::hash<const void*>()(k.view) ^
-             (static_cast<std::size_t>(k.width) * 0x9E3779B97F4A7C15u);
-    }
+  static constexpr std::size_t kCharacters = 2048;
+  struct Stretch {
+    std::size_t offset = 0;
+    std::size_t length = 0;
   };
 
   // The view with its innermost `count` modifiers.
@@ -96,16 +138,14 @@ class Engine {
   }
 
   Size measureElement(const View& view, int width) {
-    if (const auto* text = view.as<Text>()) return measureText(text->string(), width);
-    if (const auto* label = view.as<Label>()) {
-      const Size title = measureText(label->title.string(), width - 2);
+    if (view.as<Text>()) return measureText(textOf(view), width);
+    if (view.as<Label>()) {
+      const Size title = measureText(textOf(view), width - 2);
       return {title.cols + 2, title.rows};
     }
     if (view.as<Image>()) return {1, 1};
     if (view.as<ProgressView>() || view.as<Divider>()) return {width, 1};
-    if (const auto* button = view.as<Button>()) {
-      return {columnWidth(decodeUtf8(button->title.string())) + 4, 1};
-    }
+    if (view.as<Button>()) return {columnWidth(textOf(view)), 1};
     if (const auto* stack = view.as<VStack>()) {
       Size size;
       for (const View& child : stack->children) {
@@ -141,13 +181,28 @@ class Engine {
     return {};  // Spacer
   }
 
-  static Size measureText(const std::string& text, int width) {
+  static Size measureText(std::u32string_view text, int width) {
     Size size;
-    for (const std::u32string& line : wrap(decodeUtf8(text), width)) {
+    forEachLine(text, width, [&](std::u32string_view line) {
       size.cols = std::max(size.cols, columnWidth(line));
       ++size.rows;
-    }
+    });
     return size;
+  }
+
+  // The characters a text, label or button shows, decoded once per render.
+  // The view is good until the next text is decoded.
+  std::u32string_view textOf(const View& view) {
+    const Stretch stretch = texts_.get(&view, 0, [&] {
+      const std::size_t offset = characters_.size();
+      if (const auto* text = view.as<Text>()) decodeUtf8(text->string(), characters_);
+      if (const auto* label = view.as<Label>()) decodeUtf8(label->title.string(), characters_);
+      if (const auto* button = view.as<Button>()) {
+        decodeUtf8("[ " + button->title.string() + " ]", characters_);
+      }
+      return Stretch{offset, characters_.size() - offset};
+    });
+    return std::u32string_view(characters_).substr(stretch.offset, stretch.length);
   }
 
   static int spacing(const std::optional<double>& points) {
@@ -246,19 +301,19 @@ class Engine {
 
   void placeElement(const View& view, int row, int col, Size size, const Environment& env) {
     const CellStyle style = env.style();
-    if (const auto* text = view.as<Text>())
-      return drawText(text->string(), row, col, size.cols, style);
+    if (view.as<Text>()) return drawText(textOf(view), row, col, size.cols, style);
     if (const auto* label = view.as<Label>()) {
       grid.put(row, col, symbolGlyph(label->systemImage), style);
-      return drawText(label->title.string(), row, col + 2, size.cols - 2, style);
+      return drawText(textOf(view), row, col + 2, size.cols - 2, style);
     }
     if (const auto* image = view.as<Image>()) {
       return grid.put(row, col, image->logo ? kLogoGlyph : symbolGlyph(image->systemName), style);
     }
-    if (const auto* progress = view.as<ProgressView>())
+    if (const auto* progress = view.as<ProgressView>()) {
       return drawBar(*progress, row, col, size.cols, env);
+    }
     if (const auto* button = view.as<Button>()) {
-      drawText("[ " + button->title.string() + " ]", row, col, size.cols, style);
+      drawText(textOf(view), row, col, size.cols, style);
       buttons.push_back({row, col, size.cols, button->action});
       return;
     }
@@ -312,16 +367,16 @@ class Engine {
     }
   }
 
-  void drawText(const std::string& text, int row, int col, int width, const CellStyle& style) {
+  void drawText(std::u32string_view text, int row, int col, int width, const CellStyle& style) {
     int y = row;
-    for (const std::u32string& line : wrap(decodeUtf8(text), width)) {
+    forEachLine(text, width, [&](std::u32string_view line) {
       int x = col;
       for (const char32_t c : line) {
         grid.put(y, x, c, style);
         x += columnWidth(c);
       }
       ++y;
-    }
+    });
   }
 
   // A determinate bar: filled cells in the tint, eighths for the last one,
@@ -345,7 +400,9 @@ class Engine {
     }
   }
 
-  std::unordered_map<Key, Size, KeyHash> sizes_;
+  RenderCache<Size> sizes_;
+  RenderCache<Stretch> texts_;
+  std::u32string characters_;  // every decoded text, one after the other
 };
 
 }  // namespace

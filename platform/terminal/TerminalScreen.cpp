@@ -8,6 +8,7 @@
 
 #include <clocale>
 #include <cwchar>
+#include <stdexcept>
 #include <string_view>
 
 #include "platform/terminal/Palette.h"
@@ -21,12 +22,16 @@ constexpr int kOrange256 = 208;
 
 }  // namespace
 
-TerminalScreen::TerminalScreen() {
+TerminalScreen::TerminalScreen() : TerminalScreen(stdout, stdin) {}
+
+TerminalScreen::TerminalScreen(std::FILE* out, std::FILE* in) {
   // The texts and glyphs are UTF-8: take the user's locale, and a UTF-8 one
   // when the user's is not.
   std::setlocale(LC_ALL, "");
   if (std::string_view(nl_langinfo(CODESET)) != "UTF-8") std::setlocale(LC_CTYPE, "C.UTF-8");
-  initscr();
+  screen_ = newterm(nullptr, out, in);
+  if (screen_ == nullptr) throw std::runtime_error("the terminal cannot be used (is TERM set?)");
+  set_term(screen_);
   cbreak();
   noecho();
   nonl();
@@ -47,6 +52,7 @@ TerminalScreen::TerminalScreen() {
 TerminalScreen::~TerminalScreen() {
   curs_set(1);
   endwin();
+  delscreen(screen_);
 }
 
 int TerminalScreen::width() const { return COLS; }

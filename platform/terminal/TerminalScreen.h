@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <variant>
 
 #include "platform/terminal/CellGrid.h"
+
+struct screen;  // curses' SCREEN
 
 namespace quimbo::terminal {
 
@@ -22,6 +25,8 @@ class TerminalScreen final {
   using Input = std::variant<Key, Click>;
 
   TerminalScreen();
+  // A session on another terminal, for measuring: output to `out`.
+  TerminalScreen(std::FILE* out, std::FILE* in);
   ~TerminalScreen();
   TerminalScreen(const TerminalScreen&) = delete;
   TerminalScreen& operator=(const TerminalScreen&) = delete;
@@ -38,6 +43,7 @@ class TerminalScreen final {
  private:
   int colourPair(const CellStyle& style);
 
+  ::screen* screen_ = nullptr;
   bool directColour_ = false;
   int pairs_[4] = {};  // green, orange, red, accent; 0 when not made yet
 };

@@ -1,6 +1,7 @@
 #include "platform/terminal/Unicode.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace quimbo::terminal {
@@ -8,6 +9,11 @@ namespace quimbo::terminal {
 std::u32string decodeUtf8(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
+  decodeUtf8(text, out);
+  return out;
+}
+
+void decodeUtf8(std::string_view text, std::u32string& out) {
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
     const int extra = lead < 0x80           ? 0
@@ -35,7 +41,6 @@ std::u32string decodeUtf8(std::string_view text) {
     out.push_back(c);
     i += static_cast<std::size_t>(extra) + 1;
   }
-  return out;
 }
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -57,7 +62,7 @@ void appendUtf8(std::string& out, char32_t c) {
 }
 
 int columnWidth(char32_t c) {
-  if (c == 0) return 0;
+  if (c < 0x300) return c == 0 ? 0 : 1;  // Latin, the common case
   if ((c >= 0x0300 && c <= 0x036F) || (c >= 0x200B && c <= 0x200F) ||
       (c >= 0xFE00 && c <= 0xFE0F)) {
     return 0;
@@ -76,40 +81,47 @@ int columnWidth(std::u32string_view text) {
   return width;
 }
 
-std::vector<std::u32string> wrap(std::u32string_view text, int width) {
+void forEachLine(std::u32string_view text, int width,
+                 const std::function<void(std::u32string_view)>& line) {
   width = std::max(width, 1);
-  std::vector<std::u32string> lines;
-  std::u32string line;
-  int lineWidth = 0;
-  std::size_t at = 0;
-  while (at < text.size()) {
+  // A line is always a stretch of the text: whole words and the single
+  // spaces between them, or a piece of a word too long for any line.
+  std::size_t lineStart = 0, lineEnd = 0;
+  int lineWidth = -1;  // -1: no word on the line yet
+  for (std::size_t at = 0; at <= text.size();) {
     const std::size_t end = std::min(text.find(U' ', at), text.size());
     std::u32string_view word = text.substr(at, end - at);
+    const std::size_t wordStart = at;
     at = end + 1;
     int wordWidth = columnWidth(word);
-    if (lineWidth > 0 && lineWidth + 1 + wordWidth <= width) {
-      line += U' ';
-      line += word;
+    if (lineWidth >= 0 && lineWidth + 1 + wordWidth <= width) {
+      lineEnd = end;
       lineWidth += 1 + wordWidth;
       continue;
     }
-    if (lineWidth > 0) lines.push_back(std::exchange(line, {}));
-    lineWidth = 0;
-    // A word wider than a whole line is cut into pieces that fit.
+    if (lineWidth >= 0) line(text.substr(lineStart, lineEnd - lineStart));
+    std::size_t start = wordStart;
     while (wordWidth > width) {
       std::size_t take = 0;
       int taken = 0;
       while (take < word.size() && taken + columnWidth(word[take]) <= width)
         taken += columnWidth(word[take++]);
       if (take == 0) take = 1;  // a wide character in a one-column line
-      lines.emplace_back(word.substr(0, take));
+      line(word.substr(0, take));
       word.remove_prefix(take);
+      start += take;
       wordWidth = columnWidth(word);
     }
-    line = word;
+    lineStart = start;
+    lineEnd = end;
     lineWidth = wordWidth;
   }
-  if (!line.empty() || lines.empty()) lines.push_back(line);
+  line(text.substr(lineStart, lineEnd - lineStart));
+}
+
+std::vector<std::u32string> wrap(std::u32string_view text, int width) {
+  std::vector<std::u32string> lines;
+  forEachLine(text, width, [&](std::u32string_view l) { lines.emplace_back(l); });
   return lines;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,7 @@ namespace quimbo::terminal {
 
 // UTF-8 to code points; a malformed byte becomes U+FFFD.
 std::u32string decodeUtf8(std::string_view text);
+void decodeUtf8(std::string_view text, std::u32string& out);  // appends
 void appendUtf8(std::string& out, char32_t c);
 
 // Terminal columns of one character: 0 for combining marks, 2 for wide
@@ -18,5 +20,8 @@ int columnWidth(std::u32string_view text);
 // Breaks the text into lines no wider than `width` at spaces, as a label
 // wraps; a word longer than a line is broken where it must be.
 std::vector<std::u32string> wrap(std::u32string_view text, int width);
+// The same lines, handed out one by one as stretches of the text.
+void forEachLine(std::u32string_view text, int width,
+                 const std::function<void(std::u32string_view)>& line);
 
 }  // namespace quimbo::terminal

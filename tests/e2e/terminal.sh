@@ -7,7 +7,8 @@ set -euo pipefail
 quimbo=$(realpath "$1")
 machine=$(realpath "$2")
 work=$(mktemp -d)
-socket="quimbo-e2e-$$"
+socket="quimbo-e2e-$$-0"
+runs=0
 trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*"; echo "--- screen:"; screen; exit 1; }
@@ -34,6 +35,7 @@ start() {  # start ENV...: quimbo in an 80x24 terminal; afterwards the shell rec
            # exit status and whether the terminal is back in its normal modes
   rm -f "$work/status" "$work/stty"
   tmux -L "$socket" kill-server 2>/dev/null || true
+  socket="quimbo-e2e-$$-$((++runs))"  # a fresh server each time: a dying one may linger
   tmux -L "$socket" new-session -d -s e2e -x 80 -y 24 \
     "env LANG=C.UTF-8 TERM=xterm-256color $* '$quimbo'; echo \$? > '$work/status'; stty -a > '$work/stty'; sleep 60"
 }
