@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quimbo builds and tests with, when missing.
+#   scripts/install-deps.sh          building, testing, benchmarks
+#   scripts/install-deps.sh fuzz     and the fuzzers (clang, libFuzzer)
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux)
+[ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

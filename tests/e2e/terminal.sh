@@ -39,6 +39,21 @@ start() {  # start ENV...: quimbo in an 80x24 terminal; afterwards the shell rec
   tmux -L "$socket" new-session -d -s e2e -x 80 -y 24 \
     "env LANG=C.UTF-8 TERM=xterm-256color $* '$quimbo'; echo \$? > '$work/status'; stty -a > '$work/stty'; sleep 60"
 }
+# The running quimbo holds no socket and nothing open for writing but the
+# terminal it was given.
+reads_only() {
+  local pid fd target flags
+  pid=$(pgrep -n -f "^$quimbo\$") || fail "quimbo is not running"
+  for fd in /proc/"$pid"/fd/*; do
+    target=$(readlink "$fd") || continue
+    flags=$(awk '/^flags:/ {print $2}' "/proc/$pid/fdinfo/$(basename "$fd")")
+    case "$target" in
+      socket:*) fail "quimbo holds a socket: $target" ;;
+      /dev/pts/* | /dev/tty* | anon_inode:*) ;;
+      *) (( (8#$flags & 3) == 0 )) || fail "quimbo holds $target open for writing" ;;
+    esac
+  done
+}
 restored() {
   for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
   grep -qE '(^| )icanon( |$)' "$work/stty" && grep -qE '(^| )echo( |$)' "$work/stty" ||
@@ -63,6 +78,7 @@ echo "== a rewritten machine file shows in the label and the open panel"
 sed -e 's/^F1Ac .*/F1Ac "flt " = 3333/' -e 's/^Tp09 .*/Tp09 "flt " = 66.6/' "$machine" > "$work/machine.new"
 mv "$work/machine.new" "$work/machine"
 wait_for "66° · 3333" "66°C" "3333 RPM"
+reads_only
 
 echo "== Escape closes the panel, Enter opens it again"
 tmux -L "$socket" send-keys -t e2e Escape
@@ -102,6 +118,7 @@ start "QUIMBO_HWMON_ROOT='$work/hwmon'"
 wait_for "61° · 1500"
 tmux -L "$socket" send-keys -t e2e Enter
 wait_for "61°C" "Fan 1" "1500 RPM" "0–0 RPM"
+reads_only
 tmux -L "$socket" send-keys -t e2e Tab Enter
 wait_status
 
