@@ -15,8 +15,12 @@
 #include "platform/MachineFile.h"
 #include "platform/PollRunLoop.h"
 #include "platform/SimulatedSmc.h"
+#include "platform/desktop/DesktopModule.h"
 #include "platform/hwmon/HwmonSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
+#include "ui/Bundle.h"
+
+#include <dlfcn.h>
 #include "ui/QuimboApp.h"
 
 namespace {
@@ -65,6 +69,32 @@ int fail(const std::string& message, int status = 1) {
   return status;
 }
 
+bool displayAvailable() {
+  return environment("DISPLAY").has_value() || environment("WAYLAND_DISPLAY").has_value();
+}
+
+int runTerminal(UserClient& smc, ServiceManager& services) {
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
+    return fail("the terminal front end needs a terminal on standard input and output");
+  }
+  PollRunLoop loop;
+  terminal::TerminalFrontEnd terminal(loop);
+  ui::QuimboApp app([&] { return Monitor::make({smc, services, loop}); }, terminal);
+  return terminal.run(app);
+}
+
+int runDesktop(UserClient& smc, ServiceManager& services, char* program) {
+  const std::string module =
+      (ui::Bundle::installPrefix() / "lib" / "quimbo" / "quimbo-desktop.so").string();
+  void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr)
+    return fail(std::string("the desktop front end cannot be loaded: ") + ::dlerror());
+  auto run = reinterpret_cast<QuimboRunDesktop>(::dlsym(handle, kDesktopModuleEntry));
+  if (run == nullptr)
+    return fail("the desktop front end cannot be loaded: " + module + " has no entry");
+  return run(smc, services, program);  // the module stays loaded until the process ends
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,18 +118,12 @@ int main(int argc, char** argv) {
     return fail("QUIMBO_FRONTEND must be terminal or desktop, not '" + *frontEnd + "'",
                 kUsageError);
   }
-  if (frontEnd == "desktop") return fail("the desktop front end is not part of this build");
+  const bool desktop = frontEnd ? *frontEnd == "desktop" : displayAvailable();
 
   try {
     std::unique_ptr<UserClient> smc = smcUserClient();
-    if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
-      return fail("the terminal front end needs a terminal on standard input and output");
-    }
     LinuxServiceManager services;
-    PollRunLoop loop;
-    terminal::TerminalFrontEnd terminal(loop);
-    ui::QuimboApp app([&] { return Monitor::make({*smc, services, loop}); }, terminal);
-    return terminal.run(app);
+    return desktop ? runDesktop(*smc, services, argv[0]) : runTerminal(*smc, services);
   } catch (const std::exception& error) {
     return fail(error.what());
   }

@@ -3,7 +3,8 @@
 #   scripts/install-deps.sh          building, testing, benchmarks
 #   scripts/install-deps.sh fuzz     and the fuzzers (clang, libFuzzer)
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool)
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -4,11 +4,15 @@
 
 namespace quimbo::ui {
 
-Bundle Bundle::main() {
+std::filesystem::path Bundle::installPrefix() {
   std::error_code error;
   const std::filesystem::path binary = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return Bundle({});
-  return Bundle(binary.parent_path().parent_path() / "share" / "quimbo");
+  return error ? std::filesystem::path() : binary.parent_path().parent_path();
+}
+
+Bundle Bundle::main() {
+  const std::filesystem::path prefix = installPrefix();
+  return Bundle(prefix.empty() ? prefix : prefix / "share" / "quimbo");
 }
 
 std::optional<std::string> Bundle::pathForResource(std::string_view name,

@@ -15,6 +15,8 @@ class Bundle final {
 
   // The running application's bundle.
   static Bundle main();
+  // The folder above the running binary's `bin`; empty when unknown.
+  static std::filesystem::path installPrefix();
 
   // The path of the resource `name`.`type`, when it exists.
   std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const;

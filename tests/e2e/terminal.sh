@@ -37,7 +37,7 @@ start() {  # start ENV...: quimbo in an 80x24 terminal; afterwards the shell rec
   tmux -L "$socket" kill-server 2>/dev/null || true
   socket="quimbo-e2e-$$-$((++runs))"  # a fresh server each time: a dying one may linger
   tmux -L "$socket" new-session -d -s e2e -x 80 -y 24 \
-    "env LANG=C.UTF-8 TERM=xterm-256color $* '$quimbo'; echo \$? > '$work/status'; stty -a > '$work/stty'; sleep 60"
+    "env LANG=C.UTF-8 TERM=xterm-256color QUIMBO_FRONTEND=terminal $* '$quimbo'; echo \$? > '$work/status'; stty -a > '$work/stty'; sleep 60"
 }
 # The running quimbo holds no socket and nothing open for writing but the
 # terminal it was given.

@@ -1,0 +1,38 @@
+#include "platform/desktop/DesktopModule.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <iostream>
+
+#include "monitor/Monitor.h"
+#include "platform/desktop/DesktopFrontEnd.h"
+#include "platform/desktop/QtRunLoop.h"
+#include "ui/QuimboApp.h"
+
+namespace {
+
+// Qt ends the process when it cannot reach the display; say so plainly.
+void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::cerr << "quimbo: the display cannot be reached: " << message.toStdString() << '\n';
+    std::_Exit(1);
+  }
+  if (type != QtDebugMsg && type != QtInfoMsg) std::cerr << message.toStdString() << '\n';
+}
+
+}  // namespace
+
+extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManager& services,
+                                  char* program) {
+  using namespace quimbo;
+  qInstallMessageHandler(onQtMessage);
+  int argc = 1;
+  char* argv[] = {program, nullptr};
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quimbo"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  desktop::QtRunLoop loop;
+  desktop::DesktopFrontEnd desktop(loop);
+  ui::QuimboApp app([&] { return Monitor::make({smc, services, loop}); }, desktop);
+  return desktop.run(app);
+}

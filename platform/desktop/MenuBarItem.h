@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPixmap>
+#include <QRect>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "platform/desktop/WidgetRenderer.h"
+#include "ui/View.h"
+
+namespace quimbo::desktop {
+
+// Where the menu-bar label lives on a desktop: a system-tray icon where a
+// tray runs, otherwise a small frameless strip at the top edge of the screen.
+class MenuBarItem {
+ public:
+  using Activated = std::function<void()>;
+  virtual ~MenuBarItem() = default;
+
+  virtual void setLabel(const ui::View& label) = 0;
+  // The rectangle, in screen coordinates, that the panel drops down from.
+  virtual QRect anchor() const = 0;
+
+  // The tray icon when a tray runs, the strip otherwise; `activated` runs on
+  // a click.
+  static std::unique_ptr<MenuBarItem> make(Activated activated);
+};
+
+// The label drawn into a pixmap of the given height: its text, or its
+// symbol alone.
+QPixmap labelPixmap(const ui::View& label, int height, const QColor& colour);
+
+// The text a label reads, or "" for a symbol alone.
+QString labelText(const ui::View& label);
+
+class StripItem final : public QWidget, public MenuBarItem {
+ public:
+  explicit StripItem(Activated activated);
+  void setLabel(const ui::View& label) override;
+  QRect anchor() const override { return frameGeometry(); }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void placeAtTopRight();
+  Activated activated_;
+  QWidget* content_;
+  WidgetRenderer renderer_;
+};
+
+class TrayItem final : public MenuBarItem {
+ public:
+  explicit TrayItem(Activated activated);
+  void setLabel(const ui::View& label) override;
+  QRect anchor() const override;
+
+ private:
+  QSystemTrayIcon icon_;
+  QString shown_;
+};
+
+}  // namespace quimbo::desktop

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "platform/desktop/DesktopStyle.h"
+#include "platform/desktop/MenuBarItem.h"
+#include "platform/desktop/WidgetRenderer.h"
+#include "platform/desktop/Widgets.h"
+#include "tests/MonitorHarness.h"
+#include "tests/RecordingUserClient.h"
+#include "ui/PanelView.h"
+#include "ui/QuimboApp.h"
+
+namespace quimbo::desktop {
+namespace {
+
+struct QuitRecorder final : ui::Application {
+  int quits = 0;
+  void terminate() override { ++quits; }
+};
+
+// The widgets in the order their layouts hold them.
+void walk(QWidget* widget, std::vector<QWidget*>& out) {
+  out.push_back(widget);
+  if (QLayout* layout = widget->layout()) {
+    for (int i = 0; i < layout->count(); ++i) {
+      if (QWidget* child = layout->itemAt(i)->widget()) walk(child, out);
+    }
+  }
+}
+
+struct Rendered {
+  QWidget host;
+  WidgetRenderer renderer{&host};
+  std::vector<QWidget*> widgets() {
+    std::vector<QWidget*> out;
+    walk(&host, out);
+    return out;
+  }
+  std::vector<std::string> texts() {
+    std::vector<std::string> out;
+    for (QWidget* w : widgets()) {
+      if (auto* label = qobject_cast<QLabel*>(w)) out.push_back(label->text().toStdString());
+      if (auto* button = qobject_cast<QPushButton*>(w))
+        out.push_back("[" + button->text().toStdString() + "]");
+    }
+    return out;
+  }
+  std::vector<int> bars() {
+    std::vector<int> out;
+    for (QWidget* w : widgets()) {
+      if (auto* bar = qobject_cast<QProgressBar*>(w)) out.push_back(bar->value());
+    }
+    return out;
+  }
+  QLabel* label(const std::string& text) {
+    for (QWidget* w : widgets()) {
+      if (auto* l = qobject_cast<QLabel*>(w); l && l->text().toStdString() == text) return l;
+    }
+    return nullptr;
+  }
+};
+
+constexpr const char* kTwoFans = R"(FNum "ui8 " 02
+F0Ac "flt " = 1999.7
+F0Mn "flt " = 1000
+F0Mx "flt " = 5000
+F1Ac "flt " = 6000
+F1Mn "flt " = 1000
+F1Mx "flt " = 5000
+Tp01 "flt " = 72.5
+Tg0f "flt " = 91
+Ts0S "flt " = 41.5
+)";
+
+const std::string kNote =
+    "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar.";
+
+TEST(DesktopRenderer, TwoFansCarryEveryTextInOrder) {
+  testing::MonitorHarness h(kTwoFans);
+  const auto mon = h.make();
+  QuitRecorder quit;
+  Rendered r;
+  r.renderer.show(ui::PanelView(*mon, quit).body());
+  EXPECT_EQ(r.texts(), (std::vector<std::string>{
+                           "Quimbo", "91°C", "CPU", "72°C", "GPU", "91°C", "SSD", "41°C", "Ortam",
+                           "—", "Fan 1", "1999 RPM", "1000–5000 RPM", "Fan 2", "6000 RPM",
+                           "1000–5000 RPM", kNote, "her 2 sn güncellenir", "[Çıkış]"}));
+  EXPECT_EQ(r.bars(), (std::vector<int>{250, 1000})) << "the fractions, in thousandths";
+  EXPECT_EQ(r.host.width(), 260);
+
+  const QColor red = colourFor(ui::kRed, r.host.palette());
+  EXPECT_EQ(r.label("91°C")->palette().color(QPalette::WindowText), red)
+      << "the header is red at 91";
+  EXPECT_TRUE(r.label("91°C")->font().bold());
+  EXPECT_EQ(r.label(kNote)->palette().color(QPalette::WindowText), secondaryFor(r.host.palette()));
+  EXPECT_TRUE(r.label(kNote)->wordWrap());
+
+  for (QWidget* w : r.widgets()) {
+    if (auto* button = qobject_cast<QPushButton*>(w)) button->click();
+  }
+  EXPECT_EQ(quit.quits, 1) << "Çıkış quits";
+}
+
+TEST(DesktopRenderer, UnavailableAndFanlessForms) {
+  testing::RecordingUserClient noSmc;
+  noSmc.service = 0;
+  testing::RecordingServiceManager services;
+  ManualRunLoop runLoop;
+  const auto unavailable = Monitor::make({noSmc, services, runLoop});
+  QuitRecorder quit;
+  Rendered r;
+  r.renderer.show(ui::PanelView(*unavailable, quit).body());
+  EXPECT_EQ(r.texts(), (std::vector<std::string>{"Quimbo", "SMC'ye erişilemedi", kNote,
+                                                 "her 2 sn güncellenir", "[Çıkış]"}));
+  EXPECT_EQ(r.label("SMC'ye erişilemedi")->palette().color(QPalette::WindowText),
+            colourFor(ui::kOrange, r.host.palette()));
+  EXPECT_TRUE(r.bars().empty());
+
+  testing::MonitorHarness fanless("Tp01 \"flt \" = 69.99\n");
+  const auto mon = fanless.make();
+  Rendered f;
+  f.renderer.show(ui::PanelView(*mon, quit).body());
+  const auto texts = f.texts();
+  EXPECT_EQ(texts[1], "69°C");
+  EXPECT_EQ(f.label("69°C")->palette().color(QPalette::WindowText),
+            colourFor(ui::kGreen, f.host.palette()));
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Fan yok (fansız model)"), texts.end());
+}
+
+TEST(DesktopRenderer, ANewPassUpdatesTheWidgetsInPlace) {
+  testing::MonitorHarness h(kTwoFans);
+  const auto mon = h.make();
+  QuitRecorder quit;
+  Rendered r;
+  r.renderer.show(ui::PanelView(*mon, quit).body());
+  QLabel* header = r.label("91°C");
+  ASSERT_NE(header, nullptr);
+
+  h.smc.setMachine(MachineFile::parse(std::string(kTwoFans) + "Tg0j \"flt \" = 95\n", "test"));
+  mon->poll();
+  r.renderer.show(ui::PanelView(*mon, quit).body());
+  EXPECT_EQ(r.renderer.builds(), 1) << "same shape: no widget made anew";
+  EXPECT_EQ(header->text().toStdString(), "95°C") << "the same label, new text";
+
+  h.smc.setMachine(MachineFile::parse("FNum \"ui8 \" 01\nF0Ac \"flt \" = 900\n", "test"));
+  mon->poll();
+  r.renderer.show(ui::PanelView(*mon, quit).body());
+  EXPECT_EQ(r.renderer.builds(), 2) << "one fan less: built anew";
+  EXPECT_EQ(r.bars(), std::vector<int>{0});
+}
+
+TEST(DesktopLabel, ReadsTheLabelOrDrawsTheThermometer) {
+  testing::MonitorHarness h("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\nTp01 \"flt \" = 57.8\n");
+  const auto mon = h.make();
+  const ui::View label = ui::QuimboApp::menuBarLabel(*mon);
+  EXPECT_EQ(labelText(label).toStdString(), "57° · 1840");
+  EXPECT_GT(labelPixmap(label, 22, Qt::black).width(), 22);
+
+  const ui::View thermometer = ui::View(ui::Image{"thermometer.medium", {}});
+  EXPECT_TRUE(labelText(thermometer).isEmpty());
+  const QImage drawn = labelPixmap(thermometer, 22, Qt::black).toImage();
+  EXPECT_EQ(drawn.width(), 22);
+  int inked = 0;
+  for (int y = 0; y < drawn.height(); ++y) {
+    for (int x = 0; x < drawn.width(); ++x) inked += qAlpha(drawn.pixel(x, y)) > 0;
+  }
+  EXPECT_GT(inked, 20) << "the symbol is drawn";
+}
+
+}  // namespace
+}  // namespace quimbo::desktop
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

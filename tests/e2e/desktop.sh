@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Drives the real quimbo binary on a bare X server (Xvfb, no system tray) as
+# a user would: the strip with the label at the top of the screen, a click
+# that opens the panel below it, a click on Çıkış that ends quimbo with
+# status 0; the panel of a machine without an SMC; a display that cannot be
+# reached.
+#   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
+set -euo pipefail
+quimbo=$(realpath "$1")
+machine=$(realpath "$2")
+work=$(mktemp -d)
+display=":$((200 + $$ % 500))"
+xvfb_pid=""
+quimbo_pid=""
+cleanup() {
+  [ -n "$quimbo_pid" ] && kill "$quimbo_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; [ -f "$work/out" ] && cat "$work/out"; exit 1; }
+export DISPLAY=$display XDG_RUNTIME_DIR=$work
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do xdotool getdisplaygeometry > /dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb did not start"
+
+# window NAME: the id of the visible window with that title, waiting a while
+window() {
+  for _ in $(seq 100); do
+    local id
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+# geometry ID: "X Y W H"
+geometry() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+start() {
+  rm -f "$work/status"
+  (
+    status=0
+    env "$@" QUIMBO_FRONTEND=desktop "$quimbo" > "$work/out" 2>&1 || status=$?
+    echo "$status" > "$work/status"
+  ) &
+  quimbo_pid=$!
+}
+wait_status() {
+  for _ in $(seq 100); do [ -s "$work/status" ] && return 0; sleep 0.1; done
+  fail "quimbo did not end"
+}
+
+echo "== the strip shows the label at the top right of the screen"
+start QUIMBO_SMC_SIM="$machine"
+strip=$(window Quimbo) || fail "no strip window"
+read -r sx sy sw sh < <(geometry "$strip")
+[ "$sy" -eq 0 ] && [ $((sx + sw)) -eq 1280 ] || fail "the strip is at $sx,$sy ${sw}x$sh"
+[ "$sw" -gt 60 ] || fail "the strip is too narrow for '57° · 2010': $sw"
+
+echo "== a click opens the panel below it, 260 wide"
+xdotool mousemove $((sx + sw / 2)) $((sy + sh / 2)) click 1
+panel=$(window "Quimbo panel") || fail "no panel after a click"
+read -r px py pw ph < <(geometry "$panel")
+[ "$pw" -eq 260 ] || fail "the panel is $pw wide"
+[ "$py" -eq $((sy + sh)) ] || fail "the panel is at y=$py, not below the strip"
+[ "$ph" -gt 300 ] || fail "the panel is only $ph tall"
+
+echo "== a click outside closes it"
+xdotool mousemove 100 600 click 1
+for _ in $(seq 50); do xdotool search --onlyvisible --name "^Quimbo panel\$" > /dev/null 2>&1 || break; sleep 0.1; done
+xdotool search --onlyvisible --name "^Quimbo panel\$" > /dev/null 2>&1 && fail "the panel stayed open"
+
+echo "== Çıkış ends quimbo with status 0"
+xdotool mousemove $((sx + sw / 2)) $((sy + sh / 2)) click 1
+panel=$(window "Quimbo panel") || fail "no panel after the second click"
+read -r px py pw ph < <(geometry "$panel")
+# The button sits at the bottom right, inside the 12-point padding.
+xdotool mousemove $((px + pw - 12 - 30)) $((py + ph - 12 - 12)) click 1
+wait_status
+[ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış"
+
+echo "== without an SMC: the thermometer alone"
+mkdir -p "$work/no-sensors"
+start QUIMBO_HWMON_ROOT="$work/no-sensors"
+strip=$(window Quimbo) || fail "no strip window"
+read -r sx sy sw sh < <(geometry "$strip")
+[ "$sw" -lt 50 ] || fail "the strip is $sw wide: more than the thermometer"
+pkill -TERM -f "^$quimbo\$"
+wait_status
+
+echo "== a display that cannot be reached is a clear error"
+if out=$(DISPLAY=:9999 QUIMBO_FRONTEND=desktop QUIMBO_SMC_SIM="$machine" "$quimbo" 2>&1); then
+  fail "started without a display"
+fi
+grep -q "^quimbo: the display cannot be reached" <<< "$out" || fail "message: $out"
+
+echo "all desktop checks passed"
