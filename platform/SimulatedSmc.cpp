@@ -64,77 +64,27 @@ void SimulatedSmc::refresh() {
   }
 }
 
-UserClient::Matching SimulatedSmc::serviceMatching(const char* className) {
-  return Matching{className};
-}
-
-UserClient::Service SimulatedSmc::getMatchingService(Matching matching) {
-  return matching.className == SMC::kServiceClass ? kService : 0;
-}
-
-UserClient::Status SimulatedSmc::serviceOpen(Service service, Task owningTask, std::uint32_t type,
-                                             Connection* connection) {
-  if (service != kService || owningTask != kOwnTask || type != SMC::kConnectionType ||
-      connection == nullptr) {
-    return kBadArgument;
-  }
-  *connection = kConnection;
-  open_ = true;
-  openedAt_ = std::chrono::steady_clock::now();
-  return 0;
-}
-
-UserClient::Status SimulatedSmc::objectRelease(Service object) {
-  return object == kService ? 0 : kBadArgument;
-}
-
-UserClient::Status SimulatedSmc::callStructMethod(Connection connection, std::uint32_t selector,
-                                                  const void* input, std::size_t inputSize,
-                                                  void* output, std::size_t* outputSize) {
-  if (!open_ || connection != kConnection) return kNotOpen;
-  if (input == nullptr || output == nullptr || outputSize == nullptr || inputSize != kRecordSize ||
-      *outputSize < kRecordSize) {
-    return kBadArgument;
-  }
+void SimulatedSmc::answer(const SMC::Param& request, SMC::Param& response) {
   refresh();
-  SMC::Param request;
-  std::memcpy(&request, input, kRecordSize);
-  SMC::Param response{};
-  const Status status = exchange(selector, request, response);
-  std::memcpy(output, &response, kRecordSize);
-  *outputSize = kRecordSize;
-  trace(selector, request, status, response);
-  return status;
-}
-
-UserClient::Status SimulatedSmc::exchange(std::uint32_t selector, const SMC::Param& request,
-                                          SMC::Param& response) const {
-  if (selector != SMC::kSelector) return kBadArgument;
-  if (request.command != SMC::kReadKeyInfo && request.command != SMC::kReadBytes) {
-    return kUnsupported;
-  }
-  response = request;
   const auto found = machine_.keys.find(request.key);
-  if (found == machine_.keys.end() || found->second.infoFault) {
-    response.result = found == machine_.keys.end() ? kKeyNotFound : *found->second.infoFault;
-    return 0;
+  if (found == machine_.keys.end()) {
+    response.result = kKeyNotFound;
+    return;
   }
   const MachineKey& key = found->second;
-  if (request.command == SMC::kReadKeyInfo) {
+  if (key.infoFault) {
+    response.result = *key.infoFault;
+  } else if (request.command == SMC::kReadKeyInfo) {
     response.keyInfo = {key.dataSize, key.type, key.attributes, {}};
-    return 0;
-  }
-  if (key.readFault) {
+  } else if (key.readFault) {
     response.result = *key.readFault;
-    return 0;
+  } else {
+    std::copy(key.bytes.begin(), key.bytes.end(), response.bytes.begin());
   }
-  response.bytes = {};
-  std::copy(key.bytes.begin(), key.bytes.end(), response.bytes.begin());
-  return 0;
 }
 
-void SimulatedSmc::trace(std::uint32_t selector, const SMC::Param& request, Status status,
-                         const SMC::Param& response) {
+void SimulatedSmc::exchanged(std::uint32_t selector, const SMC::Param& request, Status status,
+                             const SMC::Param& response) {
   if (!trace_) return;
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - openedAt_);

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/MachineFile.h"
+#include "platform/SmcService.h"
 #include "smc/SMC.h"
-#include "smc/UserClient.h"
 
 namespace quimbo {
 
@@ -18,16 +18,8 @@ namespace quimbo {
 // machine does not have answers with result 0x84, as the SMC does. Any other
 // command, selector or record size is refused with a non-zero status.
 // With a trace file, every exchange is appended to it as one line.
-class SimulatedSmc final : public UserClient {
+class SimulatedSmc final : public SmcService {
  public:
-  static constexpr Service kService = 0x2a03;
-  static constexpr Connection kConnection = 0x1b07;
-  static constexpr Task kOwnTask = 0x203;
-  static constexpr std::uint8_t kKeyNotFound = 0x84;
-  static constexpr Status kBadArgument = static_cast<Status>(0xE00002C2);
-  static constexpr Status kUnsupported = static_cast<Status>(0xE00002C7);
-  static constexpr Status kNotOpen = static_cast<Status>(0xE00002CD);
-
   // Throws std::runtime_error when the trace file cannot be opened.
   explicit SimulatedSmc(Machine machine, std::optional<std::string> tracePath = std::nullopt);
 
@@ -40,23 +32,17 @@ class SimulatedSmc final : public UserClient {
                                std::chrono::milliseconds lookInterval = kLookInterval);
   static constexpr std::chrono::milliseconds kLookInterval{500};
 
-  Matching serviceMatching(const char* className) override;
-  Service getMatchingService(Matching matching) override;
-  Status serviceOpen(Service service, Task owningTask, std::uint32_t type,
-                     Connection* connection) override;
-  Status callStructMethod(Connection connection, std::uint32_t selector, const void* input,
-                          std::size_t inputSize, void* output, std::size_t* outputSize) override;
-  Status objectRelease(Service object) override;
-  Task ownTask() const override { return kOwnTask; }
-
   // Replaces what the machine holds; the connection stays as it is.
   void setMachine(Machine machine) { machine_ = std::move(machine); }
 
  private:
+  bool present() override { return true; }
+  void opened() override { openedAt_ = std::chrono::steady_clock::now(); }
+  void answer(const SMC::Param& request, SMC::Param& response) override;
+  // Appends the exchange to the trace file, if there is one.
+  void exchanged(std::uint32_t selector, const SMC::Param& request, Status status,
+                 const SMC::Param& response) override;
   void refresh();
-  Status exchange(std::uint32_t selector, const SMC::Param& request, SMC::Param& response) const;
-  void trace(std::uint32_t selector, const SMC::Param& request, Status status,
-             const SMC::Param& response);
 
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -73,7 +59,6 @@ class SimulatedSmc final : public UserClient {
   Machine machine_;
   std::optional<Watch> watch_;
   std::unique_ptr<std::FILE, FileCloser> trace_;
-  bool open_ = false;
   std::chrono::steady_clock::time_point openedAt_;
 };
 

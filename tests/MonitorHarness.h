@@ -8,6 +8,7 @@
 #include "platform/MachineFile.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SimulatedSmc.h"
+#include "tests/RecordingUserClient.h"
 
 namespace quimbo::testing {
 
@@ -43,6 +44,16 @@ struct MonitorHarness {
   std::shared_ptr<Monitor> make() { return Monitor::make({smc, services, runLoop}); }
 
   SimulatedSmc smc;
+  RecordingServiceManager services;
+  ManualRunLoop runLoop;
+};
+
+// A Monitor on a machine without an SMC: the lookup finds no service.
+struct NoSmcHarness {
+  NoSmcHarness() { smc.service = 0; }
+  std::shared_ptr<Monitor> make() { return Monitor::make({smc, services, runLoop}); }
+
+  RecordingUserClient smc;
   RecordingServiceManager services;
   ManualRunLoop runLoop;
 };

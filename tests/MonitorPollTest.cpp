@@ -129,21 +129,18 @@ TEST(MonitorPoll, EveryPassNotifiesThreeTimesBeforeEachStore) {
 }
 
 TEST(MonitorPoll, AnUnavailableMonitorNeverReadsNorNotifies) {
-  testing::RecordingUserClient noSmc;
-  noSmc.service = 0;
-  testing::RecordingServiceManager services;
-  ManualRunLoop runLoop;
-  const auto mon = Monitor::make({noSmc, services, runLoop});
+  testing::NoSmcHarness h;
+  const auto mon = h.make();
   int notifications = 0;
   auto subscription = mon->objectWillChange().subscribe([&] { ++notifications; });
   for (int i = 0; i < 3; ++i) mon->poll();
-  runLoop.advance(std::chrono::seconds(10));
+  h.runLoop.advance(std::chrono::seconds(10));
   EXPECT_FALSE(mon->available());
   EXPECT_TRUE(mon->fans().empty());
   EXPECT_EQ(mon->summary().cpu, 0);
   EXPECT_EQ(mon->maxTemp(), 0);
   EXPECT_EQ(notifications, 0);
-  EXPECT_TRUE(noSmc.exchanges.empty());
+  EXPECT_TRUE(h.smc.exchanges.empty());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "tests/MonitorHarness.h"
-#include "tests/RecordingUserClient.h"
 #include "ui/PanelView.h"
 #include "ui/QuimboApp.h"
 
@@ -122,11 +121,8 @@ TEST(PanelView, TwoFansShowEveryReadingInOrder) {
 }
 
 TEST(PanelView, UnavailableShowsTheOrangeNoticeAndNoReadings) {
-  testing::RecordingUserClient noSmc;
-  noSmc.service = 0;
-  testing::RecordingServiceManager services;
-  ManualRunLoop runLoop;
-  const auto mon = Monitor::make({noSmc, services, runLoop});
+  testing::NoSmcHarness h;
+  const auto mon = h.make();
   QuitRecorder app;
   const View panel = PanelView(*mon, app).body();
   EXPECT_EQ(outline(panel),

@@ -3,8 +3,8 @@
 #include "platform/terminal/Layout.h"
 #include "platform/terminal/Palette.h"
 #include "platform/terminal/Unicode.h"
+#include "tests/Machines.h"
 #include "tests/MonitorHarness.h"
-#include "tests/RecordingUserClient.h"
 #include "ui/Brand.h"
 #include "ui/PanelView.h"
 
@@ -22,18 +22,7 @@ Rendering panelOf(const Monitor& mon) {
 }
 
 TEST(TerminalLayout, TwoFansAtThePanelWidth) {
-  testing::MonitorHarness h(R"(FNum "ui8 " 02
-F0Ac "flt " = 1999.7
-F0Mn "flt " = 1000
-F0Mx "flt " = 5000
-F1Ac "flt " = 6000
-F1Mn "flt " = 1000
-F1Mx "flt " = 5000
-Tp01 "flt " = 72.5
-Tg0f "flt " = 91
-Ts0S "flt " = 41.5
-TaLP "flt " = 30
-)");
+  testing::MonitorHarness h(testing::kTwoFansMachine);
   const Rendering r = panelOf(*h.make());
   EXPECT_EQ(r.grid.width(), 40);
   EXPECT_EQ(r.grid.text(),
@@ -78,11 +67,8 @@ TaLP "flt " = 30
 }
 
 TEST(TerminalLayout, UnavailableAndFanlessForms) {
-  testing::RecordingUserClient noSmc;
-  noSmc.service = 0;
-  testing::RecordingServiceManager services;
-  ManualRunLoop runLoop;
-  EXPECT_EQ(panelOf(*Monitor::make({noSmc, services, runLoop})).grid.text(),
+  testing::NoSmcHarness noSmc;
+  EXPECT_EQ(panelOf(*noSmc.make()).grid.text(),
             "  ✻ Quimbo\n"
             "  ⚠ SMC'ye erişilemedi\n"
             "  ────────────────────────────────────\n"

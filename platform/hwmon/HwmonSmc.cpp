@@ -9,9 +9,6 @@ namespace quimbo {
 
 namespace {
 
-constexpr UserClient::Status kBadArgument = static_cast<UserClient::Status>(0xE00002C2);
-constexpr UserClient::Status kUnsupported = static_cast<UserClient::Status>(0xE00002C7);
-constexpr UserClient::Status kNotOpen = static_cast<UserClient::Status>(0xE00002CD);
 constexpr double kMillidegrees = 1000.0;
 
 void putFloat(SMC::Param& record, double value) {
@@ -37,29 +34,9 @@ HwmonSmc::HwmonSmc(std::filesystem::path root, Clock now,
 
 HwmonSmc::~HwmonSmc() = default;
 
-UserClient::Matching HwmonSmc::serviceMatching(const char* className) {
-  return Matching{className};
-}
-
-UserClient::Service HwmonSmc::getMatchingService(Matching matching) {
-  if (matching.className != SMC::kServiceClass) return 0;
+bool HwmonSmc::present() {
   rescan();
-  return found_ ? kService : 0;
-}
-
-UserClient::Status HwmonSmc::serviceOpen(Service service, Task owningTask, std::uint32_t type,
-                                         Connection* connection) {
-  if (service != kService || owningTask != kOwnTask || type != SMC::kConnectionType ||
-      connection == nullptr) {
-    return kBadArgument;
-  }
-  *connection = kConnection;
-  open_ = true;
-  return 0;
-}
-
-UserClient::Status HwmonSmc::objectRelease(Service object) {
-  return object == kService ? 0 : kBadArgument;
+  return found_;
 }
 
 void HwmonSmc::rescan() {
@@ -95,29 +72,17 @@ void HwmonSmc::rescanWhenDue() {
   if (now_() - scannedAt_ >= rescanInterval_) rescan();
 }
 
-UserClient::Status HwmonSmc::callStructMethod(Connection connection, std::uint32_t selector,
-                                              const void* input, std::size_t inputSize,
-                                              void* output, std::size_t* outputSize) {
-  if (!open_ || connection != kConnection) return kNotOpen;
-  if (selector != SMC::kSelector || input == nullptr || output == nullptr ||
-      outputSize == nullptr || inputSize != sizeof(SMC::Param) ||
-      *outputSize < sizeof(SMC::Param)) {
-    return kBadArgument;
-  }
-  SMC::Param request;
-  std::memcpy(&request, input, sizeof request);
-  if (request.command != SMC::kReadKeyInfo && request.command != SMC::kReadBytes)
-    return kUnsupported;
-
+void HwmonSmc::answer(const SMC::Param& request, SMC::Param& response) {
   // The fan count opens every pass: a good moment to look for new devices.
   if (request.key == SMC::fourCC("FNum")) rescanWhenDue();
 
-  SMC::Param response = request;
-  response.bytes = {};
   const auto found = keys_.find(request.key);
   if (found == keys_.end()) {
     response.result = kKeyNotFound;
-  } else if (const Key& key = *found->second; request.command == SMC::kReadKeyInfo) {
+    return;
+  }
+  const Key& key = *found->second;
+  if (request.command == SMC::kReadKeyInfo) {
     response.keyInfo = {key.size, key.type, 0, {}};
   } else if (!key.file) {
     response.bytes[0] = static_cast<std::uint8_t>(plan_.fanCount);
@@ -129,9 +94,6 @@ UserClient::Status HwmonSmc::callStructMethod(Connection connection, std::uint32
     key.failed = true;
     response.result = kKeyNotReadable;
   }
-  std::memcpy(output, &response, sizeof response);
-  *outputSize = sizeof response;
-  return 0;
 }
 
 }  // namespace quimbo

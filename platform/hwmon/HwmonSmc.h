@@ -6,9 +6,9 @@
 #include <map>
 #include <memory>
 
+#include "platform/SmcService.h"
 #include "platform/hwmon/AttributeFile.h"
 #include "platform/hwmon/SensorMap.h"
-#include "smc/UserClient.h"
 
 namespace quimbo {
 
@@ -18,32 +18,21 @@ namespace quimbo {
 // the key table; reading a key's bytes reads the one attribute behind it.
 // Values are "flt " (°C, rpm), the fan count "ui8 ". Devices that come or go
 // are picked up by a rescan at most every `rescanInterval`.
-class HwmonSmc final : public UserClient {
+class HwmonSmc final : public SmcService {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
   static constexpr std::chrono::seconds kRescanInterval{5};
-  static constexpr std::uint8_t kKeyNotFound = 0x84;
-  static constexpr std::uint8_t kKeyNotReadable = 0x85;
 
   explicit HwmonSmc(std::filesystem::path root, Clock now = std::chrono::steady_clock::now,
                     std::chrono::steady_clock::duration rescanInterval = kRescanInterval);
   ~HwmonSmc() override;
 
-  Matching serviceMatching(const char* className) override;
-  Service getMatchingService(Matching matching) override;
-  Status serviceOpen(Service service, Task owningTask, std::uint32_t type,
-                     Connection* connection) override;
-  Status callStructMethod(Connection connection, std::uint32_t selector, const void* input,
-                          std::size_t inputSize, void* output, std::size_t* outputSize) override;
-  Status objectRelease(Service object) override;
-  Task ownTask() const override { return kOwnTask; }
-
  private:
-  static constexpr Service kService = 0x4d01;
-  static constexpr Connection kConnection = 0x4d02;
-  static constexpr Task kOwnTask = 0x4d03;
-
   struct Key;
+  // The lookup scans the devices: the service exists when they offer any
+  // temperature or fan.
+  bool present() override;
+  void answer(const SMC::Param& request, SMC::Param& response) override;
   void rescan();
   void rescanWhenDue();
 
@@ -54,7 +43,6 @@ class HwmonSmc final : public UserClient {
   hwmon::KeyPlan plan_;
   bool found_ = false;
   std::map<std::uint32_t, std::unique_ptr<Key>> keys_;
-  bool open_ = false;
 };
 
 }  // namespace quimbo

@@ -10,8 +10,8 @@
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "platform/desktop/Widgets.h"
+#include "tests/Machines.h"
 #include "tests/MonitorHarness.h"
-#include "tests/RecordingUserClient.h"
 #include "ui/PanelView.h"
 #include "ui/QuimboApp.h"
 
@@ -65,30 +65,20 @@ struct Rendered {
   }
 };
 
-constexpr const char* kTwoFans = R"(FNum "ui8 " 02
-F0Ac "flt " = 1999.7
-F0Mn "flt " = 1000
-F0Mx "flt " = 5000
-F1Ac "flt " = 6000
-F1Mn "flt " = 1000
-F1Mx "flt " = 5000
-Tp01 "flt " = 72.5
-Tg0f "flt " = 91
-Ts0S "flt " = 41.5
-)";
+using testing::kTwoFansMachine;
 
 const std::string kNote =
     "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar.";
 
 TEST(DesktopRenderer, TwoFansCarryEveryTextInOrder) {
-  testing::MonitorHarness h(kTwoFans);
+  testing::MonitorHarness h(kTwoFansMachine);
   const auto mon = h.make();
   QuitRecorder quit;
   Rendered r;
   r.renderer.show(ui::PanelView(*mon, quit).body());
   EXPECT_EQ(r.texts(), (std::vector<std::string>{
                            "Quimbo", "91°C", "CPU", "72°C", "GPU", "91°C", "SSD", "41°C", "Ortam",
-                           "—", "Fan 1", "1999 RPM", "1000–5000 RPM", "Fan 2", "6000 RPM",
+                           "30°C", "Fan 1", "1999 RPM", "1000–5000 RPM", "Fan 2", "6000 RPM",
                            "1000–5000 RPM", kNote, "her 2 sn güncellenir", "[Çıkış]"}));
   EXPECT_EQ(r.bars(), (std::vector<int>{250, 1000})) << "the fractions, in thousandths";
   EXPECT_EQ(r.host.width(), 260);
@@ -107,11 +97,8 @@ TEST(DesktopRenderer, TwoFansCarryEveryTextInOrder) {
 }
 
 TEST(DesktopRenderer, UnavailableAndFanlessForms) {
-  testing::RecordingUserClient noSmc;
-  noSmc.service = 0;
-  testing::RecordingServiceManager services;
-  ManualRunLoop runLoop;
-  const auto unavailable = Monitor::make({noSmc, services, runLoop});
+  testing::NoSmcHarness noSmc;
+  const auto unavailable = noSmc.make();
   QuitRecorder quit;
   Rendered r;
   r.renderer.show(ui::PanelView(*unavailable, quit).body());
@@ -133,7 +120,7 @@ TEST(DesktopRenderer, UnavailableAndFanlessForms) {
 }
 
 TEST(DesktopRenderer, ANewPassUpdatesTheWidgetsInPlace) {
-  testing::MonitorHarness h(kTwoFans);
+  testing::MonitorHarness h(kTwoFansMachine);
   const auto mon = h.make();
   QuitRecorder quit;
   Rendered r;
@@ -141,7 +128,8 @@ TEST(DesktopRenderer, ANewPassUpdatesTheWidgetsInPlace) {
   QLabel* header = r.label("91°C");
   ASSERT_NE(header, nullptr);
 
-  h.smc.setMachine(MachineFile::parse(std::string(kTwoFans) + "Tg0j \"flt \" = 95\n", "test"));
+  h.smc.setMachine(
+      MachineFile::parse(std::string(kTwoFansMachine) + "Tg0j \"flt \" = 95\n", "test"));
   mon->poll();
   r.renderer.show(ui::PanelView(*mon, quit).body());
   EXPECT_EQ(r.renderer.builds(), 1) << "same shape: no widget made anew";
