@@ -1,6 +1,7 @@
 // Quimbo: the process entry. Picks the platform adapters from the
 // environment and runs the application loop.
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,15 +13,12 @@
 
 #include "monitor/Monitor.h"
 #include "platform/LinuxServiceManager.h"
-#include "platform/MachineFile.h"
 #include "platform/PollRunLoop.h"
 #include "platform/SimulatedSmc.h"
 #include "platform/desktop/DesktopModule.h"
 #include "platform/hwmon/HwmonSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/Bundle.h"
-
-#include <dlfcn.h>
 #include "ui/QuimboApp.h"
 
 namespace {
@@ -87,11 +85,13 @@ int runDesktop(UserClient& smc, ServiceManager& services, char* program) {
   const std::string module =
       (ui::Bundle::installPrefix() / "lib" / "quimbo" / "quimbo-desktop.so").string();
   void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr)
+  if (handle == nullptr) {
     return fail(std::string("the desktop front end cannot be loaded: ") + ::dlerror());
+  }
   auto run = reinterpret_cast<QuimboRunDesktop>(::dlsym(handle, kDesktopModuleEntry));
-  if (run == nullptr)
+  if (run == nullptr) {
     return fail("the desktop front end cannot be loaded: " + module + " has no entry");
+  }
   return run(smc, services, program);  // the module stays loaded until the process ends
 }
 

@@ -11,9 +11,14 @@ seconds=${1:-300}
 shift || true
 modes=("$@")
 ((${#modes[@]})) || modes=(terminal-closed terminal-open desktop-closed desktop-open)
-quimbo=$PWD/build/default/bin/quimbo
 machine=$PWD/machines/apple-silicon-laptop.machine
-[ -x "$quimbo" ] || { echo "build first: cmake --preset default && cmake --build --preset default" >&2; exit 1; }
+[ -x build/default/bin/quimbo ] || { echo "build first: cmake --preset default && cmake --build --preset default" >&2; exit 1; }
+# A private installation: nothing else finds or stops this quimbo, and a
+# rebuild while it runs changes nothing.
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install build/default --prefix "$prefix" > /dev/null
+quimbo=$prefix/bin/quimbo
 ticks=$(getconf CLK_TCK)
 
 report() {  # report MODE PID: CPU time and peak memory of a running process
