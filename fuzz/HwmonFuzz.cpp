@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   for (Device& device : devices) {
     device.name = data.ConsumeRandomLengthString(16);
     for (int n = data.ConsumeIntegralInRange(0, 12); n > 0; --n) {
-      device.temperatures.push_back({data.ConsumeIntegral<int>(), data.ConsumeRandomLengthString(24), "t", {}, {}});
+      device.temperatures.push_back(
+          {data.ConsumeIntegral<int>(), data.ConsumeRandomLengthString(24), "t", {}, {}});
     }
     for (int n = data.ConsumeIntegralInRange(0, 80); n > 0; --n) {
       device.fans.push_back({n, "", "f", std::optional<std::string>("mn"), std::nullopt});

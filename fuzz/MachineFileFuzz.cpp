@@ -6,7 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   try {
-    quimbo::MachineFile::parse(std::string_view(reinterpret_cast<const char*>(bytes), size), "fuzz");
+    quimbo::MachineFile::parse(std::string_view(reinterpret_cast<const char*>(bytes), size),
+                               "fuzz");
   } catch (const quimbo::MachineFileError&) {
   }
   return 0;

@@ -19,17 +19,20 @@ class ScriptedSmc final : public UserClient {
   explicit ScriptedSmc(FuzzedDataProvider& data) : data_(data) {}
 
   Matching serviceMatching(const char* className) override { return Matching{className}; }
-  Service getMatchingService(Matching) override { return data_.ConsumeIntegral<std::uint8_t>() < 8 ? 0 : 1; }
+  Service getMatchingService(Matching) override {
+    return data_.ConsumeIntegral<std::uint8_t>() < 8 ? 0 : 1;
+  }
   Status serviceOpen(Service, Task, std::uint32_t type, Connection* connection) override {
     if (type != 0) std::abort();
     *connection = 1;
     return data_.ConsumeIntegral<std::uint8_t>() < 8 ? -1 : 0;
   }
-  Status callStructMethod(Connection, std::uint32_t selector, const void* input, std::size_t inputSize,
-                          void* output, std::size_t* outputSize) override {
+  Status callStructMethod(Connection, std::uint32_t selector, const void* input,
+                          std::size_t inputSize, void* output, std::size_t* outputSize) override {
     SMC::Param request;
     std::memcpy(&request, input, sizeof request);
-    if (selector != SMC::kSelector || inputSize != sizeof request || *outputSize != sizeof request ||
+    if (selector != SMC::kSelector || inputSize != sizeof request ||
+        *outputSize != sizeof request ||
         (request.command != SMC::kReadKeyInfo && request.command != SMC::kReadBytes)) {
       std::abort();
     }
