@@ -28,8 +28,8 @@ std::shared_ptr<RunLoop::Timer> PollRunLoop::scheduleRepeatingTimer(Duration int
 
 void PollRunLoop::post(Action task) { tasks_.push_back(std::move(task)); }
 
-void PollRunLoop::watch(int fd, Action onReadable) {
-  watches_.push_back({fd, std::move(onReadable)});
+void PollRunLoop::watch(int fd, Action onReadable, Action onHangUp) {
+  watches_.push_back({fd, std::move(onReadable), std::move(onHangUp)});
 }
 
 void PollRunLoop::handleSignals(std::initializer_list<int> signals,
@@ -79,7 +79,8 @@ int PollRunLoop::run() {
     if (idle_) idle_();
 
     fds.clear();
-    for (const Watch& w : watches_) fds.push_back({w.fd, POLLIN, 0});
+    // A watch that hung up stays in the list with a negative fd: poll skips it.
+    for (const Watch& w : watches_) fds.push_back({w.open ? w.fd : -1, POLLIN, 0});
     if (signalFd_ >= 0) fds.push_back({signalFd_, POLLIN, 0});
     int timeout = -1;
     if (const auto due = timers_.nextDue()) {
@@ -93,10 +94,16 @@ int PollRunLoop::run() {
       if (fds[i].revents == 0) continue;
       if (fds[i].fd == signalFd_) {
         readSignals();
-      } else {
-        watches_[i].onReadable();
-        runTasks();
+        continue;
       }
+      Watch& watch = watches_[i];
+      if (fds[i].revents & POLLIN) watch.onReadable();
+      if (!(fds[i].revents & POLLIN) && (fds[i].revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        // Polling a hung-up fd would return at once, forever.
+        watch.open = false;
+        if (watch.onHangUp) watch.onHangUp();
+      }
+      runTasks();
     }
     if (!stopped_) timers_.fireDue(elapsed());
   }

@@ -27,8 +27,9 @@ class PollRunLoop final : public RunLoop {
   std::shared_ptr<Timer> scheduleRepeatingTimer(Duration interval, Action action) override;
   void post(Action task) override;
 
-  // Calls `onReadable` whenever `fd` has input.
-  void watch(int fd, Action onReadable);
+  // Calls `onReadable` whenever `fd` has input, and `onHangUp` once, when
+  // the other end has gone; the fd is not watched after that.
+  void watch(int fd, Action onReadable, Action onHangUp);
   // Blocks the signals for the process and delivers each to `onSignal`
   // from the loop. Throws std::system_error when the signals cannot be taken.
   void handleSignals(std::initializer_list<int> signals, std::function<void(int)> onSignal);
@@ -47,6 +48,8 @@ class PollRunLoop final : public RunLoop {
   struct Watch {
     int fd;
     Action onReadable;
+    Action onHangUp;
+    bool open = true;
   };
   std::chrono::steady_clock::time_point start_;
   TimerQueue timers_;

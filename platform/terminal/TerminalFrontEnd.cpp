@@ -41,7 +41,7 @@ int TerminalFrontEnd::run(ui::QuimboApp& app) {
   // Taken before curses starts, so that they arrive as events of the loop
   // and never interrupt curses.
   bool resized = false;
-  loop_.handleSignals({SIGINT, SIGTERM, SIGWINCH}, [&](int signal) {
+  loop_.handleSignals({SIGINT, SIGTERM, SIGHUP, SIGWINCH}, [&](int signal) {
     if (signal == SIGWINCH) {
       resized = true;
     } else {
@@ -62,15 +62,18 @@ int TerminalFrontEnd::run(ui::QuimboApp& app) {
     dirty = true;
     if (action) action();
   };
-  loop_.watch(STDIN_FILENO, [&] {
-    while (const auto input = screen.read()) {
-      if (const auto* click = std::get_if<TerminalScreen::Click>(&*input)) {
-        run(menuBar.click(click->row, click->col));
-      } else if (const auto key = menuKey(std::get<TerminalScreen::Key>(*input))) {
-        run(menuBar.key(*key));
-      }
-    }
-  });
+  loop_.watch(
+      STDIN_FILENO,
+      [&] {
+        while (const auto input = screen.read()) {
+          if (const auto* click = std::get_if<TerminalScreen::Click>(&*input)) {
+            run(menuBar.click(click->row, click->col));
+          } else if (const auto key = menuKey(std::get<TerminalScreen::Key>(*input))) {
+            run(menuBar.key(*key));
+          }
+        }
+      },
+      [&] { loop_.stop(128 + SIGHUP); });  // the terminal is gone
   loop_.whenIdle([&] {
     if (resized) {
       resized = false;

@@ -16,8 +16,9 @@ class TerminalFrontEnd final : public ui::Application {
  public:
   explicit TerminalFrontEnd(PollRunLoop& loop) : loop_(loop) {}
 
-  // Runs until Quit (status 0), SIGINT or SIGTERM (128 + the signal). The
-  // terminal is given back before this returns, also when it throws.
+  // Runs until Quit (status 0), SIGINT, SIGTERM or a hang-up (128 + the
+  // signal). The terminal is given back before this returns, also when it
+  // throws.
   int run(ui::QuimboApp& app);
 
   void terminate() override { loop_.stop(0); }
