@@ -21,10 +21,7 @@ void PanelWindow::paintEvent(QPaintEvent*) {
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void PanelWindow::render(const ui::View& panel) {
-  renderer_.show(panel);
-  adjustSize();
-}
+void PanelWindow::render(const ui::View& panel) { renderer_.show(panel); }
 
 void PanelWindow::dropDownFrom(const QRect& anchor) {
   QRect area = QGuiApplication::primaryScreen()

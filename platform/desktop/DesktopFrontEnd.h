@@ -16,10 +16,10 @@ namespace quimbo::desktop {
 class PanelWindow final : public QWidget {
  public:
   PanelWindow();
-  // Shows the panel's view in the window, updating what is there.
+  // Shows the panel's view in the window, updating what is there; the
+  // window takes the panel's size.
   void render(const ui::View& panel);
   void dropDownFrom(const QRect& anchor);
-  const WidgetRenderer& renderer() const { return renderer_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,6 @@
 #include "platform/hwmon/HwmonSmc.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -44,6 +45,9 @@ void HwmonSmc::rescan() {
   const std::vector<hwmon::Device> devices = hwmon::scan(root_);
   found_ = !devices.empty();
   hwmon::KeyPlan plan = hwmon::mapSensors(devices);
+  const bool anyFailed = std::any_of(keys_.begin(), keys_.end(),
+                                     [](const auto& entry) { return entry.second->failed; });
+  if (plan == plan_ && found_ == !keys_.empty() && !anyFailed) return;  // nothing came or went
 
   // Attributes that stay keep their open files, unless their last read
   // failed: the device may have gone and come back since.
