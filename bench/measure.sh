@@ -49,7 +49,7 @@ for mode in "${modes[@]}"; do
       ;;
     desktop-*)
       display=":$((300 + ($$ + run) % 300))"
-      Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > /dev/null 2>&1 &
+      Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset > /dev/null 2>&1 &
       xvfb=$!
       sleep 1
       DISPLAY=$display QUIMBO_FRONTEND=desktop QUIMBO_SMC_SIM="$machine" XDG_RUNTIME_DIR=/tmp \

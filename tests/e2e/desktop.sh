@@ -9,7 +9,6 @@ set -euo pipefail
 quimbo=$(realpath "$1")
 machine=$(realpath "$2")
 work=$(mktemp -d)
-display=":$((200 + $$ % 500))"
 xvfb_pid=""
 quimbo_pid=""
 cleanup() {
@@ -19,12 +18,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; [ -f "$work/out" ] && cat "$work/out"; exit 1; }
-export DISPLAY=$display XDG_RUNTIME_DIR=$work
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/out" ] && cat "$work/out"
+  [ -s "$work/xvfb.log" ] && { echo "-- Xvfb:"; cat "$work/xvfb.log"; }
+  exit 1
+}
+export XDG_RUNTIME_DIR=$work
+# Xvfb picks a free display and writes its number once it takes clients.
+# -noreset: by default the server resets when its last client leaves, and a
+# client that connects during the reset is refused.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset \
+  3> "$work/display" > "$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do xdotool getdisplaygeometry > /dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb did not start"
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -1 "$work/display")"
+xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
 
 # window NAME: the id of the visible window with that title, waiting a while
 window() {
