@@ -1,9 +1,6 @@
 #include "platform/PollRunLoop.h"
 
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
@@ -11,11 +8,6 @@
 namespace quimbo {
 
 PollRunLoop::PollRunLoop() : start_(std::chrono::steady_clock::now()) {}
-
-PollRunLoop::~PollRunLoop() {
-  if (signalFd_ >= 0) ::close(signalFd_);
-  if (hasOldMask_) ::sigprocmask(SIG_SETMASK, &oldMask_, nullptr);
-}
 
 RunLoop::Duration PollRunLoop::elapsed() const {
   return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - start_);
@@ -34,18 +26,7 @@ void PollRunLoop::watch(int fd, Action onReadable, Action onHangUp) {
 
 void PollRunLoop::handleSignals(std::initializer_list<int> signals,
                                 std::function<void(int)> onSignal) {
-  sigset_t mask, old;
-  sigemptyset(&mask);
-  for (const int s : signals) sigaddset(&mask, s);
-  if (::sigprocmask(SIG_BLOCK, &mask, &old) != 0) {
-    throw std::system_error(errno, std::generic_category(), "blocking signals");
-  }
-  if (!hasOldMask_) {
-    oldMask_ = old;
-    hasOldMask_ = true;
-  }
-  signalFd_ = ::signalfd(signalFd_, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (signalFd_ < 0) throw std::system_error(errno, std::generic_category(), "signalfd");
+  signals_.emplace(signals);  // in place of any earlier set
   onSignal_ = std::move(onSignal);
 }
 
@@ -64,11 +45,10 @@ void PollRunLoop::runTasks() {
 }
 
 void PollRunLoop::readSignals() {
-  signalfd_siginfo info;
-  while (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-    if (onSignal_) onSignal_(static_cast<int>(info.ssi_signo));
+  signals_->drain([&](int signal) {
+    if (onSignal_) onSignal_(signal);
     runTasks();
-  }
+  });
 }
 
 int PollRunLoop::run() {
@@ -81,7 +61,8 @@ int PollRunLoop::run() {
     fds.clear();
     // A watch that hung up stays in the list with a negative fd: poll skips it.
     for (const Watch& w : watches_) fds.push_back({w.open ? w.fd : -1, POLLIN, 0});
-    if (signalFd_ >= 0) fds.push_back({signalFd_, POLLIN, 0});
+    const int signalFd = signals_ ? signals_->fd() : -1;
+    if (signalFd >= 0) fds.push_back({signalFd, POLLIN, 0});
     int timeout = -1;
     if (const auto due = timers_.nextDue()) {
       timeout = static_cast<int>(std::max<Duration::rep>(0, (*due - elapsed()).count()));
@@ -92,7 +73,7 @@ int PollRunLoop::run() {
     }
     for (std::size_t i = 0; ready > 0 && i < fds.size() && !stopped_; ++i) {
       if (fds[i].revents == 0) continue;
-      if (fds[i].fd == signalFd_) {
+      if (fds[i].fd == signalFd) {
         readSignals();
         continue;
       }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <signal.h>
-
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 #include "monitor/RunLoop.h"
+#include "platform/SignalFd.h"
 #include "platform/TimerQueue.h"
 
 namespace quimbo {
@@ -20,7 +20,6 @@ namespace quimbo {
 class PollRunLoop final : public RunLoop {
  public:
   PollRunLoop();
-  ~PollRunLoop() override;
   PollRunLoop(const PollRunLoop&) = delete;
   PollRunLoop& operator=(const PollRunLoop&) = delete;
 
@@ -30,8 +29,8 @@ class PollRunLoop final : public RunLoop {
   // Calls `onReadable` whenever `fd` has input, and `onHangUp` once, when
   // the other end has gone; the fd is not watched after that.
   void watch(int fd, Action onReadable, Action onHangUp);
-  // Blocks the signals for the process and delivers each to `onSignal`
-  // from the loop. Throws std::system_error when the signals cannot be taken.
+  // Blocks the signals and delivers each to `onSignal` from the loop. Throws std::system_error when
+  // the signals cannot be taken.
   void handleSignals(std::initializer_list<int> signals, std::function<void(int)> onSignal);
   // Runs once the tasks are drained, before the loop waits again.
   void whenIdle(Action idle) { idle_ = std::move(idle); }
@@ -56,10 +55,8 @@ class PollRunLoop final : public RunLoop {
   std::deque<Action> tasks_;
   std::vector<Watch> watches_;
   Action idle_;
-  int signalFd_ = -1;
+  std::optional<SignalFd> signals_;
   std::function<void(int)> onSignal_;
-  bool hasOldMask_ = false;
-  sigset_t oldMask_{};  // in force before handleSignals
   bool stopped_ = false;
   int status_ = 0;
 };

@@ -1,10 +1,12 @@
 #include "platform/desktop/DesktopModule.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstdlib>
 #include <iostream>
 
 #include "monitor/Monitor.h"
+#include "platform/SignalFd.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "ui/QuimboApp.h"
@@ -26,11 +28,19 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
                                   char* program) {
   using namespace quimbo;
   qInstallMessageHandler(onQtMessage);
+  // Taken before Qt starts its threads, which inherit the blocked mask: an
+  // interrupt or a logout's SIGTERM then ends the event loop, and the
+  // windows are taken down in order, with the terminal front end's status.
+  SignalFd quitSignals({SIGINT, SIGTERM, SIGHUP});
   int argc = 1;
   char* argv[] = {program, nullptr};
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quimbo"));
   QApplication::setQuitOnLastWindowClosed(false);
+  QSocketNotifier onSignal(quitSignals.fd(), QSocketNotifier::Read);
+  QObject::connect(&onSignal, &QSocketNotifier::activated, [&] {
+    quitSignals.drain([](int signal) { QApplication::exit(128 + signal); });
+  });
   desktop::QtRunLoop loop;
   desktop::DesktopFrontEnd desktop(loop);
   ui::QuimboApp app([&] { return Monitor::make({smc, services, loop}); }, desktop);

@@ -2,8 +2,8 @@
 # Drives the real quimbo binary on a bare X server (Xvfb, no system tray) as
 # a user would: the strip with the label at the top of the screen, a click
 # that opens the panel below it, a click on Çıkış that ends quimbo with
-# status 0; the panel of a machine without an SMC; a display that cannot be
-# reached.
+# status 0; the panel of a machine without an SMC; SIGTERM; a display that
+# cannot be reached.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
 quimbo=$(realpath "$1")
@@ -51,13 +51,13 @@ geometry() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   echo "$X $Y $WIDTH $HEIGHT"
 }
+# start VAR=VALUE...: runs quimbo in the background; once it ends, its exit
+# status (or "signal N" when a signal killed it) is in $work/status
 start() {
   rm -f "$work/status"
-  (
-    status=0
-    env "$@" QUIMBO_FRONTEND=desktop "$quimbo" > "$work/out" 2>&1 || status=$?
-    echo "$status" > "$work/status"
-  ) &
+  perl -e '$to = shift; system @ARGV; open my $o, ">", $to or die;
+           print $o ($? & 127 ? "signal " . ($? & 127) : $? >> 8), "\n"' \
+    "$work/status" env "$@" QUIMBO_FRONTEND=desktop "$quimbo" > "$work/out" 2>&1 &
   quimbo_pid=$!
 }
 wait_status() {
@@ -100,8 +100,11 @@ start QUIMBO_HWMON_ROOT="$work/no-sensors"
 strip=$(window Quimbo) || fail "no strip window"
 read -r sx sy sw sh < <(geometry "$strip")
 [ "$sw" -lt 50 ] || fail "the strip is $sw wide: more than the thermometer"
+
+echo "== SIGTERM ends quimbo through its event loop"
 pkill -TERM -f "^$quimbo\$"
 wait_status
+[ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
 
 echo "== a display that cannot be reached is a clear error"
 if out=$(DISPLAY=:9999 QUIMBO_FRONTEND=desktop QUIMBO_SMC_SIM="$machine" "$quimbo" 2>&1); then
