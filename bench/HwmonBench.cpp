@@ -9,9 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/ManualRunLoop.h"
+#include "bench/SamplingPasses.h"
 #include "platform/hwmon/HwmonScan.h"
 #include "platform/hwmon/HwmonSmc.h"
 #include "platform/hwmon/SensorMap.h"
@@ -57,13 +55,7 @@ struct AmdDesktop {
 void SamplingPassHwmon(benchmark::State& state) {
   AmdDesktop fixture;
   HwmonSmc smc(fixture.root);
-  LinuxServiceManager services;
-  ManualRunLoop runLoop;
-  const auto mon = Monitor::make({smc, services, runLoop});
-  for (auto _ : state) {
-    mon->poll();
-    benchmark::DoNotOptimize(mon->maxTemp());
-  }
+  timeSamplingPasses(state, smc);
 }
 BENCHMARK(SamplingPassHwmon);
 

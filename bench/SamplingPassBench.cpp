@@ -6,10 +6,8 @@
 #include <set>
 #include <string>
 
-#include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
+#include "bench/SamplingPasses.h"
 #include "platform/MachineFile.h"
-#include "platform/ManualRunLoop.h"
 #include "platform/SimulatedSmc.h"
 
 namespace quimbo {
@@ -17,13 +15,7 @@ namespace {
 
 void SamplingPassSimulated(benchmark::State& state) {
   SimulatedSmc smc(MachineFile::load(QUIMBO_SOURCE_DIR "/machines/apple-silicon-laptop.machine"));
-  LinuxServiceManager services;
-  ManualRunLoop runLoop;
-  const auto mon = Monitor::make({smc, services, runLoop});
-  for (auto _ : state) {
-    mon->poll();
-    benchmark::DoNotOptimize(mon->maxTemp());
-  }
+  timeSamplingPasses(state, smc);
 }
 BENCHMARK(SamplingPassSimulated);
 
@@ -42,13 +34,7 @@ void SamplingPassMostFans(benchmark::State& state) {
   for (const SMC::TempKey& row : SMC::tempKeys)
     machine += std::string(row.key) + " \"flt \" = 50\n";
   SimulatedSmc smc(MachineFile::parse(machine, "most fans"));
-  LinuxServiceManager services;
-  ManualRunLoop runLoop;
-  const auto mon = Monitor::make({smc, services, runLoop});
-  for (auto _ : state) {
-    mon->poll();
-    benchmark::DoNotOptimize(mon->topRPM());
-  }
+  timeSamplingPasses(state, smc);
 }
 BENCHMARK(SamplingPassMostFans);
 
