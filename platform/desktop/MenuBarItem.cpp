@@ -5,16 +5,19 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
+#include <algorithm>
+#include <vector>
 
-#include "platform/desktop/DesktopStyle.h"
 #include "platform/desktop/Symbols.h"
 
 namespace quimbo::desktop {
 
 namespace {
 constexpr int kStripPadding = 8;
-constexpr int kTrayIconHeight = 22;
+// Drawn at each size a tray commonly asks for, so that none is scaled.
+constexpr int kTrayIconSizes[] = {16, 22, 24, 32, 48, 64};
 }  // namespace
 
 std::unique_ptr<MenuBarItem> MenuBarItem::make(Activated activated) {
@@ -28,20 +31,39 @@ QString labelText(const ui::View& label) {
   return {};
 }
 
-QPixmap labelPixmap(const ui::View& label, int height, const QColor& colour) {
-  const QFont font = fontFor(ui::Font::body, true);
-  const QString text = labelText(label);
-  const int width = text.isEmpty() ? height : QFontMetrics(font).horizontalAdvance(text) + 4;
-  QPixmap pixmap(width, height);
+QPixmap trayPixmap(const ui::View& label, int size, const QColor& colour) {
+  QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::TextAntialiasing);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QString text = labelText(label);
   if (const auto* image = label.as<ui::Image>(); image && text.isEmpty()) {
-    drawSymbol(painter, image->systemName, QRectF(0, 0, height, height), colour);
-  } else {
-    painter.setFont(font);
-    painter.setPen(colour);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, text);
+    drawSymbol(painter, image->systemName, QRectF(0, 0, size, size), colour);
+    return pixmap;
+  }
+  // One outline per part; one scale for all, so that the digits match.
+  QFont font;
+  font.setPixelSize(100);
+  font.setBold(true);
+  std::vector<QPainterPath> lines;
+  for (const QString& part : text.split(QStringLiteral(" · "))) {
+    lines.emplace_back().addText(0, 0, font, part);
+  }
+  const double rowHeight = double(size) / double(lines.size());
+  double scale = 1e9;
+  for (const QPainterPath& line : lines) {
+    const QRectF box = line.boundingRect();
+    if (box.isEmpty()) continue;
+    scale = std::min({scale, size / box.width(), rowHeight * 0.9 / box.height()});
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const QRectF box = lines[i].boundingRect();
+    if (box.isEmpty()) continue;
+    QTransform place;
+    place.translate(size / 2.0, rowHeight * (double(i) + 0.5));
+    place.scale(scale, scale);
+    place.translate(-box.center().x(), -box.center().y());
+    painter.fillPath(place.map(lines[i]), colour);
   }
   return pixmap;
 }
@@ -91,8 +113,10 @@ void TrayItem::setLabel(const ui::View& label) {
   const QString key = text.isEmpty() ? QStringLiteral("\x01symbol") : text;
   if (key == shown_ && icon_.isVisible()) return;
   shown_ = key;
-  icon_.setIcon(QIcon(
-      labelPixmap(label, kTrayIconHeight, QGuiApplication::palette().color(QPalette::WindowText))));
+  const QColor colour = QGuiApplication::palette().color(QPalette::WindowText);
+  QIcon icon;
+  for (const int size : kTrayIconSizes) icon.addPixmap(trayPixmap(label, size, colour));
+  icon_.setIcon(icon);
   icon_.setToolTip(text.isEmpty() ? QStringLiteral("Quimbo") : text);
   icon_.show();
 }

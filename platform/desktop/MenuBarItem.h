@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 #include <QRect>
 #include <QSystemTrayIcon>
@@ -28,9 +29,10 @@ class MenuBarItem {
   static std::unique_ptr<MenuBarItem> make(Activated activated);
 };
 
-// The label drawn into a pixmap of the given height: its text, or its
-// symbol alone.
-QPixmap labelPixmap(const ui::View& label, int height, const QColor& colour);
+// The label drawn into a square tray icon of `size` pixels. A tray gives
+// every icon a square, so the label's parts are stacked ("57°" over "1840"),
+// each as large as the square allows; the symbol alone fills it.
+QPixmap trayPixmap(const ui::View& label, int size, const QColor& colour);
 
 // The text a label reads, or "" for a symbol alone.
 QString labelText(const ui::View& label);

@@ -142,22 +142,40 @@ TEST(DesktopRenderer, ANewPassUpdatesTheWidgetsInPlace) {
   EXPECT_EQ(r.bars(), std::vector<int>{0});
 }
 
-TEST(DesktopLabel, ReadsTheLabelOrDrawsTheThermometer) {
+// The rows of `image` that hold ink, as [first, last] runs.
+std::vector<std::pair<int, int>> inkedRows(const QImage& image) {
+  std::vector<std::pair<int, int>> runs;
+  bool inRun = false;
+  for (int y = 0; y < image.height(); ++y) {
+    bool inked = false;
+    for (int x = 0; x < image.width() && !inked; ++x) inked = qAlpha(image.pixel(x, y)) > 0;
+    if (inked && !inRun) runs.push_back({y, y});
+    if (inked) runs.back().second = y;
+    inRun = inked;
+  }
+  return runs;
+}
+
+TEST(DesktopLabel, TheTrayIconStacksTheLabelOrDrawsTheThermometer) {
   testing::MonitorHarness h("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\nTp01 \"flt \" = 57.8\n");
   const auto mon = h.make();
   const ui::View label = ui::QuimboApp::menuBarLabel(*mon);
   EXPECT_EQ(labelText(label).toStdString(), "57° · 1840");
-  EXPECT_GT(labelPixmap(label, 22, Qt::black).width(), 22);
+  for (const int size : {22, 64}) {
+    const QImage drawn = trayPixmap(label, size, Qt::black).toImage();
+    EXPECT_EQ(drawn.size(), QSize(size, size));
+    const auto rows = inkedRows(drawn);
+    ASSERT_EQ(rows.size(), 2u) << "\"57°\" over \"1840\" at " << size;
+    EXPECT_LT(rows[0].second, size / 2) << "the temperature in the upper half";
+    EXPECT_GE(rows[1].first, size / 2) << "the fan speed in the lower half";
+    EXPECT_GT(rows[1].second - rows[1].first, size / 4) << "digits as tall as the room allows";
+  }
 
   const ui::View thermometer = ui::View(ui::Image{"thermometer.medium", {}});
   EXPECT_TRUE(labelText(thermometer).isEmpty());
-  const QImage drawn = labelPixmap(thermometer, 22, Qt::black).toImage();
-  EXPECT_EQ(drawn.width(), 22);
-  int inked = 0;
-  for (int y = 0; y < drawn.height(); ++y) {
-    for (int x = 0; x < drawn.width(); ++x) inked += qAlpha(drawn.pixel(x, y)) > 0;
-  }
-  EXPECT_GT(inked, 20) << "the symbol is drawn";
+  const auto rows = inkedRows(trayPixmap(thermometer, 22, Qt::black).toImage());
+  ASSERT_EQ(rows.size(), 1u) << "the symbol is drawn, in one piece";
+  EXPECT_GT(rows[0].second - rows[0].first, 11);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 # Drives the real quimbo binary on a bare X server (Xvfb, no system tray) as
 # a user would: the strip with the label at the top of the screen, a click
 # that opens the panel below it, a click on Çıkış that ends quimbo with
-# status 0; the panel of a machine without an SMC; SIGTERM; a display that
-# cannot be reached.
+# status 0; the panel of a machine without an SMC; SIGTERM; the icon in a
+# system tray (trayer's); a display that cannot be reached.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
 quimbo=$(realpath "$1")
@@ -11,8 +11,10 @@ machine=$(realpath "$2")
 work=$(mktemp -d)
 xvfb_pid=""
 quimbo_pid=""
+trayer_pid=""
 cleanup() {
   [ -n "$quimbo_pid" ] && kill "$quimbo_pid" 2>/dev/null || true
+  [ -n "$trayer_pid" ] && kill "$trayer_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -102,9 +104,31 @@ read -r sx sy sw sh < <(geometry "$strip")
 [ "$sw" -lt 50 ] || fail "the strip is $sw wide: more than the thermometer"
 
 echo "== SIGTERM ends quimbo through its event loop"
-pkill -TERM -f "^$quimbo\$"
+pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
+
+echo "== with a system tray: the label is a tray icon, and a click on it opens the panel"
+trayer --edge top --align right --widthtype request --height 24 > "$work/trayer.log" 2>&1 &
+trayer_pid=$!
+start QUIMBO_SMC_SIM="$machine"
+tray=""
+for _ in $(seq 100); do
+  tray=$(xdotool search --onlyvisible --name "^panel\$" 2>/dev/null | head -1) || true
+  [ -n "$tray" ] && read -r tx ty tw th < <(geometry "$tray") && [ "$tw" -ge 16 ] && break
+  tray=""
+  sleep 0.1
+done
+[ -n "$tray" ] || fail "no icon in the tray"
+xdotool search --onlyvisible --name "^Quimbo\$" > /dev/null 2>&1 && fail "a strip beside the tray icon"
+xdotool mousemove $((tx + tw / 2)) $((ty + th / 2)) click 1
+panel=$(window "Quimbo panel") || fail "no panel after a click on the tray icon"
+read -r px py pw ph < <(geometry "$panel")
+[ "$pw" -eq 260 ] && [ "$py" -ge $((ty + th - 2)) ] && [ $((px + pw)) -le 1280 ] ||
+  fail "the panel is at $px,$py ${pw}x$ph, the icon at $tx,$ty ${tw}x$th"
+pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
+wait_status
+kill "$trayer_pid"
 
 echo "== a display that cannot be reached is a clear error"
 if out=$(DISPLAY=:9999 QUIMBO_FRONTEND=desktop QUIMBO_SMC_SIM="$machine" "$quimbo" 2>&1); then

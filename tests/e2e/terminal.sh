@@ -39,11 +39,18 @@ start() {  # start ENV...: quimbo in an 80x24 terminal; afterwards the shell rec
   tmux -L "$socket" new-session -d -s e2e -x 80 -y 24 \
     "env LANG=C.UTF-8 TERM=xterm-256color QUIMBO_FRONTEND=terminal $* '$quimbo'; echo \$? > '$work/status'; stty -a > '$work/stty'; sleep 60"
 }
+# The pid of this test's quimbo: the child of the pane's shell (other runs of
+# this test may have their own quimbo running).
+own_pid() {
+  local pane
+  pane=$(tmux -L "$socket" display-message -p -t e2e '#{pane_pid}') &&
+    pgrep -n -P "$pane" -f "^$quimbo\$"
+}
 # The running quimbo holds no socket and nothing open for writing but the
 # terminal it was given.
 reads_only() {
   local pid fd target flags
-  pid=$(pgrep -n -f "^$quimbo\$") || fail "quimbo is not running"
+  pid=$(own_pid) || fail "quimbo is not running"
   for fd in /proc/"$pid"/fd/*; do
     target=$(readlink "$fd") || continue
     flags=$(awk '/^flags:/ {print $2}' "/proc/$pid/fdinfo/$(basename "$fd")")
@@ -102,7 +109,7 @@ wait_for "SMC'ye erişilemedi" "Çıkış"
 screen | grep -qF "°C" && fail "a temperature without an SMC"
 
 echo "== SIGTERM ends quimbo and gives the terminal back"
-pkill -TERM -f "^$quimbo\$" || pkill -TERM -x quimbo
+kill -TERM "$(own_pid)"
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
 restored
