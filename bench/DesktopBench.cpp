@@ -1,5 +1,6 @@
 // The desktop render of the open panel, offscreen: a new pass shown in the
-// widgets already there, then painted into an image.
+// widgets already there, then painted into an image; and the tray icon drawn
+// for a new label.
 
 #include <benchmark/benchmark.h>
 
@@ -12,8 +13,10 @@
 #include "platform/MachineFile.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SimulatedSmc.h"
+#include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "ui/PanelView.h"
+#include "ui/QuimboApp.h"
 
 namespace quimbo {
 namespace {
@@ -49,6 +52,21 @@ void DesktopRenderOpenPanel(benchmark::State& state) {
   }
 }
 BENCHMARK(DesktopRenderOpenPanel);
+
+// What a tray icon costs when the label changes: the label drawn at every
+// size the icon carries.
+void DesktopTrayIcon(benchmark::State& state) {
+  application();
+  SimulatedSmc smc(MachineFile::load(QUIMBO_SOURCE_DIR "/machines/apple-silicon-laptop.machine"));
+  LinuxServiceManager services;
+  ManualRunLoop runLoop;
+  const auto mon = Monitor::make({smc, services, runLoop});
+  const ui::View label = ui::QuimboApp::menuBarLabel(*mon);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(desktop::trayIcon(label, Qt::black));
+  }
+}
+BENCHMARK(DesktopTrayIcon);
 
 }  // namespace
 }  // namespace quimbo

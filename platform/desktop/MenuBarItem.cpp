@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/desktop/Symbols.h"
@@ -31,41 +32,67 @@ QString labelText(const ui::View& label) {
   return {};
 }
 
-QPixmap trayPixmap(const ui::View& label, int size, const QColor& colour) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
+namespace {
+
+// The outlines of a label's parts, stacked in a unit square: each part's
+// centre and one scale for all of them, so that the digits match.
+struct StackedOutlines {
+  std::vector<QPainterPath> parts;
+  std::vector<QPointF> centres;
+  double scale = 0;
+
+  explicit StackedOutlines(const QString& text) {
+    QFont font;
+    font.setPixelSize(100);
+    font.setBold(true);
+    const QStringList split = text.split(QStringLiteral(" · "));
+    const double rowHeight = 1.0 / double(split.size());
+    double fit = 1e9;
+    for (qsizetype i = 0; i < split.size(); ++i) {
+      QPainterPath part;
+      part.addText(0, 0, font, split[i]);
+      const QRectF box = part.boundingRect();
+      if (box.isEmpty()) continue;
+      fit = std::min({fit, 1.0 / box.width(), rowHeight * 0.9 / box.height()});
+      // Moved so that its box is centred on the origin.
+      parts.push_back(part.translated(-box.center()));
+      centres.emplace_back(0.5, rowHeight * (double(i) + 0.5));
+    }
+    scale = fit;
+  }
+
+  void paint(QPainter& painter, int size, const QColor& colour) const {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      QTransform place;
+      place.translate(centres[i].x() * size, centres[i].y() * size);
+      place.scale(scale * size, scale * size);
+      painter.fillPath(place.map(parts[i]), colour);
+    }
+  }
+};
+
+}  // namespace
+
+QIcon trayIcon(const ui::View& label, const QColor& colour) {
   const QString text = labelText(label);
-  if (const auto* image = label.as<ui::Image>(); image && text.isEmpty()) {
-    drawSymbol(painter, image->systemName, QRectF(0, 0, size, size), colour);
-    return pixmap;
+  const auto* symbol = text.isEmpty() ? label.as<ui::Image>() : nullptr;
+  const std::optional<StackedOutlines> outlines =
+      symbol ? std::nullopt : std::optional<StackedOutlines>(text);
+  QIcon icon;
+  for (const int size : kTrayIconSizes) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (symbol) {
+      drawSymbol(painter, symbol->systemName, QRectF(0, 0, size, size), colour);
+    } else {
+      outlines->paint(painter, size, colour);
+    }
+    painter.end();
+    icon.addPixmap(pixmap);
   }
-  // One outline per part; one scale for all, so that the digits match.
-  QFont font;
-  font.setPixelSize(100);
-  font.setBold(true);
-  std::vector<QPainterPath> lines;
-  for (const QString& part : text.split(QStringLiteral(" · "))) {
-    lines.emplace_back().addText(0, 0, font, part);
-  }
-  const double rowHeight = double(size) / double(lines.size());
-  double scale = 1e9;
-  for (const QPainterPath& line : lines) {
-    const QRectF box = line.boundingRect();
-    if (box.isEmpty()) continue;
-    scale = std::min({scale, size / box.width(), rowHeight * 0.9 / box.height()});
-  }
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const QRectF box = lines[i].boundingRect();
-    if (box.isEmpty()) continue;
-    QTransform place;
-    place.translate(size / 2.0, rowHeight * (double(i) + 0.5));
-    place.scale(scale, scale);
-    place.translate(-box.center().x(), -box.center().y());
-    painter.fillPath(place.map(lines[i]), colour);
-  }
-  return pixmap;
+  return icon;
 }
 
 StripItem::StripItem(Activated activated)
@@ -113,10 +140,7 @@ void TrayItem::setLabel(const ui::View& label) {
   const QString key = text.isEmpty() ? QStringLiteral("\x01symbol") : text;
   if (key == shown_ && icon_.isVisible()) return;
   shown_ = key;
-  const QColor colour = QGuiApplication::palette().color(QPalette::WindowText);
-  QIcon icon;
-  for (const int size : kTrayIconSizes) icon.addPixmap(trayPixmap(label, size, colour));
-  icon_.setIcon(icon);
+  icon_.setIcon(trayIcon(label, QGuiApplication::palette().color(QPalette::WindowText)));
   icon_.setToolTip(text.isEmpty() ? QStringLiteral("Quimbo") : text);
   icon_.show();
 }

@@ -29,10 +29,11 @@ class MenuBarItem {
   static std::unique_ptr<MenuBarItem> make(Activated activated);
 };
 
-// The label drawn into a square tray icon of `size` pixels. A tray gives
-// every icon a square, so the label's parts are stacked ("57°" over "1840"),
-// each as large as the square allows; the symbol alone fills it.
-QPixmap trayPixmap(const ui::View& label, int size, const QColor& colour);
+// The label as a tray icon, drawn at every size a tray commonly asks for
+// (16 to 64 pixels). A tray gives every icon a square, so the label's parts
+// are stacked ("57°" over "1840"), each as large as the square allows; the
+// symbol alone fills it.
+QIcon trayIcon(const ui::View& label, const QColor& colour);
 
 // The text a label reads, or "" for a symbol alone.
 QString labelText(const ui::View& label);

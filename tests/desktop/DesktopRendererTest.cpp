@@ -162,7 +162,7 @@ TEST(DesktopLabel, TheTrayIconStacksTheLabelOrDrawsTheThermometer) {
   const ui::View label = ui::QuimboApp::menuBarLabel(*mon);
   EXPECT_EQ(labelText(label).toStdString(), "57° · 1840");
   for (const int size : {22, 64}) {
-    const QImage drawn = trayPixmap(label, size, Qt::black).toImage();
+    const QImage drawn = trayIcon(label, Qt::black).pixmap(size).toImage();
     EXPECT_EQ(drawn.size(), QSize(size, size));
     const auto rows = inkedRows(drawn);
     ASSERT_EQ(rows.size(), 2u) << "\"57°\" over \"1840\" at " << size;
@@ -173,7 +173,7 @@ TEST(DesktopLabel, TheTrayIconStacksTheLabelOrDrawsTheThermometer) {
 
   const ui::View thermometer = ui::View(ui::Image{"thermometer.medium", {}});
   EXPECT_TRUE(labelText(thermometer).isEmpty());
-  const auto rows = inkedRows(trayPixmap(thermometer, 22, Qt::black).toImage());
+  const auto rows = inkedRows(trayIcon(thermometer, Qt::black).pixmap(22).toImage());
   ASSERT_EQ(rows.size(), 1u) << "the symbol is drawn, in one piece";
   EXPECT_GT(rows[0].second - rows[0].first, 11);
 }
