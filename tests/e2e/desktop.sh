@@ -27,6 +27,8 @@ fail() {
   exit 1
 }
 export XDG_RUNTIME_DIR=$work
+# Only this X server: no session bus, whose tray host would stand in for trayer.
+unset DBUS_SESSION_BUS_ADDRESS
 # Xvfb picks a free display and writes its number once it takes clients.
 # -noreset: by default the server resets when its last client leaves, and a
 # client that connects during the reset is refused.
