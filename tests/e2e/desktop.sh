@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Drives the real quimbo binary on a bare X server (Xvfb, no system tray) as
+# Drives the real quimbo binary on a bare X server (Xvfb) as
 # a user would: the strip with the label at the top of the screen, a click
 # that opens the panel below it, a click on Çıkış that ends quimbo with
-# status 0; the panel of a machine without an SMC; SIGTERM; the icon in a
-# system tray (trayer's); a display that cannot be reached.
+# status 0; real sensors through hwmon; the panel of a machine without an
+# SMC; SIGTERM; the icon in a system tray (trayer's); a display that cannot
+# be reached.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
 quimbo=$(realpath "$1")
@@ -97,6 +98,38 @@ read -r px py pw ph < <(geometry "$panel")
 xdotool mousemove $((px + pw - 12 - 30)) $((py + ph - 12 - 12)) click 1
 wait_status
 [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış"
+
+# shot ID: the window's pixels, once two dumps a moment apart agree
+shot() {
+  local before now
+  before=$(xwd -silent -id "$1" | md5sum)
+  for _ in $(seq 20); do
+    sleep 0.1
+    now=$(xwd -silent -id "$1" | md5sum)
+    [ "$now" = "$before" ] && { echo "$now"; return 0; }
+    before=$now
+  done
+  return 1
+}
+
+echo "== real sensors through hwmon: the strip reads what the same simulated SMC reads"
+mkdir -p "$work/hwmon/hwmon0" "$work/hwmon/hwmon1"
+echo coretemp > "$work/hwmon/hwmon0/name"
+echo 61500 > "$work/hwmon/hwmon0/temp1_input"
+echo "Package id 0" > "$work/hwmon/hwmon0/temp1_label"
+echo thinkpad > "$work/hwmon/hwmon1/name"
+echo 1500 > "$work/hwmon/hwmon1/fan1_input"
+printf 'FNum "ui8 " 01\nF0Ac "flt " = 1500\nTp01 "flt " = 61.5\n' > "$work/same.machine"
+start QUIMBO_SMC_SIM="$work/same.machine"
+strip=$(window Quimbo) || fail "no strip window"
+simulated=$(shot "$strip") || fail "the strip does not settle"
+pkill -TERM -P "$quimbo_pid"
+wait_status
+start QUIMBO_HWMON_ROOT="$work/hwmon"
+strip=$(window Quimbo) || fail "no strip window"
+[ "$(shot "$strip")" = "$simulated" ] || fail "the strip over hwmon differs from '61° · 1500'"
+pkill -TERM -P "$quimbo_pid"
+wait_status
 
 echo "== without an SMC: the thermometer alone"
 mkdir -p "$work/no-sensors"
