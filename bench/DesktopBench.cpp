@@ -8,22 +8,13 @@
 #include <QImage>
 #include <QWidget>
 
-#include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/MachineFile.h"
-#include "platform/ManualRunLoop.h"
-#include "platform/SimulatedSmc.h"
+#include "bench/Laptop.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "ui/PanelView.h"
-#include "ui/QuimboApp.h"
 
 namespace quimbo {
 namespace {
-
-struct NoQuit final : ui::Application {
-  void terminate() override {}
-};
 
 QApplication& application() {
   static int argc = 1;
@@ -36,18 +27,15 @@ QApplication& application() {
 
 void DesktopRenderOpenPanel(benchmark::State& state) {
   application();
-  SimulatedSmc smc(MachineFile::load(QUIMBO_SOURCE_DIR "/machines/apple-silicon-laptop.machine"));
-  LinuxServiceManager services;
-  ManualRunLoop runLoop;
-  const auto mon = Monitor::make({smc, services, runLoop});
-  NoQuit quit;
+  Laptop laptop;
+  Monitor& mon = laptop.app.mon();
   QWidget window;
   desktop::WidgetRenderer renderer(&window);
-  renderer.show(ui::PanelView(*mon, quit).body());
+  renderer.show(ui::PanelView(mon, laptop.quit).body());
   QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
-    mon->poll();
-    renderer.show(ui::PanelView(*mon, quit).body());
+    mon.poll();
+    renderer.show(ui::PanelView(mon, laptop.quit).body());
     window.render(&image);
   }
 }
@@ -57,11 +45,8 @@ BENCHMARK(DesktopRenderOpenPanel);
 // size the icon carries.
 void DesktopTrayIcon(benchmark::State& state) {
   application();
-  SimulatedSmc smc(MachineFile::load(QUIMBO_SOURCE_DIR "/machines/apple-silicon-laptop.machine"));
-  LinuxServiceManager services;
-  ManualRunLoop runLoop;
-  const auto mon = Monitor::make({smc, services, runLoop});
-  const ui::View label = ui::QuimboApp::menuBarLabel(*mon);
+  Laptop laptop;
+  const ui::View label = ui::QuimboApp::menuBarLabel(laptop.app.mon());
   for (auto _ : state) {
     benchmark::DoNotOptimize(desktop::trayIcon(label, Qt::black));
   }

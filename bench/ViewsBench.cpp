@@ -5,30 +5,13 @@
 
 #include <cstdio>
 
-#include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/MachineFile.h"
-#include "platform/ManualRunLoop.h"
-#include "platform/SimulatedSmc.h"
+#include "bench/Laptop.h"
 #include "platform/terminal/Layout.h"
 #include "platform/terminal/MenuBar.h"
 #include "platform/terminal/TerminalScreen.h"
-#include "ui/QuimboApp.h"
 
 namespace quimbo {
 namespace {
-
-struct NoQuit final : ui::Application {
-  void terminate() override {}
-};
-
-struct Laptop {
-  SimulatedSmc smc{MachineFile::load(QUIMBO_SOURCE_DIR "/machines/apple-silicon-laptop.machine")};
-  LinuxServiceManager services;
-  ManualRunLoop runLoop;
-  NoQuit quit;
-  ui::QuimboApp app{[this] { return Monitor::make({smc, services, runLoop}); }, quit};
-};
 
 void BuildPanel(benchmark::State& state) {
   Laptop laptop;

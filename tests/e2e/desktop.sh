@@ -7,6 +7,7 @@
 # be reached.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
+. "$(dirname "$0")/hwmon-fixture.sh"
 quimbo=$(realpath "$1")
 machine=$(realpath "$2")
 work=$(mktemp -d)
@@ -113,12 +114,7 @@ shot() {
 }
 
 echo "== real sensors through hwmon: the strip reads what the same simulated SMC reads"
-mkdir -p "$work/hwmon/hwmon0" "$work/hwmon/hwmon1"
-echo coretemp > "$work/hwmon/hwmon0/name"
-echo 61500 > "$work/hwmon/hwmon0/temp1_input"
-echo "Package id 0" > "$work/hwmon/hwmon0/temp1_label"
-echo thinkpad > "$work/hwmon/hwmon1/name"
-echo 1500 > "$work/hwmon/hwmon1/fan1_input"
+hwmon_fixture "$work/hwmon"
 printf 'FNum "ui8 " 01\nF0Ac "flt " = 1500\nTp01 "flt " = 61.5\n' > "$work/same.machine"
 start QUIMBO_SMC_SIM="$work/same.machine"
 strip=$(window Quimbo) || fail "no strip window"

@@ -4,6 +4,7 @@
 # file changes, Quit, SIGTERM, and the terminal given back each time.
 #   tests/e2e/terminal.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
+. "$(dirname "$0")/hwmon-fixture.sh"
 quimbo=$(realpath "$1")
 machine=$(realpath "$2")
 work=$(mktemp -d)
@@ -115,12 +116,7 @@ wait_status
 restored
 
 echo "== real sensors through hwmon"
-mkdir -p "$work/hwmon/hwmon0" "$work/hwmon/hwmon1"
-echo coretemp > "$work/hwmon/hwmon0/name"
-echo 61500 > "$work/hwmon/hwmon0/temp1_input"
-echo "Package id 0" > "$work/hwmon/hwmon0/temp1_label"
-echo thinkpad > "$work/hwmon/hwmon1/name"
-echo 1500 > "$work/hwmon/hwmon1/fan1_input"
+hwmon_fixture "$work/hwmon"
 start "QUIMBO_HWMON_ROOT='$work/hwmon'"
 wait_for "61° · 1500"
 tmux -L "$socket" send-keys -t e2e Enter
