@@ -2,14 +2,12 @@
 
 #include "platform/terminal/MenuBar.h"
 #include "tests/MonitorHarness.h"
+#include "tests/QuitRecorder.h"
 
 namespace quimbo::terminal {
 namespace {
 
-struct QuitRecorder final : ui::Application {
-  int quits = 0;
-  void terminate() override { ++quits; }
-};
+using testing::QuitRecorder;
 
 class MenuBarTest : public ::testing::Test {
  protected:

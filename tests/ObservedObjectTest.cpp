@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/MonitorHarness.h"
+#include "tests/QuitRecorder.h"
 #include "ui/ObservedObject.h"
 #include "ui/QuimboApp.h"
 
@@ -38,9 +39,7 @@ TEST(ObservedObject, NothingIsToldOnceTheObserverIsGone) {
 
 TEST(QuimboApp, OwnsOneMonitorMadeOnFirstUse) {
   testing::MonitorHarness h("Tp01 \"flt \" = 57.8\n");
-  struct NoQuit final : Application {
-    void terminate() override {}
-  } app;
+  testing::QuitRecorder app;
   int made = 0;
   QuimboApp quimbo(
       [&] {

@@ -4,16 +4,14 @@
 #include <limits>
 
 #include "tests/MonitorHarness.h"
+#include "tests/QuitRecorder.h"
 #include "ui/PanelView.h"
 #include "ui/QuimboApp.h"
 
 namespace quimbo::ui {
 namespace {
 
-struct QuitRecorder final : Application {
-  int terminations = 0;
-  void terminate() override { ++terminations; }
-};
+using testing::QuitRecorder;
 
 // The panel's top-level elements, one line each.
 std::vector<std::string> outline(const View& panel) {
@@ -117,7 +115,7 @@ TEST(PanelView, TwoFansShowEveryReadingInOrder) {
     Button "Çıkış"
 )");
   quitButton(panel).action();
-  EXPECT_EQ(app.terminations, 1) << "Çıkış ends the application";
+  EXPECT_EQ(app.quits, 1) << "Çıkış ends the application";
 }
 
 TEST(PanelView, UnavailableShowsTheOrangeNoticeAndNoReadings) {

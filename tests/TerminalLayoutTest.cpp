@@ -5,18 +5,15 @@
 #include "platform/terminal/Unicode.h"
 #include "tests/Machines.h"
 #include "tests/MonitorHarness.h"
+#include "tests/QuitRecorder.h"
 #include "ui/Brand.h"
 #include "ui/PanelView.h"
 
 namespace quimbo::terminal {
 namespace {
 
-struct NoQuit final : ui::Application {
-  void terminate() override {}
-};
-
 Rendering panelOf(const Monitor& mon) {
-  NoQuit app;
+  testing::QuitRecorder app;
   // The panel frames itself; the proposed width does not matter.
   return render(ui::PanelView(mon, app).body(), 200);
 }

@@ -8,7 +8,6 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 #include "platform/desktop/Symbols.h"
@@ -76,8 +75,7 @@ struct StackedOutlines {
 QIcon trayIcon(const ui::View& label, const QColor& colour) {
   const QString text = labelText(label);
   const auto* symbol = text.isEmpty() ? label.as<ui::Image>() : nullptr;
-  const std::optional<StackedOutlines> outlines =
-      symbol ? std::nullopt : std::optional<StackedOutlines>(text);
+  const StackedOutlines outlines(text);  // none for the symbol
   QIcon icon;
   for (const int size : kTrayIconSizes) {
     QPixmap pixmap(size, size);
@@ -87,7 +85,7 @@ QIcon trayIcon(const ui::View& label, const QColor& colour) {
     if (symbol) {
       drawSymbol(painter, symbol->systemName, QRectF(0, 0, size, size), colour);
     } else {
-      outlines->paint(painter, size, colour);
+      outlines.paint(painter, size, colour);
     }
     painter.end();
     icon.addPixmap(pixmap);

@@ -12,16 +12,12 @@
 #include "platform/desktop/Widgets.h"
 #include "tests/Machines.h"
 #include "tests/MonitorHarness.h"
+#include "tests/QuitRecorder.h"
 #include "ui/PanelView.h"
 #include "ui/QuimboApp.h"
 
 namespace quimbo::desktop {
 namespace {
-
-struct QuitRecorder final : ui::Application {
-  int quits = 0;
-  void terminate() override { ++quits; }
-};
 
 // The widgets in the order their layouts hold them.
 void walk(QWidget* widget, std::vector<QWidget*>& out) {
@@ -66,6 +62,7 @@ struct Rendered {
 };
 
 using testing::kTwoFansMachine;
+using testing::QuitRecorder;
 
 const std::string kNote =
     "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar.";

@@ -15,6 +15,7 @@
 #include "platform/LinuxServiceManager.h"
 #include "platform/ManualRunLoop.h"
 #include "smc/SMC.h"
+#include "tests/QuitRecorder.h"
 #include "ui/QuimboApp.h"
 
 namespace quimbo {
@@ -62,10 +63,6 @@ class RandomSmc final : public UserClient {
   std::mt19937_64 random_{20261206};
 };
 
-struct NoQuit final : ui::Application {
-  void terminate() override {}
-};
-
 long residentKiB() {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
@@ -93,7 +90,7 @@ TEST(Soak, AMillionPassesOverARandomSmc) {
   RandomSmc smc;
   LinuxServiceManager services;
   ManualRunLoop runLoop;
-  NoQuit quit;
+  testing::QuitRecorder quit;
   ui::QuimboApp app([&] { return Monitor::make({smc, services, runLoop}); }, quit);
   Monitor& mon = app.mon();
   std::size_t labels = 0;
@@ -113,7 +110,8 @@ TEST(Soak, AMillionPassesOverARandomSmc) {
   // The heap's high-water mark moves a few pages now and then; a leak of a
   // single byte per pass would add some 900 KiB.
   if (!underAddressSanitizer()) {
-    EXPECT_LE(atEnd - afterWarmUp, 256) << "resident memory grew by " << atEnd - afterWarmUp << " KiB";
+    EXPECT_LE(atEnd - afterWarmUp, 256)
+        << "resident memory grew by " << atEnd - afterWarmUp << " KiB";
   }
 }
 
