@@ -12,11 +12,11 @@
 #include <string_view>
 
 #include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/PollRunLoop.h"
-#include "platform/SimulatedSmc.h"
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/runloop/PollRunLoop.h"
+#include "platform/simulated/SimulatedSmc.h"
 #include "platform/desktop/DesktopModule.h"
-#include "platform/hwmon/HwmonSmc.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/Bundle.h"
 #include "ui/QuimboApp.h"

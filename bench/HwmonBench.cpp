@@ -10,9 +10,9 @@
 #include <fstream>
 
 #include "bench/SamplingPasses.h"
-#include "platform/hwmon/HwmonScan.h"
-#include "platform/hwmon/HwmonSmc.h"
-#include "platform/hwmon/SensorMap.h"
+#include "platform/linux/hwmon/HwmonScan.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
+#include "platform/linux/hwmon/SensorMap.h"
 
 namespace quimbo {
 namespace {

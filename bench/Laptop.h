@@ -1,10 +1,10 @@
 #pragma once
 
 #include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/MachineFile.h"
-#include "platform/ManualRunLoop.h"
-#include "platform/SimulatedSmc.h"
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/simulated/MachineFile.h"
+#include "platform/runloop/ManualRunLoop.h"
+#include "platform/simulated/SimulatedSmc.h"
 #include "ui/QuimboApp.h"
 
 namespace quimbo {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "bench/SamplingPasses.h"
-#include "platform/MachineFile.h"
-#include "platform/SimulatedSmc.h"
+#include "platform/simulated/MachineFile.h"
+#include "platform/simulated/SimulatedSmc.h"
 
 namespace quimbo {
 namespace {

@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/ManualRunLoop.h"
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/runloop/ManualRunLoop.h"
 #include "smc/UserClient.h"
 
 namespace quimbo {

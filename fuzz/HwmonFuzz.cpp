@@ -3,8 +3,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "platform/hwmon/AttributeFile.h"
-#include "platform/hwmon/SensorMap.h"
+#include "platform/linux/hwmon/AttributeFile.h"
+#include "platform/linux/hwmon/SensorMap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace quimbo::hwmon;

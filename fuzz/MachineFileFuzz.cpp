@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/MachineFile.h"
+#include "platform/simulated/MachineFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   try {

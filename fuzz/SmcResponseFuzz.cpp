@@ -11,8 +11,8 @@
 
 #include "fuzz/ScriptedSmc.h"
 #include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/ManualRunLoop.h"
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/runloop/ManualRunLoop.h"
 #include "platform/terminal/Layout.h"
 #include "ui/QuimboApp.h"
 

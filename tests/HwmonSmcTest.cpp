@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "monitor/WholeNumber.h"
-#include "platform/ManualRunLoop.h"
-#include "platform/hwmon/AttributeFile.h"
-#include "platform/hwmon/HwmonSmc.h"
+#include "platform/runloop/ManualRunLoop.h"
+#include "platform/linux/hwmon/AttributeFile.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
 #include "tests/HwmonFixtures.h"
 #include "tests/MonitorHarness.h"
 

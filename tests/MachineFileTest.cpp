@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "platform/MachineFile.h"
+#include "platform/simulated/MachineFile.h"
 #include "smc/SMC.h"
 
 namespace quimbo {

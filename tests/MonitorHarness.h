@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "monitor/Monitor.h"
-#include "platform/MachineFile.h"
-#include "platform/ManualRunLoop.h"
-#include "platform/SimulatedSmc.h"
+#include "platform/simulated/MachineFile.h"
+#include "platform/runloop/ManualRunLoop.h"
+#include "platform/simulated/SimulatedSmc.h"
 #include "tests/RecordingUserClient.h"
 
 namespace quimbo::testing {

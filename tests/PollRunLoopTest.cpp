@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/PollRunLoop.h"
+#include "platform/runloop/PollRunLoop.h"
 
 namespace quimbo {
 namespace {

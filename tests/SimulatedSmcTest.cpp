@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "monitor/WholeNumber.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/SimulatedSmc.h"
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/simulated/SimulatedSmc.h"
 #include "tests/MonitorHarness.h"
 
 namespace quimbo {

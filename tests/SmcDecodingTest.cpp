@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <optional>
 
-#include "platform/MachineFile.h"
-#include "platform/SimulatedSmc.h"
+#include "platform/simulated/MachineFile.h"
+#include "platform/simulated/SimulatedSmc.h"
 #include "smc/SMC.h"
 
 namespace quimbo {

@@ -13,10 +13,10 @@
 
 #include "monitor/Monitor.h"
 #include "platform/AbsentSmc.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/MachineFile.h"
-#include "platform/ManualRunLoop.h"
-#include "platform/SimulatedSmc.h"
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/simulated/MachineFile.h"
+#include "platform/runloop/ManualRunLoop.h"
+#include "platform/simulated/SimulatedSmc.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "ui/PanelView.h"
 

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "monitor/Monitor.h"
-#include "platform/SignalFd.h"
+#include "platform/linux/SignalFd.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "ui/QuimboApp.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PollRunLoop.h"
+#include "platform/runloop/PollRunLoop.h"
 #include "ui/Application.h"
 #include "ui/QuimboApp.h"
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "monitor/Monitor.h"
-#include "platform/LinuxServiceManager.h"
-#include "platform/ManualRunLoop.h"
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/runloop/ManualRunLoop.h"
 #include "smc/SMC.h"
 #include "tests/QuitRecorder.h"
 #include "ui/QuimboApp.h"

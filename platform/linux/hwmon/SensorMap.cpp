@@ -1,4 +1,4 @@
-#include "platform/hwmon/SensorMap.h"
+#include "platform/linux/hwmon/SensorMap.h"
 
 #include <algorithm>
 #include <array>

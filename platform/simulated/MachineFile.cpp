@@ -1,4 +1,4 @@
-#include "platform/MachineFile.h"
+#include "platform/simulated/MachineFile.h"
 
 #include <bit>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "platform/TimerQueue.h"
+#include "platform/runloop/TimerQueue.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/hwmon/HwmonSmc.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
 
 #include <algorithm>
 #include <bit>

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "platform/SmcService.h"
-#include "platform/hwmon/AttributeFile.h"
-#include "platform/hwmon/SensorMap.h"
+#include "platform/linux/hwmon/AttributeFile.h"
+#include "platform/linux/hwmon/SensorMap.h"
 
 namespace quimbo {
 

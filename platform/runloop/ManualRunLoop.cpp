@@ -1,4 +1,4 @@
-#include "platform/ManualRunLoop.h"
+#include "platform/runloop/ManualRunLoop.h"
 
 namespace quimbo {
 

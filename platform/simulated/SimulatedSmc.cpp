@@ -1,4 +1,4 @@
-#include "platform/SimulatedSmc.h"
+#include "platform/simulated/SimulatedSmc.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hwmon/HwmonScan.h"
+#include "platform/linux/hwmon/HwmonScan.h"
 
 namespace quimbo::hwmon {
 

@@ -3,7 +3,7 @@
 #include <deque>
 
 #include "monitor/RunLoop.h"
-#include "platform/TimerQueue.h"
+#include "platform/runloop/TimerQueue.h"
 
 namespace quimbo {
 

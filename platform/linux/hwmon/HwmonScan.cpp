@@ -1,4 +1,4 @@
-#include "platform/hwmon/HwmonScan.h"
+#include "platform/linux/hwmon/HwmonScan.h"
 
 #include <algorithm>
 #include <charconv>

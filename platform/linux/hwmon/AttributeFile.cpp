@@ -1,4 +1,4 @@
-#include "platform/hwmon/AttributeFile.h"
+#include "platform/linux/hwmon/AttributeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "monitor/RunLoop.h"
-#include "platform/SignalFd.h"
-#include "platform/TimerQueue.h"
+#include "platform/linux/SignalFd.h"
+#include "platform/runloop/TimerQueue.h"
 
 namespace quimbo {
 

@@ -1,4 +1,4 @@
-#include "platform/PollRunLoop.h"
+#include "platform/runloop/PollRunLoop.h"
 
 #include <poll.h>
 

@@ -1,4 +1,4 @@
-#include "platform/SignalFd.h"
+#include "platform/linux/SignalFd.h"
 
 #include <sys/signalfd.h>
 #include <unistd.h>

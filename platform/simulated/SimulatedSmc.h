@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/MachineFile.h"
+#include "platform/simulated/MachineFile.h"
 #include "platform/SmcService.h"
 #include "smc/SMC.h"
 

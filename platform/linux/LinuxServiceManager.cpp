@@ -1,4 +1,4 @@
-#include "platform/LinuxServiceManager.h"
+#include "platform/linux/LinuxServiceManager.h"
 
 #include <string>
 
