@@ -2,11 +2,12 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
 #include "monitor/Monitor.h"
-#include "platform/linux/SignalFd.h"
+#include "platform/runloop/SignalSource.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "ui/QuimboApp.h"
@@ -31,15 +32,15 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
   // Taken before Qt starts its threads, which inherit the blocked mask: an
   // interrupt or a logout's SIGTERM then ends the event loop, and the
   // windows are taken down in order, with the terminal front end's status.
-  SignalFd quitSignals({SIGINT, SIGTERM, SIGHUP});
+  const auto quitSignals = SignalSource::make({SIGINT, SIGTERM, SIGHUP});
   int argc = 1;
   char* argv[] = {program, nullptr};
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quimbo"));
   QApplication::setQuitOnLastWindowClosed(false);
-  QSocketNotifier onSignal(quitSignals.fd(), QSocketNotifier::Read);
+  QSocketNotifier onSignal(quitSignals->fd(), QSocketNotifier::Read);
   QObject::connect(&onSignal, &QSocketNotifier::activated, [&] {
-    quitSignals.drain([](int signal) { QApplication::exit(128 + signal); });
+    quitSignals->drain([](int signal) { QApplication::exit(128 + signal); });
   });
   desktop::QtRunLoop loop;
   desktop::DesktopFrontEnd desktop(loop);

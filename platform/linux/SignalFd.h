@@ -2,27 +2,25 @@
 
 #include <signal.h>
 
-#include <functional>
 #include <initializer_list>
+
+#include "platform/runloop/SignalSource.h"
 
 namespace quimbo {
 
-// Takes signals away from their handlers and hands them out as reads of a
-// file descriptor, so that a loop can treat them as ordinary events. The
-// signals are blocked for the calling thread (and every thread it starts
-// afterwards) while this lives; the mask in force before is restored after.
-class SignalFd {
+// Signals read from a signalfd: they are blocked for the calling thread (and
+// every thread it starts afterwards) while this lives; the mask in force
+// before is restored after.
+class SignalFd final : public SignalSource {
  public:
   // Throws std::system_error when the signals cannot be taken.
   explicit SignalFd(std::initializer_list<int> which);
-  ~SignalFd();
+  ~SignalFd() override;
   SignalFd(const SignalFd&) = delete;
   SignalFd& operator=(const SignalFd&) = delete;
 
-  // Readable while a signal is pending.
-  int fd() const { return fd_; }
-  // Calls `onSignal` with each pending signal's number, oldest first.
-  void drain(const std::function<void(int)>& onSignal);
+  int fd() const override { return fd_; }
+  void drain(const std::function<void(int)>& onSignal) override;
 
  private:
   sigset_t oldMask_{};

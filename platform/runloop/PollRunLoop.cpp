@@ -26,7 +26,8 @@ void PollRunLoop::watch(int fd, Action onReadable, Action onHangUp) {
 
 void PollRunLoop::handleSignals(std::initializer_list<int> signals,
                                 std::function<void(int)> onSignal) {
-  signals_.emplace(signals);  // in place of any earlier set
+  signals_.reset();  // an earlier set gives its signals back first
+  signals_ = SignalSource::make(signals);
   onSignal_ = std::move(onSignal);
 }
 

@@ -4,17 +4,18 @@
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "monitor/RunLoop.h"
-#include "platform/linux/SignalFd.h"
+#include "platform/runloop/SignalSource.h"
 #include "platform/runloop/TimerQueue.h"
 
 namespace quimbo {
 
 // The main thread's loop for the terminal: one poll(2) over the watched file
-// descriptors and a signalfd, with the next timer deadline as its timeout.
+// descriptors and a signal source, with the next timer deadline as its timeout.
 // Posted tasks run after the job that posted them has returned; signals are
 // delivered as events of the loop, never inside a handler.
 class PollRunLoop final : public RunLoop {
@@ -55,7 +56,7 @@ class PollRunLoop final : public RunLoop {
   std::deque<Action> tasks_;
   std::vector<Watch> watches_;
   Action idle_;
-  std::optional<SignalFd> signals_;
+  std::unique_ptr<SignalSource> signals_;
   std::function<void(int)> onSignal_;
   bool stopped_ = false;
   int status_ = 0;
