@@ -151,6 +151,34 @@ TEST(PanelView, NoFansShowsTheFanlessNote) {
   EXPECT_EQ(QuimboApp::menuBarLabel(*mon).as<Text>()->string(), "48° · 0");
 }
 
+TEST(PanelView, FanListIsTheRunOfFanBlocksInTheColumn) {
+  struct Case {
+    const char* machine;  // nullptr: no SMC
+    std::size_t first, count;
+    const char* firstLine;
+  };
+  const Case cases[] = {
+      {kTwoFans, 3, 2, "VStack(alignment: leading, spacing: 3)"},
+      {"Tp01 \"flt \" = 48\n", 3, 1, "Text \"Fan yok (fansız model)\""},
+      {nullptr, 2, 0, "Divider"},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<testing::MonitorHarness> sampled;
+    testing::NoSmcHarness absent;
+    if (c.machine) sampled = std::make_unique<testing::MonitorHarness>(c.machine);
+    const auto mon = sampled ? sampled->make() : absent.make();
+    QuitRecorder app;
+    const PanelView view(*mon, app);
+    const PanelView::Range fans = view.fanList();
+    const auto lines = outline(view.body());
+    EXPECT_EQ(fans.first, c.first);
+    EXPECT_EQ(fans.count, c.count);
+    ASSERT_LT(fans.first + fans.count, lines.size());
+    EXPECT_TRUE(lines[fans.first].starts_with(c.firstLine)) << lines[fans.first];
+    EXPECT_EQ(lines[fans.first + fans.count], "Divider") << "the note's divider follows the fans";
+  }
+}
+
 TEST(PanelView, HeaderTemperatureFollowsTheColourRule) {
   struct Case {
     const char* value;

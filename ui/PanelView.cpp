@@ -1,5 +1,6 @@
 #include "ui/PanelView.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "monitor/WholeNumber.h"
@@ -49,6 +50,13 @@ View PanelView::body() const {
   return View(VStack{HorizontalAlignment::leading, kSpacing, std::move(column)})
       .padding(kPadding)
       .frame(kWidth);
+}
+
+PanelView::Range PanelView::fanList() const {
+  // After the header, the tiles and their divider.
+  constexpr std::size_t kFirstFan = 3;
+  if (!mon_->available()) return {kFirstFan - 1, 0};
+  return {kFirstFan, std::max<std::size_t>(1, mon_->fans().size())};
 }
 
 View PanelView::header() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,16 @@ class PanelView final {
   PanelView(const Monitor& mon, Application& app) : mon_(&mon), app_(&app) {}
 
   View body() const;
+
+  // Where the fan list stands in the body's column: its children
+  // [first, first + count). A front end with less room than the panel needs
+  // scrolls this part and keeps the rest (header, tiles, note, footer) in
+  // view. Empty without an SMC; the no-fans text when there are no fans.
+  struct Range {
+    std::size_t first = 0;
+    std::size_t count = 0;
+  };
+  Range fanList() const;
 
   // The two-by-two block of tiles for one summary.
   static View tileGrid(const TempSummary& summary);
