@@ -71,8 +71,10 @@ bool displayAvailable() {
   return environment("DISPLAY").has_value() || environment("WAYLAND_DISPLAY").has_value();
 }
 
+bool terminalAvailable() { return ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO); }
+
 int runTerminal(UserClient& smc, ServiceManager& services) {
-  if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
+  if (!terminalAvailable()) {
     return fail("the terminal front end needs a terminal on standard input and output");
   }
   PollRunLoop loop;
@@ -81,16 +83,26 @@ int runTerminal(UserClient& smc, ServiceManager& services) {
   return terminal.run(app);
 }
 
-int runDesktop(UserClient& smc, ServiceManager& services, char* program) {
+// Where the desktop cannot be used, the terminal stands in when there is one,
+// unless the desktop was asked for by name.
+int withoutDesktop(const std::string& why, bool asked, UserClient& smc, ServiceManager& services) {
+  if (asked || !terminalAvailable()) return fail(why);
+  std::cerr << "quimbo: " << why << "; running in the terminal\n";
+  return runTerminal(smc, services);
+}
+
+int runDesktop(UserClient& smc, ServiceManager& services, char* program, bool asked) {
   const std::string module =
       (ui::Bundle::installPrefix() / "lib" / "quimbo" / "quimbo-desktop.so").string();
   void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
-    return fail(std::string("the desktop front end cannot be loaded: ") + ::dlerror());
+    return withoutDesktop(std::string("the desktop front end cannot be loaded: ") + ::dlerror(),
+                          asked, smc, services);
   }
   auto run = reinterpret_cast<QuimboRunDesktop>(::dlsym(handle, kDesktopModuleEntry));
   if (run == nullptr) {
-    return fail("the desktop front end cannot be loaded: " + module + " has no entry");
+    return withoutDesktop("the desktop front end cannot be loaded: " + module + " has no entry",
+                          asked, smc, services);
   }
   return run(smc, services, program);  // the module stays loaded until the process ends
 }
@@ -118,12 +130,13 @@ int main(int argc, char** argv) {
     return fail("QUIMBO_FRONTEND must be terminal or desktop, not '" + *frontEnd + "'",
                 kUsageError);
   }
-  const bool desktop = frontEnd ? *frontEnd == "desktop" : displayAvailable();
+  const bool asked = frontEnd == "desktop";
+  const bool desktop = frontEnd ? asked : displayAvailable();
 
   try {
     std::unique_ptr<UserClient> smc = smcUserClient();
     LinuxServiceManager services;
-    return desktop ? runDesktop(*smc, services, argv[0]) : runTerminal(*smc, services);
+    return desktop ? runDesktop(*smc, services, argv[0], asked) : runTerminal(*smc, services);
   } catch (const std::exception& error) {
     return fail(error.what());
   }
