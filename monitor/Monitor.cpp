@@ -32,8 +32,14 @@ void Monitor::cleanupLeftoverHelper() {
   (void)services_.daemonService(kHelperPlist)->unregister();
 }
 
+std::string Monitor::fanKey(std::int64_t index, std::string_view suffix) {
+  std::string key = "F" + std::to_string(index);
+  key += suffix;
+  return key;
+}
+
 std::int64_t Monitor::fanCount() {
-  const double reported = smc_.number("FNum").value_or(0.0);
+  const double reported = smc_.number(kFanCountKey).value_or(0.0);
   if (!std::isfinite(reported)) return 0;
   const std::int64_t count = wholeNumber(reported);
   return count >= 0 && count <= kMaxFans ? count : 0;
@@ -46,27 +52,19 @@ void Monitor::poll() {
   std::vector<FanReading> fans;
   fans.reserve(static_cast<std::size_t>(count));
   for (std::int64_t i = 0; i < count; ++i) {
-    const std::string prefix = "F" + std::to_string(i);
-    const double rpm = smc_.number(prefix + "Ac").value_or(0.0);
-    const double min = smc_.number(prefix + "Mn").value_or(0.0);
-    const double max = smc_.number(prefix + "Mx").value_or(0.0);
+    const double rpm = smc_.number(fanKey(i, kActual)).value_or(0.0);
+    const double min = smc_.number(fanKey(i, kMinimum)).value_or(0.0);
+    const double max = smc_.number(fanKey(i, kMaximum)).value_or(0.0);
     fans.push_back(FanReading{i, rpm, min, max});
   }
   fans_.set(std::move(fans));
 
   TempSummary summary;
   for (const SMC::Temp& t : smc_.temperatures()) {
-    double* group = nullptr;
-    if (t.label == "P-core" || t.label == "E-core") {
-      group = &summary.cpu;
-    } else if (t.label == "GPU") {
-      group = &summary.gpu;
-    } else if (t.label == "SSD") {
-      group = &summary.ssd;
-    } else if (t.label == "Ortam") {
-      group = &summary.ambient;
-    }
-    if (group != nullptr && *group <= t.celsius) *group = t.celsius;
+    const std::optional<SMC::Group> group = SMC::groupOf(t.label);
+    if (!group) continue;
+    double& highest = summary.*TempSummary::field(*group);
+    if (highest <= t.celsius) highest = t.celsius;
   }
   summary_.set(summary);
   maxTemp_.set(summary.cpu <= summary.gpu ? summary.gpu : summary.cpu);

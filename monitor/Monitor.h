@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,7 +28,14 @@ class Monitor final {
 
   static constexpr RunLoop::Duration kInterval = std::chrono::milliseconds(2000);
   static constexpr std::string_view kHelperPlist = "com.zelprin.quimbo.helper.plist";
-  // "FNum" is an 8-bit key: a larger count is a corrupt answer.
+  // The keys a pass reads: the fan count, and per fan its actual, minimum
+  // and maximum speed ("F0Ac", "F12Mx").
+  static constexpr std::string_view kFanCountKey = "FNum";
+  static constexpr std::string_view kActual = "Ac";
+  static constexpr std::string_view kMinimum = "Mn";
+  static constexpr std::string_view kMaximum = "Mx";
+  static std::string fanKey(std::int64_t index, std::string_view suffix);
+  // The fan count is an 8-bit key: a larger count is a corrupt answer.
   static constexpr std::int64_t kMaxFans = 255;
 
   // Opens the SMC, removes the leftover helper daemon, runs the first pass
@@ -62,6 +70,8 @@ class Monitor final {
   Published<double> maxTemp_{objectWillChange_, 0.0};
   SMC smc_;
   ServiceManager& services_;
+  // The sampling timer, held for as long as the Monitor lives. Nothing reads
+  // it: the timer is never stopped, and the run loop keeps it ticking.
   std::shared_ptr<RunLoop::Timer> timer_;
 };
 

@@ -83,25 +83,39 @@ class SMC final {
     double celsius;
   };
 
+  // The group whose highest reading a sensor counts toward.
+  enum class Group { cpu, gpu, ssd, ambient };
+
   struct TempKey {
     std::string_view key;
     std::string_view label;
+    Group group;
   };
 
-  // The sensor catalogue, in the order `temperatures` reads it.
+  // The sensor catalogue, in the order `temperatures` reads it. Every other
+  // list of sensors (the grouping of a pass, the tiles, the Linux sensor
+  // mapping) is derived from this one.
   static constexpr std::array<TempKey, 11> tempKeys{{
-      {"Tp01", "P-core"},
-      {"Tp05", "P-core"},
-      {"Tp09", "P-core"},
-      {"Tp0D", "P-core"},
-      {"Tp0T", "P-core"},
-      {"Te05", "E-core"},
-      {"Tg0f", "GPU"},
-      {"Tg0j", "GPU"},
-      {"TaLP", "Ortam"},
-      {"TaRP", "Ortam"},
-      {"Ts0S", "SSD"},
+      {"Tp01", "P-core", Group::cpu},
+      {"Tp05", "P-core", Group::cpu},
+      {"Tp09", "P-core", Group::cpu},
+      {"Tp0D", "P-core", Group::cpu},
+      {"Tp0T", "P-core", Group::cpu},
+      {"Te05", "E-core", Group::cpu},
+      {"Tg0f", "GPU", Group::gpu},
+      {"Tg0j", "GPU", Group::gpu},
+      {"TaLP", "Ortam", Group::ambient},
+      {"TaRP", "Ortam", Group::ambient},
+      {"Ts0S", "SSD", Group::ssd},
   }};
+
+  // The group of a catalogue label, by exact text; none for another text.
+  static constexpr std::optional<Group> groupOf(std::string_view label) {
+    for (const TempKey& row : tempKeys) {
+      if (row.label == label) return row.group;
+    }
+    return std::nullopt;
+  }
 
   // A closed SMC over the given user client; nothing is opened yet.
   explicit SMC(UserClient& client) : client_(client) {}
@@ -136,6 +150,15 @@ class SMC final {
   UserClient::Connection conn_ = 0;
   bool isOpen_ = false;
 };
+
+// A label stands for one group only: grouping a reading by its label is
+// grouping it by its row.
+static_assert([] {
+  for (const SMC::TempKey& row : SMC::tempKeys) {
+    if (SMC::groupOf(row.label) != row.group) return false;
+  }
+  return true;
+}());
 
 // The record layout is the user client's, byte for byte.
 static_assert(sizeof(SMC::Param) == 80);

@@ -25,17 +25,18 @@ class PanelView final {
   static constexpr double kFanBlockSpacing = 3;
   static constexpr double kNoteSpacing = 6;
 
-  // One temperature tile: its label, the `summary` field it shows, its symbol.
+  // One temperature tile: its label, the group whose highest reading it
+  // shows, its symbol.
   struct Tile {
     std::string_view label;
-    double TempSummary::*value;
+    SMC::Group group;
     std::string_view symbol;
   };
   static constexpr std::array<Tile, 4> kTiles{{
-      {"CPU", &TempSummary::cpu, "cpu"},
-      {"GPU", &TempSummary::gpu, "cpu.fill"},
-      {"SSD", &TempSummary::ssd, "internaldrive"},
-      {"Ortam", &TempSummary::ambient, "thermometer.low"},
+      {"CPU", SMC::Group::cpu, "cpu"},
+      {"GPU", SMC::Group::gpu, "cpu.fill"},
+      {"SSD", SMC::Group::ssd, "internaldrive"},
+      {"Ortam", SMC::Group::ambient, "thermometer.low"},
   }};
 
   PanelView(const Monitor& mon, Application& app) : mon_(&mon), app_(&app) {}
@@ -66,5 +67,13 @@ class PanelView final {
   const Monitor* mon_;
   Application* app_;
 };
+
+// One tile per group, in the groups' order: CPU and GPU, then SSD and ambient.
+static_assert([] {
+  for (std::size_t i = 0; i < PanelView::kTiles.size(); ++i) {
+    if (PanelView::kTiles[i].group != static_cast<SMC::Group>(i)) return false;
+  }
+  return PanelView::kTiles.size() == 4;
+}());
 
 }  // namespace quimbo::ui

@@ -43,7 +43,8 @@ View PanelView::tileGrid(const TempSummary& summary) {
   grid.children.reserve(kTiles.size());
   for (const Tile& tile : kTiles) {
     grid.children.push_back(
-        tempTile(std::string(tile.label), summary.*tile.value, std::string(tile.symbol)));
+        tempTile(std::string(tile.label), summary.*TempSummary::field(tile.group),
+                 std::string(tile.symbol)));
   }
   return grid;
 }
