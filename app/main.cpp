@@ -12,13 +12,13 @@
 #include <string_view>
 
 #include "monitor/Monitor.h"
+#include "platform/Bundle.h"
+#include "platform/desktop/DesktopModule.h"
 #include "platform/linux/LinuxServiceManager.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
-#include "platform/desktop/DesktopModule.h"
-#include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
-#include "ui/Bundle.h"
 #include "ui/QuimboApp.h"
 
 namespace {
@@ -92,8 +92,12 @@ int withoutDesktop(const std::string& why, bool asked, UserClient& smc, ServiceM
 }
 
 int runDesktop(UserClient& smc, ServiceManager& services, char* program, bool asked) {
-  const std::string module =
-      (ui::Bundle::installPrefix() / "lib" / "quimbo" / "quimbo-desktop.so").string();
+  const std::optional<Bundle> bundle = Bundle::main();
+  if (!bundle) {
+    return withoutDesktop("the desktop front end cannot be found: the program's own location is unknown",
+                          asked, smc, services);
+  }
+  const std::string module = bundle->modulePath("quimbo-desktop.so").string();
   void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     return withoutDesktop(std::string("the desktop front end cannot be loaded: ") + ::dlerror(),

@@ -5,13 +5,10 @@
 #include "platform/simulated/MachineFile.h"
 #include "platform/runloop/ManualRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
+#include "tests/QuitRecorder.h"
 #include "ui/QuimboApp.h"
 
 namespace quimbo {
-
-struct NoQuit final : ui::Application {
-  void terminate() override {}
-};
 
 // The application over the shipped simulated laptop, on a clock that only
 // moves when told: every pass is the benchmark's own.
@@ -19,7 +16,7 @@ struct Laptop {
   SimulatedSmc smc{MachineFile::load(QUIMBO_SOURCE_DIR "/machines/apple-silicon-laptop.machine")};
   LinuxServiceManager services;
   ManualRunLoop runLoop;
-  NoQuit quit;
+  testing::QuitRecorder quit;
   ui::QuimboApp app{[this] { return Monitor::make({smc, services, runLoop}); }, quit};
 };
 

@@ -14,13 +14,10 @@
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/runloop/ManualRunLoop.h"
 #include "platform/terminal/Layout.h"
+#include "tests/QuitRecorder.h"
 #include "ui/QuimboApp.h"
 
 namespace {
-
-struct NoQuit final : quimbo::ui::Application {
-  void terminate() override {}
-};
 
 // The slowest pass seen, in CPU time of this thread (so that a busy machine
 // does not count), printed at exit when QUIMBO_FUZZ_REPORT is set.
@@ -49,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   fuzzing::ScriptedSmc smc(data);
   LinuxServiceManager services;
   ManualRunLoop runLoop;
-  NoQuit quit;
+  quimbo::testing::QuitRecorder quit;
   ui::QuimboApp app([&] { return Monitor::make({smc, services, runLoop}); }, quit);
   // The first pass runs inside the construction, the second here.
   ui::MenuBarExtra scene = app.body();

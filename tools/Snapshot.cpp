@@ -17,12 +17,17 @@
 #include "platform/simulated/MachineFile.h"
 #include "platform/runloop/ManualRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
+#include "platform/desktop/BrandLogo.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "ui/PanelView.h"
 
 namespace {
-struct NoQuit final : quimbo::ui::Application {
+// The application as the desktop shows it, with the installed logo; the
+// panel's button does nothing in a picture.
+struct StillApplication final : quimbo::ui::Application {
+  std::optional<quimbo::ui::Logo> logo_ = quimbo::desktop::loadLogo(quimbo::Bundle::main());
   void terminate() override {}
+  const std::optional<quimbo::ui::Logo>& logo() const override { return logo_; }
 };
 
 QPalette darkPalette() {
@@ -58,11 +63,11 @@ int main(int argc, char** argv) {
     LinuxServiceManager services;
     ManualRunLoop runLoop;
     const auto mon = Monitor::make({*smc, services, runLoop});
-    NoQuit quit;
+    StillApplication app;
     QWidget window;
     window.setAutoFillBackground(true);
     desktop::WidgetRenderer renderer(&window);
-    renderer.show(ui::PanelView(*mon, quit).body());
+    renderer.show(ui::PanelView(*mon, app).body());
     window.adjustSize();
     return window.grab().save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
   } catch (const std::exception& error) {

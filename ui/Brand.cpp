@@ -7,17 +7,6 @@ constexpr double kSpacing = 8;
 constexpr double kCornerRatio = 0.22;
 }  // namespace
 
-const std::optional<Logo>& Brand::logo() {
-  static const std::optional<Logo> kLogo = loadLogo(Bundle::main());
-  return kLogo;
-}
-
-std::optional<Logo> Brand::loadLogo(const Bundle& bundle) {
-  const std::optional<std::string> path = bundle.pathForResource("logo", "png");
-  if (!path) return std::nullopt;
-  return readPng(*path);
-}
-
 View BrandMark::body(const std::optional<Logo>& logo) const {
   View mark =
       logo ? View(Image{{}, logo}).resizable().frame(size, size).clipShape(size * kCornerRatio)

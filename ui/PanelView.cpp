@@ -60,7 +60,7 @@ PanelView::Range PanelView::fanList() const {
 }
 
 View PanelView::header() const {
-  Children children{BrandMark{kBrandMarkSize}.body(), Spacer{}};
+  Children children{BrandMark{kBrandMarkSize}.body(app_->logo()), Spacer{}};
   if (mon_->available()) {
     const double maxTemp = mon_->maxTemp();
     children.push_back(View(Text::localized("%lld°C", {wholeNumber(maxTemp)}))

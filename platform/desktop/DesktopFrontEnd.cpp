@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "platform/desktop/BrandLogo.h"
 #include "ui/ObservedObject.h"
 
 namespace quimbo::desktop {
@@ -38,6 +39,9 @@ void PanelWindow::dropDownFrom(const QRect& anchor) {
   raise();
   activateWindow();
 }
+
+DesktopFrontEnd::DesktopFrontEnd(QtRunLoop& loop, const std::optional<Bundle>& bundle)
+    : loop_(loop), logo_(loadLogo(bundle)) {}
 
 void DesktopFrontEnd::terminate() { QCoreApplication::quit(); }
 

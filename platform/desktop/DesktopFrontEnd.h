@@ -2,7 +2,9 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
+#include "platform/Bundle.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "platform/desktop/WidgetRenderer.h"
@@ -33,13 +35,16 @@ class PanelWindow final : public QWidget {
 // A QApplication must exist.
 class DesktopFrontEnd final : public ui::Application {
  public:
-  explicit DesktopFrontEnd(QtRunLoop& loop) : loop_(loop) {}
+  // Reads the logo from the bundle, once.
+  DesktopFrontEnd(QtRunLoop& loop, const std::optional<Bundle>& bundle);
   // Runs until Quit; returns the application's exit status (0).
   int run(ui::QuimboApp& app);
   void terminate() override;
+  const std::optional<ui::Logo>& logo() const override { return logo_; }
 
  private:
   QtRunLoop& loop_;
+  std::optional<ui::Logo> logo_;
 };
 
 }  // namespace quimbo::desktop

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "monitor/Monitor.h"
+#include "platform/Bundle.h"
 #include "platform/runloop/SignalSource.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/QtRunLoop.h"
@@ -43,7 +44,7 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
     quitSignals->drain([](int signal) { QApplication::exit(128 + signal); });
   });
   desktop::QtRunLoop loop;
-  desktop::DesktopFrontEnd desktop(loop);
+  desktop::DesktopFrontEnd desktop(loop, Bundle::main());
   ui::QuimboApp app([&] { return Monitor::make({smc, services, loop}); }, desktop);
   return desktop.run(app);
 }

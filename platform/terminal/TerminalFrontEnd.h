@@ -22,9 +22,12 @@ class TerminalFrontEnd final : public ui::Application {
   int run(ui::QuimboApp& app);
 
   void terminate() override { loop_.stop(0); }
+  // Cells show no images: the brand mark is the fan symbol.
+  const std::optional<ui::Logo>& logo() const override { return noLogo_; }
 
  private:
   PollRunLoop& loop_;
+  std::optional<ui::Logo> noLogo_;
 };
 
 }  // namespace quimbo::terminal
