@@ -2,9 +2,17 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "monitor/Monitor.h"
 #include "platform/Bundle.h"
@@ -15,13 +23,47 @@
 
 namespace {
 
-// Qt ends the process when it cannot reach the display; say so plainly.
-void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtFatalMsg) {
-    std::cerr << "quimbo: the display cannot be reached: " << message.toStdString() << '\n';
-    std::_Exit(1);
+constexpr std::initializer_list<int> kQuitSignals = {SIGINT, SIGTERM, SIGHUP};
+
+// What Qt said last while it was connecting to the display. Qt's message
+// handler is a plain function, so this is the one place it can keep it.
+std::string startUpWarning;
+
+// Where the desktop cannot be used, the terminal stands in when there is one,
+// unless the desktop was asked for by name. The program starts again from
+// the beginning, with the terminal front end; nothing has been shown yet.
+[[noreturn]] void withoutDisplay() {
+  std::string why = "the display cannot be reached";
+  if (!startUpWarning.empty()) why += " (" + startUpWarning + ")";
+  const char* frontEnd = std::getenv("QUIMBO_FRONTEND");
+  const std::optional<quimbo::Bundle> bundle = quimbo::Bundle::main();
+  if (bundle && !(frontEnd && std::string_view(frontEnd) == "desktop") && ::isatty(STDIN_FILENO) &&
+      ::isatty(STDOUT_FILENO)) {
+    std::cerr << "quimbo: " << why << "; running in the terminal" << std::endl;
+    ::setenv("QUIMBO_FRONTEND", "terminal", 1);
+    sigset_t taken;
+    sigemptyset(&taken);
+    for (const int signal : kQuitSignals) sigaddset(&taken, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &taken, nullptr);
+    const std::string program = bundle->executablePath().string();
+    char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    ::execv(program.c_str(), argv);
+    why += "; the terminal front end cannot be started: " + std::string(std::strerror(errno));
   }
-  if (type != QtDebugMsg && type != QtInfoMsg) std::cerr << message.toStdString() << '\n';
+  std::cerr << "quimbo: " << why << std::endl;
+  std::_Exit(1);
+}
+
+// Qt ends the process when it cannot reach the display. Its warnings while
+// it tries are kept to say why; later ones go to standard error.
+void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg) withoutDisplay();
+  if (type == QtDebugMsg || type == QtInfoMsg) return;
+  if (QCoreApplication::startingUp()) {
+    startUpWarning = message.toStdString();
+  } else {
+    std::cerr << message.toStdString() << '\n';
+  }
 }
 
 }  // namespace
@@ -33,7 +75,7 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
   // Taken before Qt starts its threads, which inherit the blocked mask: an
   // interrupt or a logout's SIGTERM then ends the event loop, and the
   // windows are taken down in order, with the terminal front end's status.
-  const auto quitSignals = SignalSource::make({SIGINT, SIGTERM, SIGHUP});
+  const auto quitSignals = SignalSource::make(kQuitSignals);
   int argc = 1;
   char* argv[] = {program, nullptr};
   QApplication application(argc, argv);

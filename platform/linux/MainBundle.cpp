@@ -11,7 +11,7 @@ std::optional<Bundle> Bundle::main() {
   const std::filesystem::path binary = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error || !binary.is_absolute()) return std::nullopt;
   const std::filesystem::path prefix = binary.parent_path().parent_path();
-  return Bundle(prefix / "share" / "quimbo", prefix / "lib" / "quimbo");
+  return Bundle(binary, prefix / "share" / "quimbo", prefix / "lib" / "quimbo");
 }
 
 }  // namespace quimbo

@@ -27,7 +27,7 @@ class BrandLogo : public ::testing::Test {
                      std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  Bundle bundle() const { return Bundle(dir_, dir_); }
+  Bundle bundle() const { return Bundle(dir_ / "quimbo", dir_, dir_); }
   fs::path dir_;
 };
 
