@@ -12,14 +12,20 @@
 #include <string_view>
 
 #include "monitor/Monitor.h"
-#include "platform/linux/LinuxServiceManager.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "platform/desktop/DesktopModule.h"
-#include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/Bundle.h"
 #include "ui/QuimboApp.h"
+#ifdef __APPLE__
+#include "platform/macos/IOKitUserClient.h"
+#include "platform/macos/MainBundle.h"
+#include "platform/macos/SMAppServiceManager.h"
+#else
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
+#endif
 
 namespace {
 
@@ -45,7 +51,12 @@ constexpr const char* kUsage =
     "                          display is available, terminal otherwise)\n";
 
 constexpr int kUsageError = 2;
+#ifdef __APPLE__
+using SystemServiceManager = SMAppServiceManager;
+#else
+using SystemServiceManager = LinuxServiceManager;
 constexpr const char* kHwmonRoot = "/sys/class/hwmon";
+#endif
 
 std::optional<std::string> environment(const char* name) {
   const char* value = std::getenv(name);
@@ -59,7 +70,11 @@ std::unique_ptr<UserClient> smcUserClient() {
     return std::make_unique<SimulatedSmc>(
         SimulatedSmc::watching(*machine, environment("QUIMBO_SMC_TRACE")));
   }
+#ifdef __APPLE__
+  return std::make_unique<IOKitUserClient>();
+#else
   return std::make_unique<HwmonSmc>(environment("QUIMBO_HWMON_ROOT").value_or(kHwmonRoot));
+#endif
 }
 
 int fail(const std::string& message, int status = 1) {
@@ -68,6 +83,9 @@ int fail(const std::string& message, int status = 1) {
 }
 
 bool displayAvailable() {
+#ifdef __APPLE__
+  return true;  // the window server
+#endif
   return environment("DISPLAY").has_value() || environment("WAYLAND_DISPLAY").has_value();
 }
 
@@ -82,6 +100,9 @@ int runTerminal(UserClient& smc, ServiceManager& services) {
 }
 
 int runDesktop(UserClient& smc, ServiceManager& services, char* program) {
+#ifdef __APPLE__
+  return quimbo_run_desktop(smc, services, program);  // linked into the application
+#endif
   const std::string module =
       (ui::Bundle::installPrefix() / "lib" / "quimbo" / "quimbo-desktop.so").string();
   void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -120,9 +141,12 @@ int main(int argc, char** argv) {
   }
   const bool desktop = frontEnd ? *frontEnd == "desktop" : displayAvailable();
 
+#ifdef __APPLE__
+  ui::Bundle::setMain(ui::Bundle(mainBundleResources()));
+#endif
   try {
     std::unique_ptr<UserClient> smc = smcUserClient();
-    LinuxServiceManager services;
+    SystemServiceManager services;
     return desktop ? runDesktop(*smc, services, argv[0]) : runTerminal(*smc, services);
   } catch (const std::exception& error) {
     return fail(error.what());

@@ -10,7 +10,19 @@ std::filesystem::path Bundle::installPrefix() {
   return error ? std::filesystem::path() : binary.parent_path().parent_path();
 }
 
+namespace {
+
+std::optional<Bundle>& givenMain() {
+  static std::optional<Bundle> bundle;
+  return bundle;
+}
+
+}  // namespace
+
+void Bundle::setMain(Bundle bundle) { givenMain() = std::move(bundle); }
+
 Bundle Bundle::main() {
+  if (givenMain()) return *givenMain();
   const std::filesystem::path prefix = installPrefix();
   return Bundle(prefix.empty() ? prefix : prefix / "share" / "quimbo");
 }

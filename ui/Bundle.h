@@ -13,8 +13,12 @@ class Bundle final {
  public:
   explicit Bundle(std::filesystem::path resources) : resources_(std::move(resources)) {}
 
-  // The running application's bundle.
+  // The running application's bundle: the one given to `setMain`, else the
+  // resources beside the running binary.
   static Bundle main();
+  // Where the running application's resources are, on a system that keeps
+  // them elsewhere (a macOS application bundle); given before anything is shown.
+  static void setMain(Bundle bundle);
   // The folder above the running binary's `bin`; empty when unknown.
   static std::filesystem::path installPrefix();
 
