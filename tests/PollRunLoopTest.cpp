@@ -102,8 +102,8 @@ void count(int) { counted = counted + 1; }
 
 TEST_P(SignalSources, WhatWasInForceBeforeComesBackAfter) {
   // Before: SIGUSR1 has a handler of the test's, SIGUSR2 is blocked.
-  struct sigaction counting {
-  }, before{};
+  struct sigaction counting {};
+  struct sigaction before {};
   counting.sa_handler = count;
   sigemptyset(&counting.sa_mask);
   ASSERT_EQ(::sigaction(SIGUSR1, &counting, &before), 0);
