@@ -14,12 +14,17 @@
 #include "monitor/Monitor.h"
 #include "platform/Bundle.h"
 #include "platform/desktop/DesktopModule.h"
-#include "platform/linux/LinuxServiceManager.h"
-#include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/QuimboApp.h"
+#ifdef __APPLE__
+#include "platform/macos/IOKitUserClient.h"
+#include "platform/macos/SMAppServiceManager.h"
+#else
+#include "platform/linux/LinuxServiceManager.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
+#endif
 
 namespace {
 
@@ -45,7 +50,12 @@ constexpr const char* kUsage =
     "                          display is available, terminal otherwise)\n";
 
 constexpr int kUsageError = 2;
+#ifdef __APPLE__
+using SystemServiceManager = SMAppServiceManager;
+#else
+using SystemServiceManager = LinuxServiceManager;
 constexpr const char* kHwmonRoot = "/sys/class/hwmon";
+#endif
 
 std::optional<std::string> environment(const char* name) {
   const char* value = std::getenv(name);
@@ -59,7 +69,11 @@ std::unique_ptr<UserClient> smcUserClient() {
     return std::make_unique<SimulatedSmc>(
         SimulatedSmc::watching(*machine, environment("QUIMBO_SMC_TRACE")));
   }
+#ifdef __APPLE__
+  return std::make_unique<IOKitUserClient>();
+#else
   return std::make_unique<HwmonSmc>(environment("QUIMBO_HWMON_ROOT").value_or(kHwmonRoot));
+#endif
 }
 
 int fail(const std::string& message, int status = 1) {
@@ -68,6 +82,9 @@ int fail(const std::string& message, int status = 1) {
 }
 
 bool displayAvailable() {
+#ifdef __APPLE__
+  return true;  // the window server
+#endif
   return environment("DISPLAY").has_value() || environment("WAYLAND_DISPLAY").has_value();
 }
 
@@ -92,6 +109,9 @@ int withoutDesktop(const std::string& why, bool asked, UserClient& smc, ServiceM
 }
 
 int runDesktop(UserClient& smc, ServiceManager& services, char* program, bool asked) {
+#ifdef __APPLE__
+  return quimbo_run_desktop(smc, services, program);  // linked into the application
+#endif
   const std::optional<Bundle> bundle = Bundle::main();
   if (!bundle) {
     return withoutDesktop("the desktop front end cannot be found: the program's own location is unknown",
@@ -139,7 +159,7 @@ int main(int argc, char** argv) {
 
   try {
     std::unique_ptr<UserClient> smc = smcUserClient();
-    LinuxServiceManager services;
+    SystemServiceManager services;
     return desktop ? runDesktop(*smc, services, argv[0], asked) : runTerminal(*smc, services);
   } catch (const std::exception& error) {
     return fail(error.what());

@@ -2,12 +2,15 @@
 # Installs the Debian packages Quimbo builds and tests with, when missing.
 #   scripts/install-deps.sh          building, testing, benchmarks
 #   scripts/install-deps.sh fuzz     and the fuzzers (clang, libFuzzer)
+#   scripts/install-deps.sh objc     and the compile check of the Objective-C++
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
   # the manual page, and the Debian packages and their checks
   scdoc dpkg-dev file man-db desktop-file-utils appstream)
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
+# clang over GNUstep's AppKit and Foundation headers (scripts/check-objc.sh)
+[ "${1:-}" = objc ] && packages+=(clang libgnustep-gui-dev libgnustep-base-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

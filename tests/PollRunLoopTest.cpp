@@ -4,8 +4,15 @@
 #include <unistd.h>
 
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "platform/runloop/PollRunLoop.h"
+#include "platform/runloop/SelfPipe.h"
+#ifdef __linux__
+#include "platform/linux/SignalFd.h"
+#endif
 
 namespace quimbo {
 namespace {
@@ -51,16 +58,116 @@ TEST(PollRunLoop, InputIsReadUntilTheOtherEndHangsUp) {
   ::close(ends[0]);
 }
 
-TEST(PollRunLoop, SignalsArriveAsEventsOfTheLoop) {
+// The signal sources this system has: each is tested alike.
+struct SourceKind {
+  const char* name;
+  std::unique_ptr<SignalSource> (*make)(std::initializer_list<int>);
+};
+
+template <typename Source>
+std::unique_ptr<SignalSource> make(std::initializer_list<int> which) {
+  return std::make_unique<Source>(which);
+}
+
+std::vector<SourceKind> sourceKinds() {
+  return {
+#ifdef __linux__
+      {"signalfd", make<SignalFd>},
+#endif
+      {"selfpipe", make<SelfPipe>},
+  };
+}
+
+void PrintTo(const SourceKind& kind, std::ostream* out) { *out << kind.name; }
+
+class SignalSources : public ::testing::TestWithParam<SourceKind> {};
+
+TEST_P(SignalSources, SignalsArriveAsEventsOfTheLoopInOrder) {
   PollRunLoop loop;
-  int received = 0;
-  loop.handleSignals({SIGUSR1}, [&](int signal) {
-    received = signal;
-    loop.stop(0);
+  std::vector<int> received;
+  loop.handleSignals(GetParam().make({SIGUSR1, SIGUSR2}), [&](int signal) {
+    received.push_back(signal);
+    if (received.size() == 2) loop.stop(0);
   });
-  loop.post([] { ::raise(SIGUSR1); });  // blocked: pending until the loop reads it
+  loop.post([] {
+    ::raise(SIGUSR1);
+    std::thread([] { ::kill(::getpid(), SIGUSR2); }).join();  // as from outside
+  });
   EXPECT_EQ(loop.run(), 0);
-  EXPECT_EQ(received, SIGUSR1);
+  EXPECT_EQ(received, (std::vector<int>{SIGUSR1, SIGUSR2}));
+}
+
+volatile sig_atomic_t counted = 0;
+void count(int) { counted = counted + 1; }
+
+TEST_P(SignalSources, WhatWasInForceBeforeComesBackAfter) {
+  // Before: SIGUSR1 has a handler of the test's, SIGUSR2 is blocked.
+  struct sigaction counting {};
+  struct sigaction before {};
+  counting.sa_handler = count;
+  sigemptyset(&counting.sa_mask);
+  ASSERT_EQ(::sigaction(SIGUSR1, &counting, &before), 0);
+  sigset_t usr2, maskBefore;
+  sigemptyset(&usr2);
+  sigaddset(&usr2, SIGUSR2);
+  ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &usr2, &maskBefore), 0);
+  counted = 0;
+  {
+    const auto source = GetParam().make({SIGUSR1, SIGUSR2});
+    ::raise(SIGUSR1);
+    ::raise(SIGUSR2);
+    std::vector<int> drained;
+    source->drain([&](int signal) { drained.push_back(signal); });
+    EXPECT_EQ(drained, (std::vector<int>{SIGUSR1, SIGUSR2}));
+    EXPECT_EQ(counted, 0) << "the earlier handler saw a signal the source had taken";
+  }
+  struct sigaction after {};
+  ::sigaction(SIGUSR1, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, &count);
+  sigset_t maskAfter;
+  ::pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter);
+  EXPECT_EQ(sigismember(&maskAfter, SIGUSR1), 0);
+  EXPECT_EQ(sigismember(&maskAfter, SIGUSR2), 1) << "blocked before, blocked after";
+  ::raise(SIGUSR1);
+  EXPECT_EQ(counted, 1);
+
+  ::pthread_sigmask(SIG_SETMASK, &maskBefore, nullptr);
+  ::sigaction(SIGUSR1, &before, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(PollRunLoop, SignalSources, ::testing::ValuesIn(sourceKinds()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The lowest free descriptor: the same before and after means nothing leaked.
+int nextFd() {
+  const int fd = ::dup(STDIN_FILENO);
+  ::close(fd);
+  return fd;
+}
+
+TEST(SelfPipe, AFullPipeDropsSignalsInsteadOfBlockingTheHandler) {
+  SelfPipe source({SIGUSR1});
+  constexpr int kMany = 70000;  // more than a pipe holds (64 KiB on Linux and macOS)
+  for (int i = 0; i < kMany; ++i) ::raise(SIGUSR1);
+  int drained = 0;
+  source.drain([&](int signal) {
+    EXPECT_EQ(signal, SIGUSR1);
+    ++drained;
+  });
+  EXPECT_GT(drained, 0);
+  EXPECT_LT(drained, kMany);
+}
+
+TEST(SelfPipe, ASignalThatCannotBeCaughtIsRefusedAndNothingIsKept) {
+  struct sigaction before {};
+  ::sigaction(SIGUSR1, nullptr, &before);
+  const int fd = nextFd();
+  EXPECT_THROW(SelfPipe({SIGUSR1, SIGKILL}), std::system_error);
+  EXPECT_THROW(SelfPipe({SIGUSR1, 0}), std::system_error);
+  struct sigaction after {};
+  ::sigaction(SIGUSR1, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, before.sa_handler);
+  EXPECT_EQ(nextFd(), fd) << "the pipe was not closed";
 }
 
 }  // namespace

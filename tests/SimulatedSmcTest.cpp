@@ -1,19 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "monitor/WholeNumber.h"
-#include "platform/linux/LinuxServiceManager.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/MonitorHarness.h"
+#include "tests/UserClientRoutes.h"
 
 namespace quimbo {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::RecordingServiceManager;
+using testing::Routed;
+
+// Every case runs over each route to the simulated SMC.
+class SimulatedSmcTest : public ::testing::TestWithParam<testing::Route> {};
 
 const std::string kShippedMachine =
     std::string(QUIMBO_SOURCE_DIR) + "/machines/apple-silicon-laptop.machine";
@@ -27,11 +34,12 @@ SMC::Param fromHex(const std::string& hex) {
   return record;
 }
 
-TEST(SimulatedSmc, AMonitorOverTheShippedLaptopReadsEverything) {
+TEST_P(SimulatedSmcTest, AMonitorOverTheShippedLaptopReadsEverything) {
   SimulatedSmc smc(MachineFile::load(kShippedMachine));
-  LinuxServiceManager services;
+  Routed route(GetParam(), smc);
+  RecordingServiceManager services;
   ManualRunLoop runLoop;
-  const auto mon = Monitor::make({smc, services, runLoop});
+  const auto mon = Monitor::make({route.client(), services, runLoop});
   ASSERT_TRUE(mon->available());
   ASSERT_EQ(mon->fans().size(), 2u);
   EXPECT_EQ(mon->fans()[0].rpm, 1840);
@@ -46,16 +54,16 @@ TEST(SimulatedSmc, AMonitorOverTheShippedLaptopReadsEverything) {
   EXPECT_EQ(mon->topRPM(), 2010);
 }
 
-TEST(SimulatedSmc, TracesEveryExchangeAsKeyInfoThenReadBytes) {
+TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
   const auto tracePath =
-      std::filesystem::temp_directory_path() /
-      ("quimbo-trace-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+      std::filesystem::temp_directory_path() / ("quimbo-trace-" + std::to_string(::getpid()));
   std::filesystem::remove(tracePath);
   {
     SimulatedSmc smc(MachineFile::load(kShippedMachine), tracePath.string());
-    LinuxServiceManager services;
+    Routed route(GetParam(), smc);
+    RecordingServiceManager services;
     ManualRunLoop runLoop;
-    Monitor::make({smc, services, runLoop});
+    Monitor::make({route.client(), services, runLoop});
   }
   struct Line {
     long long ms = -1;
@@ -98,11 +106,13 @@ TEST(SimulatedSmc, TracesEveryExchangeAsKeyInfoThenReadBytes) {
   EXPECT_EQ(fromHex(lines.back().request).key, SMC::fourCC("Ts0S"));
 }
 
-TEST(SimulatedSmc, PicksUpARewrittenMachineFile) {
-  const auto path = std::filesystem::temp_directory_path() / "quimbo-rewritten.machine";
+TEST_P(SimulatedSmcTest, PicksUpARewrittenMachineFile) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("quimbo-rewritten-" + std::to_string(::getpid()) + ".machine");
   std::ofstream(path) << "FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\n";
   SimulatedSmc smc = SimulatedSmc::watching(path.string(), std::nullopt, 0ms);
-  SMC reader(smc);
+  Routed route(GetParam(), smc);
+  SMC reader(route.client());
   ASSERT_TRUE(reader.open());
   EXPECT_EQ(reader.number("F0Ac"), 1840);
 
@@ -114,8 +124,10 @@ TEST(SimulatedSmc, PicksUpARewrittenMachineFile) {
   EXPECT_EQ(reader.number("F0Ac"), 2500.5) << "nor does a file that is gone";
 }
 
-TEST(SimulatedSmc, RefusesWhatTheSmcDoesNotOffer) {
-  SimulatedSmc smc(MachineFile::parse("FNum \"ui8 \" 01\n", "m"));
+TEST_P(SimulatedSmcTest, RefusesWhatTheSmcDoesNotOffer) {
+  SimulatedSmc simulated(MachineFile::parse("FNum \"ui8 \" 01\n", "m"));
+  Routed route(GetParam(), simulated);
+  UserClient& smc = route.client();
   SMC::Param request{}, response{};
   std::size_t size = sizeof response;
   EXPECT_NE(smc.callStructMethod(SimulatedSmc::kConnection, 2, &request, 80, &response, &size), 0)
@@ -141,7 +153,11 @@ TEST(SimulatedSmc, RefusesWhatTheSmcDoesNotOffer) {
   request.key = SMC::fourCC("Tp01");
   EXPECT_EQ(smc.callStructMethod(connection, 2, &request, 80, &response, &size), 0);
   EXPECT_EQ(response.result, SimulatedSmc::kKeyNotFound);
+  EXPECT_EQ(smc.objectRelease(service), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(UserClients, SimulatedSmcTest, ::testing::ValuesIn(testing::routes()),
+                         testing::routeName);
 
 }  // namespace
 }  // namespace quimbo

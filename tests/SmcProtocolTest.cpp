@@ -4,11 +4,16 @@
 
 #include "smc/SMC.h"
 #include "tests/RecordingUserClient.h"
+#include "tests/UserClientRoutes.h"
 
 namespace quimbo {
 namespace {
 
 using testing::RecordingUserClient;
+using testing::Routed;
+
+// Every case runs over each route to the user client.
+class SmcProtocol : public ::testing::TestWithParam<testing::Route> {};
 
 std::array<std::uint8_t, 80> bytesOf(const SMC::Param& p) {
   std::array<std::uint8_t, 80> out;
@@ -37,9 +42,10 @@ RecordingUserClient::Responder machine(std::uint32_t size, std::uint32_t type) {
   };
 }
 
-TEST(SmcProtocol, OpenUsesTheAppleSmcServiceWithOwnTaskAndTypeZero) {
+TEST_P(SmcProtocol, OpenUsesTheAppleSmcServiceWithOwnTaskAndTypeZero) {
   RecordingUserClient client;
-  SMC smc(client);
+  Routed route(GetParam(), client);
+  SMC smc(route.client());
   EXPECT_FALSE(smc.isOpen());
   EXPECT_TRUE(smc.open());
   EXPECT_TRUE(smc.isOpen());
@@ -49,37 +55,46 @@ TEST(SmcProtocol, OpenUsesTheAppleSmcServiceWithOwnTaskAndTypeZero) {
   EXPECT_EQ(client.released, std::vector<UserClient::Service>{7});
 }
 
-TEST(SmcProtocol, FailedOpenLeavesTheSmcClosedAndReadsMakeNoExchange) {
-  RecordingUserClient noService;
-  noService.service = 0;
-  SMC withoutService(noService);
-  EXPECT_FALSE(withoutService.open());
-  EXPECT_TRUE(noService.opens.empty());
-  EXPECT_TRUE(noService.released.empty()) << "nothing is released when no service matched";
-  EXPECT_FALSE(withoutService.read("FNum"));
-
-  RecordingUserClient refusing;
-  refusing.openStatus = -1;
-  SMC refused(refusing);
-  EXPECT_FALSE(refused.open());
-  EXPECT_EQ(refusing.released, std::vector<UserClient::Service>{7}) << "released whatever the open";
-  EXPECT_FALSE(refused.read("FNum"));
-  EXPECT_FALSE(refused.number("FNum"));
-  EXPECT_TRUE(refused.temperatures().empty());
+TEST_P(SmcProtocol, FailedOpenLeavesTheSmcClosedAndReadsMakeNoExchange) {
+  struct Case {
+    const char* what;
+    UserClient::Service service;
+    UserClient::Status openStatus;
+    std::size_t opens;
+    std::vector<UserClient::Service> released;
+  };
+  const Case cases[] = {
+      {"no service", 0, 0, 0, {}},      // nothing to release when nothing matched
+      {"open refused", 7, -1, 1, {7}},  // released whatever the open
+  };
+  for (const Case& c : cases) {
+    RecordingUserClient client;
+    client.service = c.service;
+    client.openStatus = c.openStatus;
+    Routed route(GetParam(), client);
+    SMC smc(route.client());
+    EXPECT_FALSE(smc.open()) << c.what;
+    EXPECT_FALSE(smc.isOpen()) << c.what;
+    EXPECT_EQ(client.opens.size(), c.opens) << c.what;
+    EXPECT_EQ(client.released, c.released) << c.what;
+    EXPECT_FALSE(smc.read("FNum")) << c.what;
+    EXPECT_FALSE(smc.number("FNum")) << c.what;
+    EXPECT_TRUE(smc.temperatures().empty()) << c.what;
+    EXPECT_TRUE(client.exchanges.empty()) << c.what;
+  }
 
   RecordingUserClient neverOpened;
-  SMC closed(neverOpened);
+  Routed route(GetParam(), neverOpened);
+  SMC closed(route.client());
   EXPECT_FALSE(closed.read("FNum"));
-
-  EXPECT_TRUE(noService.exchanges.empty());
-  EXPECT_TRUE(refusing.exchanges.empty());
   EXPECT_TRUE(neverOpened.exchanges.empty());
 }
 
-TEST(SmcProtocol, ReadMakesKeyInfoThenReadBytesExchanges) {
+TEST_P(SmcProtocol, ReadMakesKeyInfoThenReadBytesExchanges) {
   RecordingUserClient client;
   client.respond = machine(2, SMC::fourCC("fpe2"));
-  SMC smc(client);
+  Routed route(GetParam(), client);
+  SMC smc(route.client());
   ASSERT_TRUE(smc.open());
 
   const auto value = smc.read("F0Ac");
@@ -114,7 +129,7 @@ TEST(SmcProtocol, ReadMakesKeyInfoThenReadBytesExchanges) {
   EXPECT_EQ(value->bytes, SMC::Bytes(expected, 2)) << "size of the key-information answer";
 }
 
-TEST(SmcProtocol, ValueBytesFollowTheReportedSizeUpToThirtyTwo) {
+TEST_P(SmcProtocol, ValueBytesFollowTheReportedSizeUpToThirtyTwo) {
   struct Case {
     std::uint32_t dataSize;
     std::size_t expected;
@@ -122,7 +137,8 @@ TEST(SmcProtocol, ValueBytesFollowTheReportedSizeUpToThirtyTwo) {
   for (const Case c : {Case{0, 0}, Case{2, 2}, Case{32, 32}, Case{40, 32}, Case{0xffffffff, 32}}) {
     RecordingUserClient client;
     client.respond = machine(c.dataSize, SMC::fourCC("ui8 "));
-    SMC smc(client);
+    Routed route(GetParam(), client);
+    SMC smc(route.client());
     ASSERT_TRUE(smc.open());
     const auto value = smc.read("FNum");
     ASSERT_TRUE(value) << "dataSize " << c.dataSize << " is a result, not nothing";
@@ -131,7 +147,7 @@ TEST(SmcProtocol, ValueBytesFollowTheReportedSizeUpToThirtyTwo) {
   }
 }
 
-TEST(SmcProtocol, AFailedExchangeEndsTheRead) {
+TEST_P(SmcProtocol, AFailedExchangeEndsTheRead) {
   struct Case {
     const char* what;
     std::uint8_t failingCommand;
@@ -153,7 +169,8 @@ TEST(SmcProtocol, AFailedExchangeEndsTheRead) {
       }
       return std::pair{status, response};
     };
-    SMC smc(client);
+    Routed route(GetParam(), client);
+    SMC smc(route.client());
     ASSERT_TRUE(smc.open());
     EXPECT_FALSE(smc.read("Tp01")) << c.what;
     EXPECT_FALSE(smc.number("Tp01")) << c.what;
@@ -163,6 +180,9 @@ TEST(SmcProtocol, AFailedExchangeEndsTheRead) {
     EXPECT_TRUE(smc.read("Tp01")) << c.what;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(UserClients, SmcProtocol, ::testing::ValuesIn(testing::routes()),
+                         testing::routeName);
 
 }  // namespace
 }  // namespace quimbo

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/desktop/Symbols.h"
+#ifdef __APPLE__
+#include "platform/macos/StatusItem.h"
+#endif
 
 namespace quimbo::desktop {
 
@@ -21,6 +24,9 @@ constexpr int kTrayIconSizes[] = {16, 22, 24, 32, 48, 64};
 }  // namespace
 
 std::unique_ptr<MenuBarItem> MenuBarItem::make(Activated activated) {
+#ifdef __APPLE__
+  return makeStatusItem(std::move(activated));
+#endif
   if (QSystemTrayIcon::isSystemTrayAvailable())
     return std::make_unique<TrayItem>(std::move(activated));
   return std::make_unique<StripItem>(std::move(activated));

@@ -29,10 +29,6 @@ SignalFd::~SignalFd() {
   ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
 }
 
-std::unique_ptr<SignalSource> SignalSource::make(std::initializer_list<int> which) {
-  return std::make_unique<SignalFd>(which);
-}
-
 void SignalFd::drain(const std::function<void(int)>& onSignal) {
   signalfd_siginfo info;
   while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {

@@ -27,7 +27,12 @@ void PollRunLoop::watch(int fd, Action onReadable, Action onHangUp) {
 void PollRunLoop::handleSignals(std::initializer_list<int> signals,
                                 std::function<void(int)> onSignal) {
   signals_.reset();  // an earlier set gives its signals back first
-  signals_ = SignalSource::make(signals);
+  handleSignals(SignalSource::make(signals), std::move(onSignal));
+}
+
+void PollRunLoop::handleSignals(std::unique_ptr<SignalSource> source,
+                                std::function<void(int)> onSignal) {
+  signals_ = std::move(source);
   onSignal_ = std::move(onSignal);
 }
 

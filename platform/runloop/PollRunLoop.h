@@ -30,9 +30,11 @@ class PollRunLoop final : public RunLoop {
   // Calls `onReadable` whenever `fd` has input, and `onHangUp` once, when
   // the other end has gone; the fd is not watched after that.
   void watch(int fd, Action onReadable, Action onHangUp);
-  // Blocks the signals and delivers each to `onSignal` from the loop. Throws std::system_error when
-  // the signals cannot be taken.
+  // Takes the signals (SignalSource::make) and delivers each to `onSignal` from the loop. Throws
+  // std::system_error when the signals cannot be taken.
   void handleSignals(std::initializer_list<int> signals, std::function<void(int)> onSignal);
+  // The same with a source of the caller's.
+  void handleSignals(std::unique_ptr<SignalSource> source, std::function<void(int)> onSignal);
   // Runs once the tasks are drained, before the loop waits again.
   void whenIdle(Action idle) { idle_ = std::move(idle); }
 

@@ -47,20 +47,31 @@ own_pid() {
   pane=$(tmux -L "$socket" display-message -p -t e2e '#{pane_pid}') &&
     pgrep -n -P "$pane" -f "^$quimbo\$"
 }
+writes() {  # writes PID FD: whether the process holds FD open for writing
+  (( ($(awk '/^flags:/ {print "8#" $2}' "/proc/$1/fdinfo/$2") & 3) != 0 ))
+}
 # The running quimbo holds no socket and nothing open for writing but the
-# terminal it was given.
+# terminal it was given, and a pipe to itself where signals come through one.
 reads_only() {
-  local pid fd target flags
+  local pid fd target
   pid=$(own_pid) || fail "quimbo is not running"
   for fd in /proc/"$pid"/fd/*; do
     target=$(readlink "$fd") || continue
-    flags=$(awk '/^flags:/ {print $2}' "/proc/$pid/fdinfo/$(basename "$fd")")
     case "$target" in
       socket:*) fail "quimbo holds a socket: $target" ;;
       /dev/pts/* | /dev/tty* | anon_inode:*) ;;
-      *) (( (8#$flags & 3) == 0 )) || fail "quimbo holds $target open for writing" ;;
+      pipe:*) ! writes "$pid" "${fd##*/}" || reads_pipe "$pid" "$target" ||
+        fail "quimbo holds $target open for writing" ;;
+      *) ! writes "$pid" "${fd##*/}" || fail "quimbo holds $target open for writing" ;;
     esac
   done
+}
+reads_pipe() {  # reads_pipe PID PIPE: whether the process holds PIPE's read end
+  local fd
+  for fd in /proc/"$1"/fd/*; do
+    [ "$(readlink "$fd")" = "$2" ] && ! writes "$1" "${fd##*/}" && return 0
+  done
+  return 1
 }
 restored() {
   for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
