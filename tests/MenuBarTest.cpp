@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/terminal/MenuBar.h"
 #include "tests/MonitorHarness.h"
 #include "tests/QuitRecorder.h"
@@ -99,6 +101,38 @@ TEST_F(MenuBarTest, TabFocusesQuitAndEnterPressesIt) {
   EXPECT_EQ(quit_.quits, 0);
   press(bar_.key(MenuBar::Key::activate));
   EXPECT_EQ(quit_.quits, 1);
+}
+
+TEST_F(MenuBarTest, ClosingThePanelAnyWayGivesUpTheFocus) {
+  struct Way {
+    const char* name;
+    std::function<MenuBar::Action(MenuBar&)> close;
+  };
+  const Way ways[] = {
+      {"Escape", [](MenuBar& bar) { return bar.key(MenuBar::Key::escape); }},
+      {"a click on the label", [](MenuBar& bar) { return bar.click(0, 55); }},
+      {"a click outside", [](MenuBar& bar) { return bar.click(20, 2); }},
+      {"Tab back and Enter",
+       [](MenuBar& bar) {
+         bar.key(MenuBar::Key::tab);
+         return bar.key(MenuBar::Key::activate);
+       }},
+  };
+  for (const Way& way : ways) {
+    press(bar_.key(MenuBar::Key::activate));
+    lines();
+    press(bar_.key(MenuBar::Key::tab));
+    lines();
+    press(way.close(bar_));
+    EXPECT_FALSE(bar_.isOpen()) << way.name;
+    EXPECT_EQ(quit_.quits, 0) << way.name << " pressed Çıkış";
+    lines();
+    press(bar_.key(MenuBar::Key::activate));
+    lines();
+    press(bar_.key(MenuBar::Key::activate));
+    EXPECT_FALSE(bar_.isOpen()) << way.name << ": the focus outlived the panel";
+    EXPECT_EQ(quit_.quits, 0) << way.name << ": the focus outlived the panel";
+  }
 }
 
 TEST_F(MenuBarTest, ASmallTerminalClipsWithoutFailing) {

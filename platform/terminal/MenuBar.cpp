@@ -89,7 +89,15 @@ MenuBar::Action MenuBar::key(Key key) {
 }
 
 MenuBar::Action MenuBar::click(int row, int col) {
-  if (label_.contains(row, col)) return key(Key::activate);
+  if (label_.contains(row, col)) {
+    // The label only opens and closes its panel, whatever has the focus.
+    if (open_) {
+      close();
+    } else {
+      open_ = true;
+    }
+    return {};
+  }
   if (!open_) return {};
   for (const ButtonArea& button : buttons_) {
     if (row == button.row && col >= button.col && col < button.col + button.width)
