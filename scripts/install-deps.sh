@@ -4,7 +4,9 @@
 #   scripts/install-deps.sh fuzz     and the fuzzers (clang, libFuzzer)
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
-  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer)
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
+  python3 python3-pyte  # the pseudo-terminal end-to-end test and its terminal emulator
+)
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
