@@ -16,7 +16,6 @@ namespace quimbo::terminal {
 namespace {
 
 constexpr int kEscape = 27;
-constexpr int kTab = '\t';
 
 // Signals that end the program, with 128 + the signal as its status.
 constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
@@ -24,43 +23,27 @@ constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 // cannot hold the loop.
 constexpr int kMostInputsAtOnce = 4096;
 
-std::optional<MenuBar::Key> functionKey(int code) {
-  switch (code) {
-    case KEY_ENTER:
-      return MenuBar::Key::activate;
-    case KEY_BTAB:
-      return MenuBar::Key::tab;
-    case KEY_UP:
-      return MenuBar::Key::up;
-    case KEY_DOWN:
-      return MenuBar::Key::down;
-    case KEY_PPAGE:
-      return MenuBar::Key::pageUp;
-    case KEY_NPAGE:
-      return MenuBar::Key::pageDown;
-    case KEY_HOME:
-      return MenuBar::Key::home;
-    case KEY_END:
-      return MenuBar::Key::end;
-    default:
-      return std::nullopt;
-  }
-}
+struct KeyBinding {
+  TerminalScreen::Key key;
+  MenuBar::Key menuKey;
+};
+constexpr KeyBinding kKeys[] = {
+    {{'\r', false}, MenuBar::Key::activate},     {{'\n', false}, MenuBar::Key::activate},
+    {{' ', false}, MenuBar::Key::activate},      {{KEY_ENTER, true}, MenuBar::Key::activate},
+    {{kEscape, false}, MenuBar::Key::escape},    {{'\t', false}, MenuBar::Key::tab},
+    {{KEY_BTAB, true}, MenuBar::Key::tab},       {{KEY_UP, true}, MenuBar::Key::up},
+    {{KEY_DOWN, true}, MenuBar::Key::down},      {{KEY_PPAGE, true}, MenuBar::Key::pageUp},
+    {{KEY_NPAGE, true}, MenuBar::Key::pageDown}, {{KEY_HOME, true}, MenuBar::Key::home},
+    {{KEY_END, true}, MenuBar::Key::end},
+};
 
 std::optional<MenuBar::Key> menuKey(const TerminalScreen::Key& key) {
-  if (key.function) return functionKey(key.code);
-  switch (key.code) {
-    case '\r':
-    case '\n':
-    case ' ':
-      return MenuBar::Key::activate;
-    case kEscape:
-      return MenuBar::Key::escape;
-    case kTab:
-      return MenuBar::Key::tab;
-    default:
-      return std::nullopt;
+  for (const KeyBinding& binding : kKeys) {
+    if (binding.key.code == key.code && binding.key.function == key.function) {
+      return binding.menuKey;
+    }
   }
+  return std::nullopt;
 }
 
 }  // namespace
