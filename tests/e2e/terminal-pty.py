@@ -114,17 +114,13 @@ class Quimbo:
         os.close(self.master)
         self.master = None
 
-    def modes(self):
+    def modes(self, new=None):
+        """The terminal's modes, after setting them to `new` if given."""
         fd = os.open(self.tty, os.O_RDWR | os.O_NOCTTY)
         try:
+            if new:
+                termios.tcsetattr(fd, termios.TCSANOW, new)
             return termios.tcgetattr(fd)
-        finally:
-            os.close(fd)
-
-    def set_modes(self, modes):
-        fd = os.open(self.tty, os.O_RDWR | os.O_NOCTTY)
-        try:
-            termios.tcsetattr(fd, termios.TCSANOW, modes)
         finally:
             os.close(fd)
 
@@ -286,7 +282,7 @@ def stop_and_continue():
             if how == "Ctrl-Z":
                 check_given_back(q, how)
             else:
-                q.set_modes(q.initial_modes)  # as a shell does for a stopped job
+                q.modes(q.initial_modes)  # as a shell does for a stopped job
             q.screen.reset()  # what shows from here on is painted anew
             os.kill(q.pid, signal.SIGCONT)
             q.wait_for("57° · 2010", "Fan 2", "[ Çıkış ]")
@@ -305,7 +301,6 @@ def label_click_with_quit_focused():
     try:
         open_panel(q)
         q.send(b"\t")
-        time.sleep(0.1)
         label = q.row_of("57° · 2010")
         q.click(label, q.screen.display[label].index("57°"))
         q.wait_gone("Çıkış")
