@@ -254,6 +254,8 @@ TEST_F(TallPanelTest, ThePanelNeverRunsOffTheTerminalNorCoversTheLabel) {
       EXPECT_TRUE(has(rows.back(), "╰")) << height << " rows";
     }
     EXPECT_EQ(has(screen(height), "Fan 12"), height >= 49) << height << " rows";
+    // The marks stand beside the fan list, and only where some of it shows.
+    EXPECT_EQ(has(screen(height), "▼"), height >= 16 && height < 51) << height << " rows";
   }
   // Out of view, Çıkış cannot be clicked where it would have been.
   const auto rows = lines(80, 10);

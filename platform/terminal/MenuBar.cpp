@@ -78,8 +78,10 @@ void MenuBar::drawPanel(CellGrid& screen, const Viewport& view) {
   drawBox(screen, panel_.row, panel_.col, boxWidth, boxHeight);
   screen.blit(panel, panel_.row + 1, panel_.col + 1);
   const int border = panel_.col + boxWidth - 1, window = panel_.row + 1 + view.window.first;
-  if (view.moreAbove()) screen.put(window, border, U'▲', kMark);
-  if (view.moreBelow()) screen.put(window + view.window.count - 1, border, U'▼', kMark);
+  if (view.window.count > 0 && view.moreAbove()) screen.put(window, border, U'▲', kMark);
+  if (view.window.count > 0 && view.moreBelow()) {
+    screen.put(window + view.window.count - 1, border, U'▼', kMark);
+  }
 
   for (ButtonArea button : view.shown.buttons) {
     button.row += panel_.row + 1;

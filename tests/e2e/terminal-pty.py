@@ -103,6 +103,7 @@ class Quimbo:
     def resize(self, rows, cols):
         self.set_size(rows, cols)  # the kernel sends SIGWINCH
         self.screen.resize(rows, cols)
+        self.screen.reset()  # what shows from here on is painted anew
 
     def send(self, data):
         os.write(self.master, data)
@@ -342,9 +343,9 @@ def many_fans(directory):
         check(q.row_of("57° · 2200") == 0, "the label moved")
 
         q.resize(8, 60)  # fewer rows than the header and footer need
-        wait_until(lambda: "╰" in last(), "a small terminal: no box on its last row")
-        check(q.row_of("57° · 2200") == 0 and q.shows("Quimbo") and q.running(),
-              "a small terminal: the label, the top of the panel or quimbo itself is gone")
+        wait_until(lambda: q.shows("Quimbo") and "57° · 2200" in q.screen.display[0]
+                   and "╰" in last(), "a small terminal: no label, panel or box end")
+        check(q.running(), "a small terminal ended quimbo: %s" % describe(q.status))
     finally:
         q.kill()
 
