@@ -7,7 +7,9 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
   # the manual page, and the Debian packages and their checks
-  scdoc dpkg-dev file man-db desktop-file-utils appstream)
+  scdoc dpkg-dev file man-db desktop-file-utils appstream
+  python3 python3-pyte  # the pseudo-terminal end-to-end test and its terminal emulator
+)
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 # clang over GNUstep's AppKit and Foundation headers (scripts/check-objc.sh)
 [ "${1:-}" = objc ] && packages+=(clang libgnustep-gui-dev libgnustep-base-dev)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/terminal/MenuBar.h"
 #include "tests/MonitorHarness.h"
 #include "tests/QuitRecorder.h"
@@ -11,7 +13,9 @@ using testing::QuitRecorder;
 
 class MenuBarTest : public ::testing::Test {
  protected:
-  MenuBarTest() : harness_("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\nTp01 \"flt \" = 57.8\n") {}
+  explicit MenuBarTest(
+      const std::string& machine = "FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\nTp01 \"flt \" = 57.8\n")
+      : harness_(machine) {}
 
   std::vector<std::string> lines(int width = 60, int height = 24) {
     ui::MenuBarExtra scene = app_.body();
@@ -101,6 +105,38 @@ TEST_F(MenuBarTest, TabFocusesQuitAndEnterPressesIt) {
   EXPECT_EQ(quit_.quits, 1);
 }
 
+TEST_F(MenuBarTest, ClosingThePanelAnyWayGivesUpTheFocus) {
+  struct Way {
+    const char* name;
+    std::function<MenuBar::Action(MenuBar&)> close;
+  };
+  const Way ways[] = {
+      {"Escape", [](MenuBar& bar) { return bar.key(MenuBar::Key::escape); }},
+      {"a click on the label", [](MenuBar& bar) { return bar.click(0, 55); }},
+      {"a click outside", [](MenuBar& bar) { return bar.click(20, 2); }},
+      {"Tab back and Enter",
+       [](MenuBar& bar) {
+         bar.key(MenuBar::Key::tab);
+         return bar.key(MenuBar::Key::activate);
+       }},
+  };
+  for (const Way& way : ways) {
+    press(bar_.key(MenuBar::Key::activate));
+    lines();
+    press(bar_.key(MenuBar::Key::tab));
+    lines();
+    press(way.close(bar_));
+    EXPECT_FALSE(bar_.isOpen()) << way.name;
+    EXPECT_EQ(quit_.quits, 0) << way.name << " pressed Çıkış";
+    lines();
+    press(bar_.key(MenuBar::Key::activate));
+    lines();
+    press(bar_.key(MenuBar::Key::activate));
+    EXPECT_FALSE(bar_.isOpen()) << way.name << ": the focus outlived the panel";
+    EXPECT_EQ(quit_.quits, 0) << way.name << ": the focus outlived the panel";
+  }
+}
+
 TEST_F(MenuBarTest, ASmallTerminalClipsWithoutFailing) {
   press(bar_.key(MenuBar::Key::activate));
   for (const auto& [w, h] : std::vector<std::pair<int, int>>{{5, 3}, {1, 1}, {0, 0}, {30, 10}}) {
@@ -109,6 +145,122 @@ TEST_F(MenuBarTest, ASmallTerminalClipsWithoutFailing) {
     EXPECT_EQ(screen.width(), w);
     EXPECT_EQ(screen.height(), h);
   }
+}
+
+}  // namespace
+}  // namespace quimbo::terminal
+
+namespace quimbo::terminal {
+namespace {
+
+// Twelve fans, 1100 to 2200 rpm: a panel of 48 rows.
+std::string twelveFans() {
+  std::string machine = "FNum \"ui8 \" 0c\nTp01 \"flt \" = 57.8\n";
+  for (int i = 0; i < 12; ++i) {
+    machine += "F" + std::to_string(i) + "Ac \"flt \" = " + std::to_string(1100 + 100 * i) + "\n";
+  }
+  return machine;
+}
+
+class TallPanelTest : public MenuBarTest {
+ protected:
+  TallPanelTest() : MenuBarTest(twelveFans()) {}
+  // The composed screen, one string.
+  std::string screen(int height = 40) {
+    std::string text;
+    for (const std::string& line : lines(80, height)) text += line + "\n";
+    return text;
+  }
+  static bool has(const std::string& screen, const std::string& text) {
+    return screen.find(text) != std::string::npos;
+  }
+};
+
+TEST_F(TallPanelTest, TheFanListScrollsBetweenTheHeaderAndTheFooter) {
+  press(bar_.key(MenuBar::Key::activate));
+  struct Step {
+    const char* what;
+    std::function<void(MenuBar&)> input;
+    std::vector<const char*> shown;
+    const char* hidden;
+    bool up, down;  // the marks
+  };
+  const Step steps[] = {
+      {"opened", [](MenuBar&) {}, {"Fan 1 ", "Fan 9 "}, "Fan 10", false, true},
+      {"Down",
+       [](MenuBar& b) { b.key(MenuBar::Key::down); },
+       {"Fan 2 ", "Fan 9 "},
+       "Fan 1 ",
+       true,
+       true},
+      {"Page Down",
+       [](MenuBar& b) { b.key(MenuBar::Key::pageDown); },
+       {"Fan 5 ", "Fan 12"},
+       "Fan 4 ",
+       true,
+       false},
+      {"the wheel up",
+       [](MenuBar& b) { b.scrollBy(-3); },
+       {"Fan 4 ", "Fan 11"},
+       "Fan 12",
+       true,
+       true},
+      {"End",
+       [](MenuBar& b) { b.key(MenuBar::Key::end); },
+       {"Fan 5 ", "Fan 12"},
+       "Fan 4 ",
+       true,
+       false},
+      {"Down at the end",
+       [](MenuBar& b) { b.key(MenuBar::Key::down); },
+       {"Fan 5 ", "Fan 12"},
+       "Fan 4 ",
+       true,
+       false},
+      {"Home",
+       [](MenuBar& b) { b.key(MenuBar::Key::home); },
+       {"Fan 1 ", "Fan 9 "},
+       "Fan 10",
+       false,
+       true},
+  };
+  for (const Step& step : steps) {
+    step.input(bar_);
+    const auto rows = lines(80, 40);
+    const std::string all = screen();
+    for (const char* fan : step.shown) EXPECT_TRUE(has(all, fan)) << step.what << ": " << fan;
+    EXPECT_FALSE(has(all, step.hidden)) << step.what << ": " << step.hidden << "\n" << all;
+    EXPECT_TRUE(has(rows[2], "Quimbo") && has(rows[3], "CPU")) << step.what << ": the header";
+    EXPECT_TRUE(has(rows[38], "[ Çıkış ]") && has(rows[39], "╰")) << step.what << ": the footer";
+    EXPECT_EQ(has(all, "▲"), step.up) << step.what;
+    EXPECT_EQ(has(all, "▼"), step.down) << step.what;
+  }
+
+  bar_.key(MenuBar::Key::pageDown);
+  press(bar_.key(MenuBar::Key::escape));
+  lines(80, 40);
+  press(bar_.key(MenuBar::Key::activate));
+  EXPECT_TRUE(has(screen(), "Fan 1 ")) << "opens again at the top";
+}
+
+TEST_F(TallPanelTest, ThePanelNeverRunsOffTheTerminalNorCoversTheLabel) {
+  press(bar_.key(MenuBar::Key::activate));
+  for (int height = 1; height <= 60; ++height) {
+    const auto rows = lines(80, height);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(height));
+    EXPECT_TRUE(has(rows[0], "57° · 2200")) << height << " rows";
+    // The bar, and the panel's 48 rows in its box: 51 rows show it all.
+    if (height >= 3 && height <= 51) {
+      EXPECT_TRUE(has(rows.back(), "╰")) << height << " rows";
+    }
+    EXPECT_EQ(has(screen(height), "Fan 12"), height >= 49) << height << " rows";
+    // The marks stand beside the fan list, and only where some of it shows.
+    EXPECT_EQ(has(screen(height), "▼"), height >= 16 && height < 51) << height << " rows";
+  }
+  // Out of view, Çıkış cannot be clicked where it would have been.
+  const auto rows = lines(80, 10);
+  press(bar_.click(9, 70));
+  EXPECT_EQ(quit_.quits, 0);
 }
 
 }  // namespace

@@ -45,6 +45,10 @@ TEST(TerminalLayout, TwoFansAtThePanelWidth) {
   EXPECT_EQ(r.buttons[0].row, 17);
   EXPECT_EQ(r.buttons[0].col, 29);
   EXPECT_EQ(r.buttons[0].width, 9);
+  EXPECT_EQ(r.columnRows,
+            (std::vector<RowSpan>{
+                {0, 1}, {1, 4}, {5, 1}, {6, 3}, {9, 3}, {12, 1}, {13, 3}, {16, 1}, {17, 1}}))
+      << "header, tiles, divider, two fans, divider, note, divider, footer";
 
   // Colours and emphasis: the header figure red and bold, tiles tinted by
   // their own temperature, the gauge in the accent, secondary text dim.

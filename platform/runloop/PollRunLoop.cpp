@@ -7,15 +7,16 @@
 
 namespace quimbo {
 
-PollRunLoop::PollRunLoop() : start_(std::chrono::steady_clock::now()) {}
+PollRunLoop::PollRunLoop()
+    : PollRunLoop([start = std::chrono::steady_clock::now()] {
+        return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - start);
+      }) {}
 
-RunLoop::Duration PollRunLoop::elapsed() const {
-  return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - start_);
-}
+PollRunLoop::PollRunLoop(Clock clock) : elapsed_(std::move(clock)) {}
 
 std::shared_ptr<RunLoop::Timer> PollRunLoop::scheduleRepeatingTimer(Duration interval,
                                                                     Action action) {
-  return timers_.schedule(elapsed(), interval, std::move(action));
+  return timers_.schedule(elapsed_(), interval, std::move(action));
 }
 
 void PollRunLoop::post(Action task) { tasks_.push_back(std::move(task)); }
@@ -63,6 +64,7 @@ int PollRunLoop::run() {
     runTasks();
     if (stopped_) break;
     if (idle_) idle_();
+    if (stopped_) break;
 
     fds.clear();
     // A watch that hung up stays in the list with a negative fd: poll skips it.
@@ -71,7 +73,7 @@ int PollRunLoop::run() {
     if (signalFd >= 0) fds.push_back({signalFd, POLLIN, 0});
     int timeout = -1;
     if (const auto due = timers_.nextDue()) {
-      timeout = static_cast<int>(std::max<Duration::rep>(0, (*due - elapsed()).count()));
+      timeout = static_cast<int>(std::max<Duration::rep>(0, (*due - elapsed_()).count()));
     }
     const int ready = ::poll(fds.data(), fds.size(), timeout);
     if (ready < 0 && errno != EINTR) {
@@ -83,16 +85,17 @@ int PollRunLoop::run() {
         readSignals();
         continue;
       }
-      Watch& watch = watches_[i];
-      if (fds[i].revents & POLLIN) watch.onReadable();
-      if (!(fds[i].revents & POLLIN) && (fds[i].revents & (POLLHUP | POLLERR | POLLNVAL))) {
-        // Polling a hung-up fd would return at once, forever.
-        watch.open = false;
-        if (watch.onHangUp) watch.onHangUp();
+      if (fds[i].revents & POLLIN) watches_[i].onReadable();
+      // A hung-up terminal reports POLLIN with POLLHUP, and its reads fail at
+      // once: the input left has just been read, and polling the fd again
+      // would return at once, for ever.
+      if ((fds[i].revents & (POLLHUP | POLLERR | POLLNVAL)) && !stopped_) {
+        watches_[i].open = false;
+        if (watches_[i].onHangUp) watches_[i].onHangUp();
       }
       runTasks();
     }
-    if (!stopped_) timers_.fireDue(elapsed());
+    if (!stopped_) timers_.fireDue(elapsed_());
   }
   return status_;
 }

@@ -20,7 +20,12 @@ namespace quimbo {
 // delivered as events of the loop, never inside a handler.
 class PollRunLoop final : public RunLoop {
  public:
+  // The time since the loop was made.
+  using Clock = std::function<Duration()>;
+
   PollRunLoop();
+  // A loop that reads its time from `clock`, which tests move by hand.
+  explicit PollRunLoop(Clock clock);
   PollRunLoop(const PollRunLoop&) = delete;
   PollRunLoop& operator=(const PollRunLoop&) = delete;
 
@@ -28,7 +33,9 @@ class PollRunLoop final : public RunLoop {
   void post(Action task) override;
 
   // Calls `onReadable` whenever `fd` has input, and `onHangUp` once, when
-  // the other end has gone; the fd is not watched after that.
+  // the other end has gone; the fd is not watched after that. `onReadable`
+  // takes all the input pending: when the other end has gone, it is called
+  // once more for what was left, and then `onHangUp`.
   void watch(int fd, Action onReadable, Action onHangUp);
   // Takes the signals (SignalSource::make) and delivers each to `onSignal` from the loop. Throws
   // std::system_error when the signals cannot be taken.
@@ -43,7 +50,6 @@ class PollRunLoop final : public RunLoop {
   void stop(int status);
 
  private:
-  Duration elapsed() const;
   void runTasks();
   void readSignals();
 
@@ -53,7 +59,7 @@ class PollRunLoop final : public RunLoop {
     Action onHangUp;
     bool open = true;
   };
-  std::chrono::steady_clock::time_point start_;
+  Clock elapsed_;
   TimerQueue timers_;
   std::deque<Action> tasks_;
   std::vector<Watch> watches_;

@@ -109,6 +109,8 @@ class Engine {
 
   CellGrid grid;
   std::vector<ButtonArea> buttons;
+  const View* root = nullptr;
+  std::vector<RowSpan> columnRows;  // of the root's children
 
  private:
   static constexpr std::size_t kCharacters = 2048;
@@ -331,6 +333,7 @@ class Engine {
                       : stack->alignment == HorizontalAlignment::center ? col + (size.cols - w) / 2
                                                                         : col + size.cols - w;
         place(child, y, x, {w, s.rows}, env);
+        if (&view == root) columnRows.push_back({y, s.rows});
         y += s.rows + gap(stack->spacing);
       }
       return;
@@ -411,8 +414,9 @@ Rendering render(const View& view, int width) {
   Engine engine;
   const Size size = engine.measure(view, width);
   engine.grid = CellGrid(size.cols, size.rows);
+  engine.root = &view;
   engine.place(view, 0, 0, size, Environment{});
-  return Rendering{std::move(engine.grid), std::move(engine.buttons)};
+  return Rendering{std::move(engine.grid), std::move(engine.buttons), std::move(engine.columnRows)};
 }
 
 }  // namespace quimbo::terminal

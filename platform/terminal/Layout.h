@@ -23,9 +23,20 @@ struct ButtonArea {
   std::function<void()> action;
 };
 
+// Rows [first, first + count).
+struct RowSpan {
+  int first = 0;
+  int count = 0;
+  int end() const { return first + count; }
+  bool operator==(const RowSpan&) const = default;
+};
+
 struct Rendering {
   CellGrid grid;
   std::vector<ButtonArea> buttons;
+  // Where each child of the view's column landed, when the view (under its
+  // modifiers) is a VStack.
+  std::vector<RowSpan> columnRows;
 };
 
 // Lays the view tree out in at most `width` columns (a framed view takes its

@@ -11,6 +11,16 @@ constexpr int kLabelNaturalWidth = 1000;
 
 constexpr CellStyle kBar{std::nullopt, false, false, true};
 constexpr CellStyle kBorder{std::nullopt, false, true, false};
+constexpr CellStyle kMark{std::nullopt, true, false, false};
+constexpr int kPanelRow = 1;  // right below the bar
+
+// The rows of the panel's fan list, from where its column's children landed.
+RowSpan fanRows(const Rendering& panel, ui::PanelView::Range fans) {
+  const auto& rows = panel.columnRows;
+  if (fans.count == 0 || fans.first + fans.count > rows.size()) return {};
+  const RowSpan& first = rows[fans.first];
+  return {first.first, rows[fans.first + fans.count - 1].end() - first.first};
+}
 
 void drawBox(CellGrid& grid, int row, int col, int width, int height) {
   const int right = col + width - 1, bottom = row + height - 1;
@@ -49,12 +59,31 @@ CellGrid MenuBar::compose(ui::MenuBarExtra& scene, int width, int height) {
   buttons_.clear();
   if (!open_) return screen;
 
-  Rendering panel = render(scene.content.body(), kLabelNaturalWidth);
-  const int boxWidth = panel.grid.width() + 2, boxHeight = panel.grid.height() + 2;
-  panel_ = {1, std::max(0, std::min(label_.col, screen.width() - boxWidth)), boxWidth, boxHeight};
+  const ui::PanelView& content = scene.content;
+  const Rendering panel = render(content.body(), kLabelNaturalWidth);
+  const int room = screen.height() - kPanelRow - 2;  // below the bar, inside the box's border
+  const Viewport view = fitRows(panel, fanRows(panel, content.fanList()), room, scrolled_);
+  scrolled_ = view.offset;
+  maxScroll_ = view.maxOffset;
+  page_ = view.window.count;
+  drawPanel(screen, view);
+  return screen;
+}
+
+void MenuBar::drawPanel(CellGrid& screen, const Viewport& view) {
+  const CellGrid& panel = view.shown.grid;
+  const int boxWidth = panel.width() + 2, boxHeight = panel.height() + 2;
+  panel_ = {kPanelRow, std::max(0, std::min(label_.col, screen.width() - boxWidth)), boxWidth,
+            boxHeight};
   drawBox(screen, panel_.row, panel_.col, boxWidth, boxHeight);
-  screen.blit(panel.grid, panel_.row + 1, panel_.col + 1);
-  for (ButtonArea& button : panel.buttons) {
+  screen.blit(panel, panel_.row + 1, panel_.col + 1);
+  const int border = panel_.col + boxWidth - 1, window = panel_.row + 1 + view.window.first;
+  if (view.window.count > 0 && view.moreAbove()) screen.put(window, border, U'▲', kMark);
+  if (view.window.count > 0 && view.moreBelow()) {
+    screen.put(window + view.window.count - 1, border, U'▼', kMark);
+  }
+
+  for (ButtonArea button : view.shown.buttons) {
     button.row += panel_.row + 1;
     button.col += panel_.col + 1;
     if (buttonFocused_) {
@@ -65,7 +94,6 @@ CellGrid MenuBar::compose(ui::MenuBarExtra& scene, int width, int height) {
     }
     buttons_.push_back(std::move(button));
   }
-  return screen;
 }
 
 MenuBar::Action MenuBar::key(Key key) {
@@ -84,12 +112,42 @@ MenuBar::Action MenuBar::key(Key key) {
     case Key::tab:
       if (open_) buttonFocused_ = !buttonFocused_;
       return {};
+    case Key::up:
+      scrollBy(-1);
+      return {};
+    case Key::down:
+      scrollBy(1);
+      return {};
+    case Key::pageUp:
+      scrollBy(-std::max(1, page_ - 1));
+      return {};
+    case Key::pageDown:
+      scrollBy(std::max(1, page_ - 1));
+      return {};
+    case Key::home:
+      scrollBy(-maxScroll_);
+      return {};
+    case Key::end:
+      scrollBy(maxScroll_);
+      return {};
   }
   return {};
 }
 
+void MenuBar::scrollBy(int lines) {
+  if (open_) scrolled_ = std::clamp(scrolled_ + lines, 0, maxScroll_);
+}
+
 MenuBar::Action MenuBar::click(int row, int col) {
-  if (label_.contains(row, col)) return key(Key::activate);
+  if (label_.contains(row, col)) {
+    // The label only opens and closes its panel, whatever has the focus.
+    if (open_) {
+      close();
+    } else {
+      open_ = true;
+    }
+    return {};
+  }
   if (!open_) return {};
   for (const ButtonArea& button : buttons_) {
     if (row == button.row && col >= button.col && col < button.col + button.width)
@@ -102,6 +160,7 @@ MenuBar::Action MenuBar::click(int row, int col) {
 void MenuBar::close() {
   open_ = false;
   buttonFocused_ = false;
+  scrolled_ = 0;
 }
 
 }  // namespace quimbo::terminal

@@ -6,16 +6,19 @@
 
 #include "platform/terminal/CellGrid.h"
 #include "platform/terminal/Layout.h"
+#include "platform/terminal/Viewport.h"
 #include "ui/QuimboApp.h"
 
 namespace quimbo::terminal {
 
 // The menu-bar item on a terminal: the top line is the menu bar with the
 // label at its right end; activating the label drops the panel down below
-// it, in a box about 40 columns wide.
+// it, in a box about 40 columns wide. A panel taller than the terminal keeps
+// its header and footer in view and scrolls its fan list, with a mark on the
+// box's border where more is hidden.
 class MenuBar final {
  public:
-  enum class Key { activate, escape, tab };
+  enum class Key { activate, escape, tab, up, down, pageUp, pageDown, home, end };
   using Action = std::function<void()>;
 
   bool isOpen() const { return open_; }
@@ -27,6 +30,8 @@ class MenuBar final {
   // button, if any.
   Action key(Key key);
   Action click(int row, int col);
+  // Scrolls the fan list of the open panel by `lines` (up when negative).
+  void scrollBy(int lines);
 
  private:
   struct Area {
@@ -36,9 +41,13 @@ class MenuBar final {
     }
   };
   void close();
+  void drawPanel(CellGrid& screen, const Viewport& view);
 
   bool open_ = false;
   bool buttonFocused_ = false;
+  int scrolled_ = 0;  // the fan list's first row in view
+  int page_ = 0;      // how many rows of it show
+  int maxScroll_ = 0;
   Area label_;
   Area panel_;
   std::vector<ButtonArea> buttons_;

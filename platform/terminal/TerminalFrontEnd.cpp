@@ -4,6 +4,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+
 #include "platform/terminal/MenuBar.h"
 #include "platform/terminal/TerminalScreen.h"
 #include "ui/ObservedObject.h"
@@ -13,41 +16,55 @@ namespace quimbo::terminal {
 namespace {
 
 constexpr int kEscape = 27;
-constexpr int kTab = '\t';
+
+// Signals that end the program, with 128 + the signal as its status.
+constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Enough for any burst of typing; a terminal that keeps answering more
+// cannot hold the loop.
+constexpr int kMostInputsAtOnce = 4096;
+
+struct KeyBinding {
+  TerminalScreen::Key key;
+  MenuBar::Key menuKey;
+};
+constexpr KeyBinding kKeys[] = {
+    {{'\r', false}, MenuBar::Key::activate},     {{'\n', false}, MenuBar::Key::activate},
+    {{' ', false}, MenuBar::Key::activate},      {{KEY_ENTER, true}, MenuBar::Key::activate},
+    {{kEscape, false}, MenuBar::Key::escape},    {{'\t', false}, MenuBar::Key::tab},
+    {{KEY_BTAB, true}, MenuBar::Key::tab},       {{KEY_UP, true}, MenuBar::Key::up},
+    {{KEY_DOWN, true}, MenuBar::Key::down},      {{KEY_PPAGE, true}, MenuBar::Key::pageUp},
+    {{KEY_NPAGE, true}, MenuBar::Key::pageDown}, {{KEY_HOME, true}, MenuBar::Key::home},
+    {{KEY_END, true}, MenuBar::Key::end},
+};
 
 std::optional<MenuBar::Key> menuKey(const TerminalScreen::Key& key) {
-  if (key.function) {
-    if (key.code == KEY_ENTER) return MenuBar::Key::activate;
-    if (key.code == KEY_BTAB) return MenuBar::Key::tab;
-    return std::nullopt;
+  for (const KeyBinding& binding : kKeys) {
+    if (binding.key.code == key.code && binding.key.function == key.function) {
+      return binding.menuKey;
+    }
   }
-  switch (key.code) {
-    case '\r':
-    case '\n':
-    case ' ':
-      return MenuBar::Key::activate;
-    case kEscape:
-      return MenuBar::Key::escape;
-    case kTab:
-      return MenuBar::Key::tab;
-    default:
-      return std::nullopt;
-  }
+  return std::nullopt;
 }
 
 }  // namespace
 
 int TerminalFrontEnd::run(ui::QuimboApp& app) {
   // Taken before curses starts, so that they arrive as events of the loop
-  // and never interrupt curses.
-  bool resized = false;
-  loop_.handleSignals({SIGINT, SIGTERM, SIGHUP, SIGWINCH}, [&](int signal) {
-    if (signal == SIGWINCH) {
-      resized = true;
-    } else {
-      loop_.stop(128 + signal);
-    }
-  });
+  // and never interrupt curses. What they ask for is done when the loop is
+  // next idle.
+  struct {
+    bool resized = false;
+    bool suspend = false;
+    bool resumed = false;
+  } asked;
+  loop_.handleSignals(
+      {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT}, [&](int signal) {
+        if (signal == SIGWINCH) asked.resized = true;
+        if (signal == SIGTSTP) asked.suspend = true;
+        if (signal == SIGCONT) asked.resumed = true;
+        if (std::find(kEndingSignals.begin(), kEndingSignals.end(), signal) != kEndingSignals.end())
+          loop_.stop(128 + signal);
+      });
 
   TerminalScreen screen;
   MenuBar menuBar;
@@ -65,18 +82,41 @@ int TerminalFrontEnd::run(ui::QuimboApp& app) {
   loop_.watch(
       STDIN_FILENO,
       [&] {
-        while (const auto input = screen.read()) {
+        for (int n = 0; n < kMostInputsAtOnce; ++n) {
+          const auto input = screen.read();
+          if (!input) break;
           if (const auto* click = std::get_if<TerminalScreen::Click>(&*input)) {
             run(menuBar.click(click->row, click->col));
+          } else if (const auto* wheel = std::get_if<TerminalScreen::Wheel>(&*input)) {
+            menuBar.scrollBy(wheel->lines);
+            dirty = true;
           } else if (const auto key = menuKey(std::get<TerminalScreen::Key>(*input))) {
             run(menuBar.key(*key));
           }
         }
       },
-      [&] { loop_.stop(128 + SIGHUP); });  // the terminal is gone
+      [&] {  // the terminal is gone
+        screen.hungUp();
+        // The kernel's SIGHUP for the same hang-up may come later, once the
+        // loop no longer reads signals: it must not end the process anew.
+        ::signal(SIGHUP, SIG_IGN);
+        loop_.stop(128 + SIGHUP);
+      });
   loop_.whenIdle([&] {
-    if (resized) {
-      resized = false;
+    if (asked.suspend) {
+      asked.suspend = false;
+      screen.suspend();
+      // Stops here; SIGCONT, read next, takes the terminal again.
+      ::raise(SIGSTOP);
+      return;
+    }
+    if (asked.resumed) {
+      asked.resumed = asked.resized = false;
+      screen.resume();
+      dirty = true;
+    }
+    if (asked.resized) {
+      asked.resized = false;
       screen.resize();
       dirty = true;
     }

@@ -11,14 +11,16 @@ namespace quimbo::terminal {
 // every change of the Monitor.
 //
 // Keys: Enter or Space opens and closes the panel, Escape closes it, Tab
-// moves the focus to the Quit button, which Enter then presses.
+// moves the focus to the Quit button, which Enter then presses; the arrows,
+// Page Up/Down, Home, End and the mouse wheel scroll a panel taller than the
+// terminal. Ctrl-Z suspends it with the terminal given back.
 class TerminalFrontEnd final : public ui::Application {
  public:
   explicit TerminalFrontEnd(PollRunLoop& loop) : loop_(loop) {}
 
-  // Runs until Quit (status 0), SIGINT, SIGTERM or a hang-up (128 + the
-  // signal). The terminal is given back before this returns, also when it
-  // throws.
+  // Runs until Quit (status 0), SIGINT, SIGTERM, SIGQUIT or a hang-up (128 +
+  // the signal; 129 also when the terminal is gone without one). The
+  // terminal is given back before this returns, also when it throws.
   int run(ui::QuimboApp& app);
 
   void terminate() override { loop_.stop(0); }

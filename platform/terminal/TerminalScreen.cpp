@@ -19,12 +19,15 @@ namespace {
 
 constexpr int kEscapeDelayMs = 25;
 constexpr int kOrange256 = 208;
+constexpr mmask_t kWheelUp = BUTTON4_PRESSED;
+constexpr mmask_t kWheelDown = BUTTON5_PRESSED;
+constexpr int kWheelLines = 3;
 
 }  // namespace
 
 TerminalScreen::TerminalScreen() : TerminalScreen(stdout, stdin) {}
 
-TerminalScreen::TerminalScreen(std::FILE* out, std::FILE* in) {
+TerminalScreen::TerminalScreen(std::FILE* out, std::FILE* in) : rescue_(fileno(out)) {
   // The texts and glyphs are UTF-8: take the user's locale, and a UTF-8 one
   // when the user's is not.
   std::setlocale(LC_ALL, "");
@@ -39,7 +42,7 @@ TerminalScreen::TerminalScreen(std::FILE* out, std::FILE* in) {
   keypad(stdscr, TRUE);
   nodelay(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
-  mousemask(BUTTON1_PRESSED, nullptr);
+  mousemask(BUTTON1_PRESSED | kWheelUp | kWheelDown, nullptr);
   mouseinterval(0);
   if (has_colors()) {
     start_color();
@@ -47,11 +50,15 @@ TerminalScreen::TerminalScreen(std::FILE* out, std::FILE* in) {
     // A terminal description with 2^24 colours takes them as RGB values.
     directColour_ = COLORS >= 0x1000000;
   }
+  rescue_.arm(true);
 }
 
 TerminalScreen::~TerminalScreen() {
-  curs_set(1);
-  endwin();
+  if (!gone_) {
+    curs_set(1);
+    endwin();
+  }
+  rescue_.arm(false);
   delscreen(screen_);
 }
 
@@ -64,6 +71,27 @@ void TerminalScreen::resize() {
     resizeterm(size.ws_row, size.ws_col);
   }
   clearok(stdscr, TRUE);
+}
+
+void TerminalScreen::suspend() {
+  if (isendwin()) return;
+  rescue_.arm(false);
+  endwin();
+}
+
+void TerminalScreen::resume() {
+  // A process stopped by SIGSTOP had no time to give the terminal back, and
+  // the shell may have reset its modes (or another program its screen)
+  // meanwhile: put it in the shell's state, so that the next paint sets it
+  // all up again.
+  if (!isendwin()) endwin();
+  resize();
+  rescue_.arm(true);
+}
+
+void TerminalScreen::hungUp() {
+  gone_ = true;
+  rescue_.arm(false);
 }
 
 int TerminalScreen::colourPair(const CellStyle& style) {
@@ -123,7 +151,10 @@ std::optional<TerminalScreen::Input> TerminalScreen::read() {
   if (kind == ERR) return std::nullopt;
   if (kind == KEY_CODE_YES && code == KEY_MOUSE) {
     MEVENT event;
-    if (getmouse(&event) == OK && (event.bstate & BUTTON1_PRESSED)) return Click{event.y, event.x};
+    if (getmouse(&event) != OK) return Key{0, true};
+    if (event.bstate & BUTTON1_PRESSED) return Click{event.y, event.x};
+    if (event.bstate & kWheelUp) return Wheel{-kWheelLines};
+    if (event.bstate & kWheelDown) return Wheel{kWheelLines};
     return Key{0, true};
   }
   return Key{static_cast<int>(code), kind == KEY_CODE_YES};

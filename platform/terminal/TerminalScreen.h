@@ -5,13 +5,15 @@
 #include <variant>
 
 #include "platform/terminal/CellGrid.h"
+#include "platform/terminal/TerminalRescue.h"
 
 struct screen;  // curses' SCREEN
 
 namespace quimbo::terminal {
 
 // A curses session on the controlling terminal: set up on construction,
-// and the terminal given back as it was on destruction, whatever the way out.
+// and the terminal given back as it was on destruction, whatever the way out
+// (a fatal signal included).
 class TerminalScreen final {
  public:
   struct Key {
@@ -22,7 +24,11 @@ class TerminalScreen final {
     int row;
     int col;
   };
-  using Input = std::variant<Key, Click>;
+  // The mouse wheel: lines down, or up when negative.
+  struct Wheel {
+    int lines;
+  };
+  using Input = std::variant<Key, Click, Wheel>;
 
   TerminalScreen();
   // A session on another terminal, for measuring: output to `out`.
@@ -33,8 +39,18 @@ class TerminalScreen final {
 
   int width() const;
   int height() const;
-  // Takes the terminal's new size after a window change.
+  // Takes the terminal's new size after a window change; the next paint
+  // draws the whole screen.
   void resize();
+  // Gives the terminal back for a while, as on the way out.
+  void suspend();
+  // Takes the terminal again after the process was stopped, however it was
+  // stopped and whatever was done to the terminal meanwhile: its modes and
+  // size are taken anew, and the next paint draws the whole screen.
+  void resume();
+  // The terminal has gone: nothing more is written to it, not even on the
+  // way out.
+  void hungUp();
   // Draws the grid; only what changed since the last paint is sent.
   void paint(const CellGrid& grid);
   // The next pending input, or none.
@@ -43,7 +59,9 @@ class TerminalScreen final {
  private:
   int colourPair(const CellStyle& style);
 
+  TerminalRescue rescue_;
   ::screen* screen_ = nullptr;
+  bool gone_ = false;
   bool directColour_ = false;
   int pairs_[4] = {};  // green, orange, red, accent; 0 when not made yet
 };

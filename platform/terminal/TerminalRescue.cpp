@@ -1,0 +1,73 @@
+#include "platform/terminal/TerminalRescue.h"
+
+#include <unistd.h>
+
+#include <cassert>
+#include <cstddef>
+
+namespace quimbo::terminal {
+
+namespace {
+
+// Shows the cursor, ends every mouse-reporting mode, leaves the keypad's
+// application mode and the alternate screen, and resets the attributes: what
+// any xterm-like terminal needs after a full-screen program.
+constexpr char kReset[] =
+    "\033[0m\033[?1000l\033[?1002l\033[?1003l\033[?1006l\033[?1l\033>\033[?1049l\033[?25h";
+constexpr std::size_t kStackSize = 64 * 1024;
+
+// A handler reaches only static storage. These are written before the
+// handlers are installed (and `armed` from the main thread only), and read by
+// the handler.
+int terminalFd = -1;
+termios savedModes{};
+volatile sig_atomic_t armed = 0;
+bool installed = false;
+
+// Async-signal-safe: it calls only tcsetattr(3), write(2) and raise(3), which
+// POSIX lists as safe in a handler, and touches no memory but the statics
+// above. The handler was reset to the default on entry (SA_RESETHAND); the
+// signal raised again is blocked until the handler returns and then ends the
+// process as it would have (a fault returns to the faulting instruction,
+// which faults again with the default in force).
+extern "C" void rescueTerminal(int signal) {
+  if (armed) {
+    ::tcsetattr(terminalFd, TCSANOW, &savedModes);
+    [[maybe_unused]] const ssize_t written = ::write(terminalFd, kReset, sizeof kReset - 1);
+  }
+  ::raise(signal);
+}
+
+}  // namespace
+
+TerminalRescue::TerminalRescue(int fd) {
+  assert(!installed && "one rescue at a time");
+  if (::tcgetattr(fd, &savedModes) != 0) return;
+  terminalFd = fd;
+  active_ = installed = true;
+
+  stack_ = std::make_unique<char[]>(kStackSize);
+  const stack_t stack{stack_.get(), 0, kStackSize};
+  ::sigaltstack(&stack, &previousStack_);
+
+  struct sigaction action {};
+  action.sa_handler = rescueTerminal;
+  action.sa_flags = SA_RESETHAND | SA_ONSTACK;
+  sigemptyset(&action.sa_mask);
+  for (std::size_t i = 0; i < kSignals.size(); ++i) {
+    ::sigaction(kSignals[i], &action, &previous_[i]);
+  }
+}
+
+TerminalRescue::~TerminalRescue() {
+  if (!active_) return;
+  armed = 0;
+  for (std::size_t i = 0; i < kSignals.size(); ++i)
+    ::sigaction(kSignals[i], &previous_[i], nullptr);
+  ::sigaltstack(&previousStack_, nullptr);
+  installed = false;
+}
+
+void TerminalRescue::arm(bool on) { armed = active_ && on; }
+
+}  // namespace quimbo::terminal
