@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "platform/terminal/MenuBar.h"
 #include "platform/terminal/TerminalScreen.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr int kEscape = 27;
 
 // Signals that end the program, with 128 + the signal as its status.
-constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP};
 // Enough for any burst of typing; a terminal that keeps answering more
 // cannot hold the loop.
 constexpr int kMostInputsAtOnce = 4096;
@@ -46,9 +47,28 @@ std::optional<MenuBar::Key> menuKey(const TerminalScreen::Key& key) {
   return std::nullopt;
 }
 
+// Ctrl-\ asks for the program's end with a core dump: once the terminal is
+// given back, the program dies of SIGQUIT as it would have without us.
+[[noreturn]] void dieOfQuit() {
+  ::signal(SIGQUIT, SIG_DFL);
+  sigset_t quit;
+  sigemptyset(&quit);
+  sigaddset(&quit, SIGQUIT);
+  ::pthread_sigmask(SIG_UNBLOCK, &quit, nullptr);
+  ::raise(SIGQUIT);
+  std::_Exit(128 + SIGQUIT);  // not reached
+}
+
 }  // namespace
 
 int TerminalFrontEnd::run(ui::QuimboApp& app) {
+  bool quit = false;
+  const int status = session(app, quit);  // the terminal is given back by now
+  if (quit) dieOfQuit();
+  return status;
+}
+
+int TerminalFrontEnd::session(ui::QuimboApp& app, bool& quit) {
   // Taken before curses starts, so that they arrive as events of the loop
   // and never interrupt curses. What they ask for is done when the loop is
   // next idle.
@@ -62,8 +82,11 @@ int TerminalFrontEnd::run(ui::QuimboApp& app) {
         if (signal == SIGWINCH) asked.resized = true;
         if (signal == SIGTSTP) asked.suspend = true;
         if (signal == SIGCONT) asked.resumed = true;
-        if (std::find(kEndingSignals.begin(), kEndingSignals.end(), signal) != kEndingSignals.end())
+        if (signal == SIGQUIT) quit = true;
+        if (std::find(kEndingSignals.begin(), kEndingSignals.end(), signal) != kEndingSignals.end() ||
+            quit) {
           loop_.stop(128 + signal);
+        }
       });
 
   TerminalScreen screen;

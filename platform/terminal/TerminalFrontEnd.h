@@ -18,9 +18,10 @@ class TerminalFrontEnd final : public ui::Application {
  public:
   explicit TerminalFrontEnd(PollRunLoop& loop) : loop_(loop) {}
 
-  // Runs until Quit (status 0), SIGINT, SIGTERM, SIGQUIT or a hang-up (128 +
-  // the signal; 129 also when the terminal is gone without one). The
-  // terminal is given back before this returns, also when it throws.
+  // Runs until Quit (status 0), SIGINT, SIGTERM or a hang-up (128 + the
+  // signal; 129 also when the terminal is gone without one). The terminal is
+  // given back before this returns, also when it throws. After SIGQUIT the
+  // terminal is given back and the program dies of the signal.
   int run(ui::QuimboApp& app);
 
   void terminate() override { loop_.stop(0); }
@@ -28,6 +29,10 @@ class TerminalFrontEnd final : public ui::Application {
   const std::optional<ui::Logo>& logo() const override { return noLogo_; }
 
  private:
+  // The terminal taken, run and given back; `quit` tells whether SIGQUIT
+  // ended it.
+  int session(ui::QuimboApp& app, bool& quit);
+
   PollRunLoop& loop_;
   std::optional<ui::Logo> noLogo_;
 };

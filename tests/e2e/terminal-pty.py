@@ -250,7 +250,7 @@ def hang_up():
 def endings():
     cases = [
         ("Ctrl-C", lambda q: q.send(CTRL_C), "exit 130"),
-        ("Ctrl-\\", lambda q: q.send(CTRL_BACKSLASH), "exit 131"),
+        ("Ctrl-\\", lambda q: q.send(CTRL_BACKSLASH), "killed by SIGQUIT"),
         ("SIGTERM", lambda q: os.kill(q.pid, signal.SIGTERM), "exit 143"),
         ("Çıkış", lambda q: q.send(b"\t\r"), "exit 0"),
     ] + [(s.name, lambda q, s=s: os.kill(q.pid, s), "killed by " + s.name)
