@@ -1,7 +1,6 @@
 // Quimbo: the process entry. Picks the platform adapters from the
 // environment and runs the application loop.
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,11 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/DesktopModuleLoader.h"
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
-#include "platform/desktop/DesktopModule.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/Bundle.h"
@@ -82,17 +81,9 @@ int runTerminal(UserClient& smc, ServiceManager& services) {
 }
 
 int runDesktop(UserClient& smc, ServiceManager& services, char* program) {
-  const std::string module =
-      (ui::Bundle::installPrefix() / "lib" / "quimbo" / "quimbo-desktop.so").string();
-  void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    return fail(std::string("the desktop front end cannot be loaded: ") + ::dlerror());
-  }
-  auto run = reinterpret_cast<QuimboRunDesktop>(::dlsym(handle, kDesktopModuleEntry));
-  if (run == nullptr) {
-    return fail("the desktop front end cannot be loaded: " + module + " has no entry");
-  }
-  return run(smc, services, program);  // the module stays loaded until the process ends
+  const DesktopModuleEntry module = loadDesktopModule(ui::Bundle::installPrefix());
+  if (module.run == nullptr) return fail(module.error);
+  return module.run(smc, services, program);
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <iostream>
 
 #include "monitor/Monitor.h"
-#include "platform/runloop/SignalSource.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/QtRunLoop.h"
+#include "platform/runloop/SignalSource.h"
 #include "ui/QuimboApp.h"
 
 namespace {
@@ -24,6 +24,8 @@ void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
 }
 
 }  // namespace
+
+extern "C" const int quimbo_desktop_interface_version = kDesktopInterfaceVersion;
 
 extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManager& services,
                                   char* program) {
