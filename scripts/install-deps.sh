@@ -4,7 +4,9 @@
 #   scripts/install-deps.sh fuzz     and the fuzzers (clang, libFuzzer)
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
-  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer)
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
+  # the desktop item follows the tray: XFixes selection events
+  libxcb-xfixes0-dev)
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

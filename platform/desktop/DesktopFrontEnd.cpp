@@ -44,19 +44,21 @@ void DesktopFrontEnd::terminate() { QCoreApplication::quit(); }
 int DesktopFrontEnd::run(ui::QuimboApp& app) {
   ui::MenuBarExtra scene = app.body();  // the Monitor is made here, with its first readings
   PanelWindow panel;
-  std::unique_ptr<MenuBarItem> item = MenuBarItem::make([&] {
-    if (panel.isVisible()) {
-      panel.hide();
-      return;
-    }
-    panel.render(scene.content.body());
-    panel.dropDownFrom(item->anchor());
-  });
-  item->setLabel(scene.label);
+  TrayFollower item(
+      [&] {
+        if (panel.isVisible()) {
+          panel.hide();
+          return;
+        }
+        panel.render(scene.content.body());
+        panel.dropDownFrom(item.anchor());
+      },
+      [&] { panel.hide(); });
+  item.setLabel(scene.label);
 
   ui::ObservedObject observer(app.mon(), loop_, [&] {
     scene = app.body();
-    item->setLabel(scene.label);
+    item.setLabel(scene.label);
     if (panel.isVisible()) panel.render(scene.content.body());
   });
   return QApplication::exec();

@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
+#include "platform/desktop/TrayFollower.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "ui/Application.h"
 #include "ui/QuimboApp.h"

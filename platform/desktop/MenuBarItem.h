@@ -14,7 +14,8 @@
 namespace quimbo::desktop {
 
 // Where the menu-bar label lives on a desktop: a system-tray icon where a
-// tray runs, otherwise a small frameless strip at the top edge of the screen.
+// tray runs, otherwise a small frameless strip at the top edge of the screen
+// (TrayFollower picks one and follows the tray).
 class MenuBarItem {
  public:
   using Activated = std::function<void()>;
@@ -23,10 +24,6 @@ class MenuBarItem {
   virtual void setLabel(const ui::View& label) = 0;
   // The rectangle, in screen coordinates, that the panel drops down from.
   virtual QRect anchor() const = 0;
-
-  // The tray icon when a tray runs, the strip otherwise; `activated` runs on
-  // a click.
-  static std::unique_ptr<MenuBarItem> make(Activated activated);
 };
 
 // The label as a tray icon, drawn at every size a tray commonly asks for
