@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
   # the desktop item follows the tray: XFixes selection events
-  libxcb-xfixes0-dev)
+  libxcb-xfixes0-dev
+  # the tray over D-Bus, tested on a private session bus with a watcher in Python
+  dbus python3-gi)
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
