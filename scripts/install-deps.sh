@@ -7,8 +7,11 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
   # the desktop item follows the tray: XFixes selection events
   libxcb-xfixes0-dev
-  # the tray over D-Bus, tested on a private session bus with a watcher in Python
-  dbus python3-gi)
+  # the tray over D-Bus (asked through libdbus before Qt starts), tested on a
+  # private session bus with a watcher in Python
+  libdbus-1-dev dbus python3-gi
+  # Wayland sessions, tested under a headless Weston
+  qt6-wayland weston)
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

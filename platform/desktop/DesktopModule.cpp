@@ -8,6 +8,7 @@
 
 #include "monitor/Monitor.h"
 #include "platform/desktop/DesktopFrontEnd.h"
+#include "platform/desktop/DisplayPlatform.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "platform/runloop/SignalSource.h"
 #include "ui/QuimboApp.h"
@@ -35,6 +36,10 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
   // interrupt or a logout's SIGTERM then ends the event loop, and the
   // windows are taken down in order, with the terminal front end's status.
   const auto quitSignals = SignalSource::make({SIGINT, SIGTERM, SIGHUP});
+  if (const auto platform =
+          desktop::qtPlatformFor(desktop::displaySession(), desktop::statusNotifierWatcherRuns)) {
+    qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
+  }
   int argc = 1;
   char* argv[] = {program, nullptr};
   QApplication application(argc, argv);

@@ -3,7 +3,7 @@
 GNOME with AppIndicator, Xfce and waybar host it: a small watcher and host of
 our own on a private session bus, on a bare X server.
 
-  dbus-run-session -- /usr/bin/python3 tests/e2e/desktop-dbus.py path/to/quimbo
+  dbus-run-session -- /usr/bin/python3 tests/e2e/desktop_dbus.py path/to/quimbo
 
 Checks: the item registers with the watcher; its tooltip is the label and
 follows new passes; its icon pixmaps carry the label; Activate near the top
@@ -146,6 +146,17 @@ def geometry(window):
     return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
 
+def start_xvfb(width, height):
+    """A bare X server on a free display, and its name once it takes clients."""
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                             "%dx%dx24" % (width, height), "-nolisten", "tcp", "-noreset"],
+                            pass_fds=(write,), stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as display:
+        return xvfb, ":" + display.readline().strip()
+
+
 def pixmaps_ok(pixmaps):
     """Non-empty ARGB pixmaps, each with ink in it."""
     return pixmaps and all(w > 0 and h > 0 and len(data) == w * h * 4 and any(data[0::4])
@@ -203,13 +214,7 @@ def main():
         machine = os.path.join(work, "machine")
         with open(machine, "w") as f:
             f.write('FNum "ui8 " 01\nF0Ac "flt " = 1500\nTp01 "flt " = 61.5\n')
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
-                                 "%dx%dx24" % (WIDTH, HEIGHT), "-nolisten", "tcp", "-noreset"],
-                                pass_fds=(write,), stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as display:
-            os.environ["DISPLAY"] = ":" + display.readline().strip()
+        xvfb, os.environ["DISPLAY"] = start_xvfb(WIDTH, HEIGHT)
         os.environ["XDG_RUNTIME_DIR"] = work
         session = Session()
         app = None
