@@ -14,7 +14,7 @@ using namespace ui;
 
 namespace {
 
-enum class Edges { outer, notBottom, sides, notTop };
+enum class Edges { notBottom, sides, notTop };
 
 // `column`'s modifiers for one section: padding kept on its outer edges.
 std::vector<Modifier> sectionModifiers(const View& column, Edges edges, bool keepFrame) {

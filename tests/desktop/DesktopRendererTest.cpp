@@ -167,7 +167,7 @@ QRect placeIn(const QWidget& window, const QWidget* child) {
   return QRect(child->mapTo(&window, QPoint(0, 0)), child->size());
 }
 
-TEST(PanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
+TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();  // 800x600
   testing::MonitorHarness h(fansMachine(12));
   const auto mon = h.make();

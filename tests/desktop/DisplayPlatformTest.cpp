@@ -5,7 +5,7 @@
 namespace quimbo::desktop {
 namespace {
 
-TEST(DisplayPlatform, WaylandRunsNativelyForADBusTrayOrWithoutX) {
+TEST(DesktopDisplayPlatform, WaylandRunsNativelyForADBusTrayOrWithoutX) {
   struct Case {
     DisplaySession session;
     bool trayOverDBus;
