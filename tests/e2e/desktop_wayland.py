@@ -63,7 +63,9 @@ class Quimbo:
             raise Failed("quimbo spins: %.2f s of CPU in %d s" % (spent, IDLE_SECONDS))
         self.process.send_signal(signal.SIGTERM)
         if self.process.wait(timeout=10) != 128 + signal.SIGTERM:
-            raise Failed("exit status %d after SIGTERM" % self.process.returncode)
+            raise Failed("exit status %d after SIGTERM:\n%s" % (
+                self.process.returncode, "\n".join(
+                    line for line in self.requests().splitlines() if not line.startswith("["))))
 
 
 def start_weston(work):
