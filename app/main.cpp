@@ -1,7 +1,6 @@
 // Quimbo: the process entry. Picks the platform adapters from the
 // environment and runs the application loop.
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/DesktopModuleLoader.h"
 #include "monitor/Monitor.h"
 #include "platform/Bundle.h"
 #include "platform/desktop/DesktopModule.h"
@@ -111,24 +111,11 @@ int withoutDesktop(const std::string& why, bool asked, UserClient& smc, ServiceM
 int runDesktop(UserClient& smc, ServiceManager& services, char* program, bool asked) {
 #ifdef __APPLE__
   return quimbo_run_desktop(smc, services, program);  // linked into the application
+#else
+  const DesktopModuleEntry module = loadDesktopModule(Bundle::main());
+  if (module.run == nullptr) return withoutDesktop(module.error, asked, smc, services);
+  return module.run(smc, services, program);
 #endif
-  const std::optional<Bundle> bundle = Bundle::main();
-  if (!bundle) {
-    return withoutDesktop("the desktop front end cannot be found: the program's own location is unknown",
-                          asked, smc, services);
-  }
-  const std::string module = bundle->modulePath("quimbo-desktop.so").string();
-  void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    return withoutDesktop(std::string("the desktop front end cannot be loaded: ") + ::dlerror(),
-                          asked, smc, services);
-  }
-  auto run = reinterpret_cast<QuimboRunDesktop>(::dlsym(handle, kDesktopModuleEntry));
-  if (run == nullptr) {
-    return withoutDesktop("the desktop front end cannot be loaded: " + module + " has no entry",
-                          asked, smc, services);
-  }
-  return run(smc, services, program);  // the module stays loaded until the process ends
 }
 
 }  // namespace

@@ -9,6 +9,13 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   # the manual page, and the Debian packages and their checks
   scdoc dpkg-dev file man-db desktop-file-utils appstream
   python3 python3-pyte  # the pseudo-terminal end-to-end test and its terminal emulator
+  # the desktop item follows the tray: XFixes selection events
+  libxcb-xfixes0-dev
+  # the tray over D-Bus (asked through libdbus before Qt starts), tested on a
+  # private session bus with a watcher in Python
+  libdbus-1-dev dbus python3-gi
+  # Wayland sessions, tested under a headless Weston
+  qt6-wayland weston
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 # clang over GNUstep's AppKit and Foundation headers (scripts/check-objc.sh)

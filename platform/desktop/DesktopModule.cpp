@@ -16,9 +16,10 @@
 
 #include "monitor/Monitor.h"
 #include "platform/Bundle.h"
-#include "platform/runloop/SignalSource.h"
 #include "platform/desktop/DesktopFrontEnd.h"
+#include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
+#include "platform/runloop/SignalSource.h"
 #include "ui/QuimboApp.h"
 
 namespace {
@@ -68,6 +69,8 @@ void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
 
 }  // namespace
 
+extern "C" const int quimbo_desktop_interface_version = kDesktopInterfaceVersion;
+
 extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManager& services,
                                   char* program) {
   using namespace quimbo;
@@ -76,6 +79,7 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
   // interrupt or a logout's SIGTERM then ends the event loop, and the
   // windows are taken down in order, with the terminal front end's status.
   const auto quitSignals = SignalSource::make(kQuitSignals);
+  desktop::prepareDisplay();
   int argc = 1;
   char* argv[] = {program, nullptr};
   QApplication application(argc, argv);

@@ -16,4 +16,11 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
                                   char* program);
 using QuimboRunDesktop = decltype(&quimbo_run_desktop);
 
+// The interface the module was built for; the program reads it before it
+// calls the entry and refuses a module of another. Raised whenever the entry
+// or the classes it receives change.
+extern "C" const int quimbo_desktop_interface_version;
+inline constexpr int kDesktopInterfaceVersion = 1;
+
 inline constexpr const char* kDesktopModuleEntry = "quimbo_run_desktop";
+inline constexpr const char* kDesktopInterfaceSymbol = "quimbo_desktop_interface_version";

@@ -23,15 +23,6 @@ constexpr int kStripPadding = 8;
 constexpr int kTrayIconSizes[] = {16, 22, 24, 32, 48, 64};
 }  // namespace
 
-std::unique_ptr<MenuBarItem> MenuBarItem::make(Activated activated) {
-#ifdef __APPLE__
-  return makeStatusItem(std::move(activated));
-#endif
-  if (QSystemTrayIcon::isSystemTrayAvailable())
-    return std::make_unique<TrayItem>(std::move(activated));
-  return std::make_unique<StripItem>(std::move(activated));
-}
-
 QString labelText(const ui::View& label) {
   if (const auto* text = label.as<ui::Text>()) return QString::fromStdString(text->string());
   return {};

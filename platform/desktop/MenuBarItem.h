@@ -14,7 +14,8 @@
 namespace quimbo::desktop {
 
 // Where the menu-bar label lives on a desktop: a system-tray icon where a
-// tray runs, otherwise a small frameless strip at the top edge of the screen.
+// tray runs, otherwise a small frameless strip at the top edge of the screen
+// (TrayFollower picks one and follows the tray).
 class MenuBarItem {
  public:
   using Activated = std::function<void()>;
@@ -24,10 +25,16 @@ class MenuBarItem {
   // The rectangle, in screen coordinates, that the panel drops down from.
   virtual QRect anchor() const = 0;
 
-  // The tray icon when a tray runs, the strip otherwise; `activated` runs on
-  // a click.
-  static std::unique_ptr<MenuBarItem> make(Activated activated);
+  // The item of the system it runs on: on Linux the tray icon while a tray
+  // runs and the strip while none does, following the tray (TrayFollower);
+  // on macOS the menu bar's status item. `activated` runs on a click,
+  // `moved` after the item moved elsewhere.
+  static std::unique_ptr<MenuBarItem> make(Activated activated, std::function<void()> moved);
 };
+
+// Before Qt starts: the display platform Qt is to use, where the system
+// offers a choice (X11, XWayland or Wayland on Linux).
+void prepareDisplay();
 
 // The label as a tray icon, drawn at every size a tray commonly asks for
 // (16 to 64 pixels). A tray gives every icon a square, so the label's parts

@@ -1,4 +1,4 @@
-#include "platform/macos/StatusItem.h"
+#include "platform/desktop/MenuBarItem.h"
 
 #import <AppKit/AppKit.h>
 
@@ -91,8 +91,11 @@ class StatusItem final : public MenuBarItem {
 
 }  // namespace
 
-std::unique_ptr<MenuBarItem> makeStatusItem(MenuBarItem::Activated activated) {
+std::unique_ptr<MenuBarItem> MenuBarItem::make(Activated activated, std::function<void()>) {
   return std::make_unique<StatusItem>(std::move(activated));
 }
+
+// Qt's Cocoa platform is the only one here.
+void prepareDisplay() {}
 
 }  // namespace quimbo::desktop

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 
 #include "platform/desktop/DesktopStyle.h"
 #include "platform/desktop/MenuBarItem.h"
+#include "platform/desktop/PanelWindow.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "platform/desktop/Widgets.h"
 #include "tests/Machines.h"
@@ -137,6 +141,87 @@ TEST(DesktopRenderer, ANewPassUpdatesTheWidgetsInPlace) {
   r.renderer.show(ui::PanelView(*mon, quit).body());
   EXPECT_EQ(r.renderer.builds(), 2) << "one fan less: built anew";
   EXPECT_EQ(r.bars(), std::vector<int>{0});
+}
+
+// A machine with `fans` fans, each at 1500 rpm plus 100 per index.
+std::string fansMachine(int fans) {
+  std::string text = "FNum \"ui8 \" " + std::to_string(fans) + "\nTp01 \"flt \" = 61.5\n";
+  for (int i = 0; i < fans; ++i) {
+    const std::string key = "F" + std::to_string(i);
+    text += key + "Ac \"flt \" = " + std::to_string(1500 + 100 * i) + "\n" + key +
+            "Mn \"flt \" = 1000\n" + key + "Mx \"flt \" = 5000\n";
+  }
+  return text;
+}
+
+template <typename W>
+W* findWidget(const QWidget& window, const QString& text) {
+  for (W* w : window.findChildren<W*>()) {
+    if (w->text() == text) return w;
+  }
+  return nullptr;
+}
+
+// Where a child of the window lies, in the window's coordinates.
+QRect placeIn(const QWidget& window, const QWidget* child) {
+  return QRect(child->mapTo(&window, QPoint(0, 0)), child->size());
+}
+
+TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();  // 800x600
+  testing::MonitorHarness h(fansMachine(12));
+  const auto mon = h.make();
+  QuitRecorder quit;
+  const ui::PanelView view(*mon, quit);
+  PanelWindow panel;
+  panel.render(view.body(), view.fanList());
+  const int natural = panel.height();
+  ASSERT_GT(natural, screen.height()) << "twelve fans need more than the screen";
+
+  struct Case {
+    QRect item;
+    bool below;
+  };
+  for (const Case c : {Case{QRect(700, 0, 80, 22), true}, Case{QRect(700, 578, 80, 22), false}}) {
+    panel.dropDownFrom(c.item);
+    const QRect placed = panel.geometry();
+    EXPECT_FALSE(placed.intersects(c.item)) << "the panel covers its item";
+    EXPECT_TRUE(screen.contains(placed)) << "the panel runs off the screen";
+    EXPECT_EQ(c.below ? placed.top() : placed.bottom(), c.below ? 22 : 577);
+    EXPECT_EQ(placed.width(), 260);
+    for (const QString& text : {QStringLiteral("Quimbo"), QStringLiteral("her 2 sn güncellenir")}) {
+      const QLabel* label = findWidget<QLabel>(panel, text);
+      ASSERT_NE(label, nullptr);
+      EXPECT_TRUE(panel.rect().contains(placeIn(panel, label))) << text.toStdString();
+    }
+    const QPushButton* quitButton = findWidget<QPushButton>(panel, QStringLiteral("Çıkış"));
+    ASSERT_NE(quitButton, nullptr);
+    EXPECT_TRUE(panel.rect().contains(placeIn(panel, quitButton))) << "Çıkış out of view";
+    EXPECT_GT(panel.fanArea().verticalScrollBar()->maximum(), 0) << "the fans do not scroll";
+    panel.hide();
+  }
+
+  // A new pass updates the fans where they are and keeps the scroll position.
+  panel.dropDownFrom(QRect(700, 0, 80, 22));
+  QScrollBar& bar = *panel.fanArea().verticalScrollBar();
+  bar.setValue(bar.maximum());
+  QLabel* last = findWidget<QLabel>(panel, QStringLiteral("2600 RPM"));
+  ASSERT_NE(last, nullptr);
+  std::string faster = fansMachine(12);
+  faster.replace(faster.find("= 2600"), 6, "= 2700");
+  h.smc.setMachine(MachineFile::parse(faster, "test"));
+  mon->poll();
+  panel.render(view.body(), view.fanList());
+  EXPECT_EQ(last->text(), QStringLiteral("2700 RPM")) << "the same label, new text";
+  EXPECT_EQ(bar.value(), bar.maximum());
+
+  // Two fans fit: the panel takes its natural height, nothing scrolls.
+  testing::MonitorHarness two(kTwoFansMachine);
+  const auto twoMon = two.make();
+  const ui::PanelView twoView(*twoMon, quit);
+  panel.render(twoView.body(), twoView.fanList());
+  EXPECT_LT(panel.height(), 578);
+  EXPECT_EQ(panel.fanArea().verticalScrollBar()->maximum(), 0);
 }
 
 // The rows of `image` that hold ink, as [first, last] runs.

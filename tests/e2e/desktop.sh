@@ -3,8 +3,9 @@
 # a user would: the strip with the label at the top of the screen, a click
 # that opens the panel below it, a click on Çıkış that ends quimbo with
 # status 0; real sensors through hwmon; the panel of a machine without an
-# SMC; SIGTERM; the icon in a system tray (trayer's); a display that cannot
-# be reached.
+# SMC; SIGTERM; the icon in a system tray (trayer's) that starts after
+# quimbo, goes and comes back; twelve fans on a low screen, scrolled; a
+# display that cannot be reached.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
 . "$(dirname "$0")/hwmon-fixture.sh"
@@ -31,16 +32,22 @@ fail() {
 export XDG_RUNTIME_DIR=$work
 # Only this X server: no session bus, whose tray host would stand in for trayer.
 unset DBUS_SESSION_BUS_ADDRESS
+# xserver WIDTHxHEIGHT: a new X server of that size in place of the last.
 # Xvfb picks a free display and writes its number once it takes clients.
 # -noreset: by default the server resets when its last client leaves, and a
 # client that connects during the reset is refused.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset \
-  3> "$work/display" > "$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -1 "$work/display")"
-xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
+xserver() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset \
+    3> "$work/display" > "$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -1 "$work/display")"
+  xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
+}
+xserver 1280x800
 
 # window NAME: the id of the visible window with that title, waiting a while
 window() {
@@ -139,27 +146,83 @@ pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
 
-echo "== with a system tray: the label is a tray icon, and a click on it opens the panel"
-trayer --edge top --align right --widthtype request --height 24 > "$work/trayer.log" 2>&1 &
-trayer_pid=$!
+# tray_icon: "X Y W H" of trayer's window once an icon is docked in it
+tray_icon() {
+  local tray tx ty tw th
+  for _ in $(seq 100); do
+    tray=$(xdotool search --onlyvisible --name "^panel\$" 2>/dev/null | head -1) || true
+    if [ -n "$tray" ]; then
+      read -r tx ty tw th < <(geometry "$tray")
+      [ "$tw" -ge 16 ] && { echo "$tx $ty $tw $th"; return 0; }
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+strip_gone() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^Quimbo\$" > /dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+start_trayer() {
+  trayer --edge top --align right --widthtype request --height 24 >> "$work/trayer.log" 2>&1 &
+  trayer_pid=$!
+}
+
+echo "== a tray that starts after quimbo: the label moves into it, and a click on it opens the panel"
 start QUIMBO_SMC_SIM="$machine"
-tray=""
-for _ in $(seq 100); do
-  tray=$(xdotool search --onlyvisible --name "^panel\$" 2>/dev/null | head -1) || true
-  [ -n "$tray" ] && read -r tx ty tw th < <(geometry "$tray") && [ "$tw" -ge 16 ] && break
-  tray=""
-  sleep 0.1
-done
-[ -n "$tray" ] || fail "no icon in the tray"
-xdotool search --onlyvisible --name "^Quimbo\$" > /dev/null 2>&1 && fail "a strip beside the tray icon"
+window Quimbo > /dev/null || fail "no strip before the tray"
+start_trayer
+read -r tx ty tw th < <(tray_icon) || fail "no icon in the tray that came late"
+strip_gone || fail "the strip stayed beside the tray icon"
 xdotool mousemove $((tx + tw / 2)) $((ty + th / 2)) click 1
 panel=$(window "Quimbo panel") || fail "no panel after a click on the tray icon"
 read -r px py pw ph < <(geometry "$panel")
 [ "$pw" -eq 260 ] && [ "$py" -ge $((ty + th - 2)) ] && [ $((px + pw)) -le 1280 ] ||
   fail "the panel is at $px,$py ${pw}x$ph, the icon at $tx,$ty ${tw}x$th"
+xdotool key Escape
+
+echo "== the tray goes: the strip comes back; the tray returns: the label moves in again"
+kill "$trayer_pid"
+wait "$trayer_pid" 2>/dev/null || true
+strip=$(window Quimbo) || fail "no strip after the tray went"
+read -r sx sy sw sh < <(geometry "$strip")
+[ "$sy" -eq 0 ] && [ $((sx + sw)) -eq 1280 ] || fail "the strip came back at $sx,$sy ${sw}x$sh"
+start_trayer
+tray_icon > /dev/null || fail "no icon in the tray that came back"
+strip_gone || fail "the strip stayed after the tray came back"
 pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
 wait_status
+[ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after moving in and out"
 kill "$trayer_pid"
+
+echo "== twelve fans on a screen 600 high: the fan list scrolls between the header and Çıkış"
+xserver 1280x600
+{
+  echo 'FNum "ui8 " 0c'
+  echo 'Tp01 "flt " = 61.5'
+  for i in $(seq 0 11); do
+    printf 'F%dAc "flt " = %d\nF%dMn "flt " = 1000\nF%dMx "flt " = 5000\n' "$i" $((1500 + 100 * i)) "$i" "$i"
+  done
+} > "$work/twelve.machine"
+start QUIMBO_SMC_SIM="$work/twelve.machine"
+strip=$(window Quimbo) || fail "no strip window"
+read -r sx sy sw sh < <(geometry "$strip")
+xdotool mousemove $((sx + sw / 2)) $((sy + sh / 2)) click 1
+panel=$(window "Quimbo panel") || fail "no panel after a click"
+read -r px py pw ph < <(geometry "$panel")
+[ "$py" -eq $((sy + sh)) ] || fail "the panel at y=$py covers the strip (its foot at $((sy + sh)))"
+[ $((py + ph)) -le 600 ] && [ "$ph" -gt 400 ] || fail "the panel runs from $py to $((py + ph)) on a screen 600 high"
+top=$(shot "$panel") || fail "the panel does not settle"
+xdotool mousemove $((px + pw / 2)) $((py + ph / 2))
+for _ in 1 2 3 4 5; do xdotool click 5; done
+scrolled=$(shot "$panel") || fail "the panel does not settle after the wheel"
+[ "$scrolled" != "$top" ] || fail "the wheel did not scroll the fan list"
+xdotool mousemove $((px + pw - 12 - 30)) $((py + ph - 12 - 12)) click 1
+wait_status
+[ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış at the panel's foot"
 
 echo "== a display that cannot be reached is a clear error"
 if out=$(DISPLAY=:9999 QUIMBO_FRONTEND=desktop QUIMBO_SMC_SIM="$machine" "$quimbo" 2>&1); then

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QRect>
+#include <QScrollArea>
+#include <QWidget>
+#include <optional>
+
+#include "platform/desktop/WidgetRenderer.h"
+#include "ui/PanelView.h"
+#include "ui/View.h"
+
+namespace quimbo::desktop {
+
+// The body's column cut in three: what comes before the fan list, the fan
+// list, what comes after it. Each keeps the column's alignment, spacing and
+// modifiers, with the padding only on its outer edges; the fan list leaves
+// its width to the window.
+struct PanelSections {
+  ui::View head;
+  ui::View fans;
+  ui::View foot;
+};
+PanelSections splitPanel(const ui::View& body, ui::PanelView::Range fans);
+
+// The panel's window: a pop-up that closes on a click outside it, as a
+// window-style menu-bar extra does. It is never taller than the room the
+// screen leaves beside its item and never covers the item: where the room is
+// short, the fan list scrolls (wheel and scroll bar) between the header and
+// the footer, which stay in view.
+class PanelWindow final : public QWidget {
+ public:
+  PanelWindow();
+  // Shows the panel's body, updating the widgets that are there.
+  void render(const ui::View& body, ui::PanelView::Range fans);
+  // Opens the window below `anchor` (screen coordinates), or above it where
+  // the panel does not fit below and the screen has more room above.
+  void dropDownFrom(const QRect& anchor);
+  const QScrollArea& fanArea() const { return *fanArea_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void fit();
+  QRect screenArea() const;
+
+  QWidget* headHost_;
+  QWidget* fansHost_;
+  QWidget* footHost_;
+  QScrollArea* fanArea_;
+  WidgetRenderer head_;
+  WidgetRenderer fans_;
+  WidgetRenderer foot_;
+  std::optional<QRect> anchor_;
+};
+
+}  // namespace quimbo::desktop

@@ -1,0 +1,128 @@
+#include "platform/linux/desktop/TrayWatch.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
+
+#include <QAbstractEventDispatcher>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace quimbo::desktop {
+
+namespace {
+
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+constexpr std::uint32_t kSelectionEvents =
+    XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+    XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+    XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE;
+
+template <typename Reply>
+using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_connection_t* x11Connection() {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 ? x11->connection() : nullptr;
+}
+
+// The root window of the display's default screen, and that screen's number.
+std::pair<xcb_window_t, int> defaultRoot(xcb_connection_t* c) {
+  int display = 0;
+  int screen = 0;
+  if (char* host = nullptr; xcb_parse_display(nullptr, &host, &display, &screen)) std::free(host);
+  auto roots = xcb_setup_roots_iterator(xcb_get_setup(c));
+  for (int i = 0; i < screen && roots.rem > 1; ++i) xcb_screen_next(&roots);
+  return {roots.data->root, screen};
+}
+
+}  // namespace
+
+XEmbedTray::XEmbedTray(std::function<void()> changed) : changed_(std::move(changed)) {
+  xcb_connection_t* c = x11Connection();
+  if (c == nullptr) return;
+  const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+  if (xfixes == nullptr || !xfixes->present) return;
+  free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
+
+  const auto [root, screen] = defaultRoot(c);
+  const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+  const ReplyPtr<xcb_intern_atom_reply_t> atom(
+      xcb_intern_atom_reply(
+          c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.c_str()), nullptr),
+      &std::free);
+  if (!atom) return;
+  selection_ = atom->atom;
+  selectionNotify_ = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+  // Watched first, then read: an owner that comes in between is not missed.
+  xcb_xfixes_select_selection_input(c, root, selection_, kSelectionEvents);
+  const ReplyPtr<xcb_get_selection_owner_reply_t> owner(
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection_), nullptr),
+      &std::free);
+  present_ = owner && owner->owner != XCB_NONE;
+  QAbstractEventDispatcher::instance()->installNativeEventFilter(this);
+}
+
+XEmbedTray::~XEmbedTray() {
+  if (auto* dispatcher = QAbstractEventDispatcher::instance())
+    dispatcher->removeNativeEventFilter(this);
+}
+
+bool XEmbedTray::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  if (selectionNotify_ < 0 || eventType != "xcb_generic_event_t") return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7f) != selectionNotify_) return false;
+  const auto* notify = static_cast<const xcb_xfixes_selection_notify_event_t*>(message);
+  if (notify->selection != selection_) return false;
+  const bool present = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
+                       notify->owner != XCB_NONE;
+  if (present != present_) {
+    present_ = present;
+    changed_();
+  }
+  return false;  // Qt sees the event too
+}
+
+TrayWatch::TrayWatch(std::function<void()> changed)
+    : changed_(std::move(changed)),
+      xembed_([this] { changed_(); }),
+      watcher_(kWatcherService, QDBusConnection::sessionBus(),
+               QDBusServiceWatcher::WatchForOwnerChange) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  watcherPresent_ = bus.interface()->isServiceRegistered(kWatcherService);
+  QObject::connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                   [this](const QString&, const QString&, const QString& owner) {
+                     watcherPresent_ = !owner.isEmpty();
+                     changed_();
+                   });
+  bus.connect(kWatcherService, kWatcherPath, kWatcherService,
+              QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(hostRegistered()));
+}
+
+bool TrayWatch::available() const {
+  if (protocol_ == Protocol::dbus) return watcherPresent_;
+  if (protocol_ == Protocol::xembed) return xembed_.present();
+  return xembed_.present() || dbusTrayReady();
+}
+
+void TrayWatch::lock() {
+  if (!protocol_) protocol_ = dbusTrayReady() ? Protocol::dbus : Protocol::xembed;
+}
+
+void TrayWatch::hostRegistered() { changed_(); }
+
+// Asked as Qt asks it, through the watcher's introspected property: a
+// watcher that does not declare it is no D-Bus tray to Qt either.
+bool TrayWatch::dbusTrayReady() const {
+  if (!watcherPresent_) return false;
+  QDBusInterface watcher(kWatcherService, kWatcherPath, kWatcherService,
+                         QDBusConnection::sessionBus());
+  return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+}  // namespace quimbo::desktop

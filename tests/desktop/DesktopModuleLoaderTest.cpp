@@ -1,0 +1,79 @@
+#include "app/DesktopModuleLoader.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/Machines.h"
+#include "tests/MonitorHarness.h"
+
+namespace quimbo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A prefix under a fresh folder holding `module` as lib/quimbo/quimbo-desktop.so.
+struct Installation {
+  explicit Installation(const std::string& module) {
+    const fs::path folder = root / "lib" / "quimbo";
+    fs::create_directories(folder);
+    if (!module.empty()) fs::copy_file(fs::path(FAKE_MODULE_DIR) / module, folder / kFile);
+  }
+  ~Installation() { fs::remove_all(root); }
+  Bundle bundle() const { return Bundle(root / "bin" / "quimbo", root / "share" / "quimbo", root / "lib" / "quimbo"); }
+  static constexpr const char* kFile = "quimbo-desktop.so";
+  static inline int made = 0;
+  const fs::path root = fs::temp_directory_path() / ("quimbo-loader-" + std::to_string(::getpid()) +
+                                                     "-" + std::to_string(++made));
+};
+
+TEST(DesktopModuleLoader, TakesTheEntryOnlyFromAModuleOfThisInterface) {
+  struct Case {
+    const char* module;
+    const char* error;  // what the message says; empty when the module is taken
+  };
+  const Case cases[] = {
+      {"", "quimbo-desktop.so: cannot open shared object file"},
+      {"fake-unversioned.so", "declares no interface version: it is not from this build"},
+      {"fake-other-build.so",
+       "has interface version 999, this program needs 1: it is from another build"},
+      {"fake-this-build.so", ""},
+  };
+  testing::MonitorHarness h(testing::kTwoFansMachine);
+  for (const Case& c : cases) {
+    const Installation installed(c.module);
+    const DesktopModuleEntry entry = loadDesktopModule(installed.bundle());
+    if (*c.error == '\0') {
+      ASSERT_NE(entry.run, nullptr) << entry.error;
+      EXPECT_EQ(entry.run(h.smc, h.services, nullptr), 42) << "the module's own entry";
+    } else {
+      EXPECT_EQ(entry.run, nullptr) << c.module;
+      EXPECT_EQ(entry.error.rfind("the desktop front end cannot be loaded: ", 0), 0u)
+          << entry.error;
+      EXPECT_NE(entry.error.find(c.error), std::string::npos) << entry.error;
+    }
+  }
+}
+
+TEST(DesktopModuleLoader, NeverResolvesAModuleAgainstTheWorkingDirectory) {
+  const Installation installed("fake-this-build.so");
+  const fs::path before = fs::current_path();
+  fs::current_path(installed.root);  // a good module at ./lib/quimbo
+  const std::optional<Bundle> bundles[] = {
+      std::nullopt,
+      Bundle("", "", ""),
+      Bundle("bin/quimbo", "share/quimbo", "lib/quimbo"),
+      Bundle("quimbo", ".", "lib/../lib/quimbo"),
+  };
+  for (const std::optional<Bundle>& bundle : bundles) {
+    const DesktopModuleEntry entry = loadDesktopModule(bundle);
+    EXPECT_EQ(entry.run, nullptr) << (bundle ? bundle->modulePath("").string() : "no bundle");
+    EXPECT_NE(entry.error.find("the folder Quimbo runs from is unknown"), std::string::npos)
+        << entry.error;
+  }
+  fs::current_path(before);
+}
+
+}  // namespace
+}  // namespace quimbo
