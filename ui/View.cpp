@@ -27,6 +27,12 @@ std::string Text::string() const {
   return out;
 }
 
+double ProgressView::fraction() const {
+  const double x = total > 0 ? value / total : 0;
+  if (!(x > 0)) return 0;  // also NaN
+  return x < 1 ? x : 1;
+}
+
 const Children* View::children() const {
   if (const auto* v = as<VStack>()) return &v->children;
   if (const auto* h = as<HStack>()) return &h->children;

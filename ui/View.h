@@ -23,6 +23,10 @@ enum class VerticalAlignment { top, center, bottom };
 struct View;
 using Children = std::vector<View>;
 
+// The toolkit's spacing between the children of a stack or grid where the
+// view gives none.
+inline constexpr double kDefaultSpacing = 8;
+
 // A text from a localisable key with its integer arguments, or verbatim.
 struct Text {
   std::string key;
@@ -76,6 +80,10 @@ struct Image {
 struct ProgressView {
   double value;
   double total;
+
+  // How full the bar is: value / total within [0, 1]; empty when that is
+  // not a number or the total is not above 0.
+  double fraction() const;
 };
 
 struct Button {

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
 
 #include "platform/terminal/Glyphs.h"
 #include "platform/terminal/Unicode.h"
-#include "ui/Brand.h"
+#include "ui/Environment.h"
 
 namespace quimbo::terminal {
 
@@ -19,7 +21,6 @@ int rows(double points) { return static_cast<int>(std::max(points, 0.0) / kPoint
 
 namespace {
 
-constexpr double kDefaultSpacing = 8;  // the toolkit's spacing between stack children
 constexpr std::u32string_view kEighths = U"▏▎▍▌▋▊▉";
 
 struct Size {
@@ -27,80 +28,35 @@ struct Size {
   int rows = 0;
 };
 
-// What a view inherits from the modifiers around it.
-struct Environment {
-  std::optional<Color> colour;
-  std::optional<Color> tint;
-  bool dim = false;
-  bool fontBold = false;
-  bool bold = false;
-
-  CellStyle style() const { return CellStyle{colour, fontBold || bold, dim, false}; }
-};
-
 bool isBoldFont(Font font) { return font == Font::title3 || font == Font::headline; }
+
+// The foreground as a colour: none for the terminal's own or the secondary
+// style, which is dim text instead.
+std::optional<Color> colourOf(const std::optional<ShapeStyle>& style) {
+  if (const Color* colour = style ? std::get_if<Color>(&*style) : nullptr) return *colour;
+  return std::nullopt;
+}
+
+CellStyle styleOf(const Environment& env) {
+  const bool dim = env.foreground && std::holds_alternative<Secondary>(*env.foreground);
+  return CellStyle{colourOf(env.foreground), isBoldFont(env.font) || env.bold, dim, false};
+}
 
 bool isWrappable(const View& view) {
   return view.as<Text>() || view.as<Label>() || view.children() != nullptr;
 }
 
-// A map from (view, width) to what was found for it during one render, in
-// one block of memory: a render looks up a few hundred keys, and node-based
-// maps spent most of its time allocating.
-template <typename Value>
-class RenderCache {
- public:
-  RenderCache() : slots_(kInitialSlots) {}
-
-  // The value for the key, made by `make` the first time.
-  template <typename Make>
-  Value get(const View* view, int width, Make make) {
-    if (const Slot* slot = find(view, width); slot->view != nullptr) return slot->value;
-    Value value = make();
-    if (2 * (used_ + 1) > slots_.size()) grow();
-    *find(view, width) = Slot{view, width, value};
-    ++used_;
-    return value;
-  }
-
- private:
-  static constexpr std::size_t kInitialSlots = 512;
-  struct Slot {
-    const View* view = nullptr;
-    int width = 0;
-    Value value{};
-  };
-
-  Slot* find(const View* view, int width) {
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = (reinterpret_cast<std::uintptr_t>(view) / alignof(View) * 31 +
-                     static_cast<std::size_t>(width)) &
-                    mask;
-    while (slots_[i].view != nullptr && (slots_[i].view != view || slots_[i].width != width)) {
-      i = (i + 1) & mask;
-    }
-    return &slots_[i];
-  }
-  void grow() {
-    std::vector<Slot> old(2 * slots_.size());
-    old.swap(slots_);
-    for (const Slot& slot : old) {
-      if (slot.view != nullptr) *find(slot.view, slot.width) = slot;
-    }
-  }
-
-  std::vector<Slot> slots_;
-  std::size_t used_ = 0;
-};
-
 class Engine {
  public:
-  Engine() { characters_.reserve(kCharacters); }
-
+  // Measured once per view and width in a render: a stack asks its children
+  // again when it places them.
   Size measure(const View& view, int width) {
     width = std::max(width, 0);
-    return sizes_.get(&view, width,
-                      [&] { return measureFrom(view, view.modifiers.size(), width); });
+    const auto key = std::make_pair(&view, width);
+    if (const auto found = sizes_.find(key); found != sizes_.end()) return found->second;
+    const Size size = measureFrom(view, view.modifiers.size(), width);
+    sizes_.emplace(key, size);
+    return size;
   }
 
   void place(const View& view, int row, int col, Size size, Environment env) {
@@ -113,12 +69,6 @@ class Engine {
   std::vector<RowSpan> columnRows;  // of the root's children
 
  private:
-  static constexpr std::size_t kCharacters = 2048;
-  struct Stretch {
-    std::size_t offset = 0;
-    std::size_t length = 0;
-  };
-
   // The view with its innermost `count` modifiers.
   Size measureFrom(const View& view, std::size_t count, int width) {
     if (count == 0) return measureElement(view, width);
@@ -193,18 +143,14 @@ class Engine {
   }
 
   // The characters a text, label or button shows, decoded once per render.
-  // The view is good until the next text is decoded.
-  std::u32string_view textOf(const View& view) {
-    const Stretch stretch = texts_.get(&view, 0, [&] {
-      const std::size_t offset = characters_.size();
-      if (const auto* text = view.as<Text>()) decodeUtf8(text->string(), characters_);
-      if (const auto* label = view.as<Label>()) decodeUtf8(label->title.string(), characters_);
-      if (const auto* button = view.as<Button>()) {
-        decodeUtf8("[ " + button->title.string() + " ]", characters_);
-      }
-      return Stretch{offset, characters_.size() - offset};
-    });
-    return std::u32string_view(characters_).substr(stretch.offset, stretch.length);
+  const std::u32string& textOf(const View& view) {
+    const auto found = texts_.find(&view);
+    if (found != texts_.end()) return found->second;
+    std::string text;
+    if (const auto* t = view.as<Text>()) text = t->string();
+    if (const auto* label = view.as<Label>()) text = label->title.string();
+    if (const auto* button = view.as<Button>()) text = "[ " + button->title.string() + " ]";
+    return texts_.emplace(&view, decodeUtf8(text)).first->second;
   }
 
   static int spacing(const std::optional<double>& points) {
@@ -286,23 +232,11 @@ class Engine {
       return placeFrom(view, count - 1, row + (size.rows - inner.rows) / 2,
                        col + (size.cols - inner.cols) / 2, inner, env);
     }
-    if (const auto* font = std::get_if<modifier::Font>(&m)) {
-      env.fontBold = isBoldFont(font->font);
-    } else if (std::holds_alternative<modifier::Bold>(m)) {
-      env.bold = true;
-    } else if (const auto* style = std::get_if<modifier::ForegroundStyle>(&m)) {
-      env.colour = std::holds_alternative<Color>(style->style)
-                       ? std::optional(std::get<Color>(style->style))
-                       : std::nullopt;
-      env.dim = std::holds_alternative<Secondary>(style->style);
-    } else if (const auto* tint = std::get_if<modifier::Tint>(&m)) {
-      if (const auto* colour = std::get_if<Color>(&tint->style)) env.tint = *colour;
-    }
-    placeFrom(view, count - 1, row, col, size, env);
+    placeFrom(view, count - 1, row, col, size, env.inside(m));
   }
 
   void placeElement(const View& view, int row, int col, Size size, const Environment& env) {
-    const CellStyle style = env.style();
+    const CellStyle style = styleOf(env);
     if (view.as<Text>()) return drawText(textOf(view), row, col, size.cols, style);
     if (const auto* label = view.as<Label>()) {
       grid.put(row, col, symbolGlyph(label->systemImage), style);
@@ -385,11 +319,9 @@ class Engine {
   // A determinate bar: filled cells in the tint, eighths for the last one,
   // the rest of the track dim.
   void drawBar(const ProgressView& progress, int row, int col, int width, const Environment& env) {
-    double fraction = progress.total > 0 ? progress.value / progress.total : 0;
-    if (!(fraction > 0)) fraction = 0;
-    if (fraction > 1) fraction = 1;
-    const long eighths = std::lround(fraction * width * 8);
-    const CellStyle filled{env.tint ? env.tint : env.colour, false, false, false};
+    const long eighths = std::lround(progress.fraction() * width * 8);
+    const std::optional<Color> tint = colourOf(env.tint);
+    const CellStyle filled{tint ? tint : colourOf(env.foreground), false, false, false};
     const CellStyle track{std::nullopt, false, true, false};
     for (int c = 0; c < width; ++c) {
       const long left = eighths - 8L * c;
@@ -403,9 +335,8 @@ class Engine {
     }
   }
 
-  RenderCache<Size> sizes_;
-  RenderCache<Stretch> texts_;
-  std::u32string characters_;  // every decoded text, one after the other
+  std::map<std::pair<const View*, int>, Size> sizes_;
+  std::map<const View*, std::u32string> texts_;
 };
 
 }  // namespace

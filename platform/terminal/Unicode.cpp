@@ -9,11 +9,6 @@ namespace quimbo::terminal {
 std::u32string decodeUtf8(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
-  decodeUtf8(text, out);
-  return out;
-}
-
-void decodeUtf8(std::string_view text, std::u32string& out) {
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
     const int extra = lead < 0x80           ? 0
@@ -41,6 +36,7 @@ void decodeUtf8(std::string_view text, std::u32string& out) {
     out.push_back(c);
     i += static_cast<std::size_t>(extra) + 1;
   }
+  return out;
 }
 
 void appendUtf8(std::string& out, char32_t c) {

@@ -9,7 +9,6 @@ namespace quimbo::terminal {
 
 // UTF-8 to code points; a malformed byte becomes U+FFFD.
 std::u32string decodeUtf8(std::string_view text);
-void decodeUtf8(std::string_view text, std::u32string& out);  // appends
 void appendUtf8(std::string& out, char32_t c);
 
 // Terminal columns of one character: 0 for combining marks, 2 for wide
