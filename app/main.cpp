@@ -2,6 +2,7 @@
 // environment and runs the application loop.
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "monitor/Monitor.h"
+#include "platform/DiagnosticStream.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
@@ -54,10 +56,12 @@ std::optional<std::string> environment(const char* name) {
 }
 
 // The SMC user client of this machine, or of the simulated one.
-std::unique_ptr<UserClient> smcUserClient() {
+std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
   if (const auto machine = environment("QUIMBO_SMC_SIM")) {
+    std::optional<TraceFile> trace;
+    if (const auto path = environment("QUIMBO_SMC_TRACE")) trace.emplace(*path, diagnostics);
     return std::make_unique<SimulatedSmc>(
-        SimulatedSmc::watching(*machine, environment("QUIMBO_SMC_TRACE")));
+        SimulatedSmc::watching(*machine, diagnostics, std::move(trace)));
   }
   return std::make_unique<HwmonSmc>(environment("QUIMBO_HWMON_ROOT").value_or(kHwmonRoot));
 }
@@ -65,6 +69,13 @@ std::unique_ptr<UserClient> smcUserClient() {
 int fail(const std::string& message, int status = 1) {
   std::cerr << "quimbo: " << message << '\n';
   return status;
+}
+
+// Whether standard error is the terminal the terminal front end draws on.
+bool errorsOnScreen() {
+  struct stat error, screen;
+  return ::isatty(STDERR_FILENO) && ::fstat(STDERR_FILENO, &error) == 0 &&
+         ::fstat(STDOUT_FILENO, &screen) == 0 && error.st_rdev == screen.st_rdev;
 }
 
 bool displayAvailable() {
@@ -120,8 +131,11 @@ int main(int argc, char** argv) {
   }
   const bool desktop = frontEnd ? *frontEnd == "desktop" : displayAvailable();
 
+  // Reports while running; held until the terminal is given back when they
+  // would land on its screen.
+  DiagnosticStream diagnostics(std::cerr, !desktop && errorsOnScreen());
   try {
-    std::unique_ptr<UserClient> smc = smcUserClient();
+    std::unique_ptr<UserClient> smc = smcUserClient(diagnostics);
     LinuxServiceManager services;
     return desktop ? runDesktop(*smc, services, argv[0]) : runTerminal(*smc, services);
   } catch (const std::exception& error) {
