@@ -4,7 +4,6 @@
 #include <fstream>
 #include <string>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -52,11 +51,6 @@ class HwmonTree {
     return *this;
   }
   // What else may stand where a file is expected, in place of the file.
-  HwmonTree& fifo(const std::string& file) {
-    std::filesystem::remove(current_ / file);
-    EXPECT_EQ(::mkfifo((current_ / file).c_str(), 0600), 0) << file;
-    return *this;
-  }
   HwmonTree& link(const std::string& file, const std::filesystem::path& target) {
     std::filesystem::remove(current_ / file);
     std::filesystem::create_symlink(target, current_ / file);

@@ -240,26 +240,17 @@ TEST(SensorMap, AChipsEarlierRuleComesBeforeDeviceOrder) {
   EXPECT_EQ(keys, expected);
 }
 
+// Beside the FIFOs, devices and loops of links of tests/e2e/files.sh.
 TEST(HwmonSmc, FilesThatAreNoShortRegularFilesLeaveOutTheirSensor) {
   HwmonTree tree;
   tree.device(0, "cpu_thermal")  // every sensor of this chip is a CPU sensor
       .temp(1, 61500)
       .temp(2, 90000)
-      .fifo("temp2_label")
-      .temp(3, 91000)
-      .link("temp3_label", "/dev/zero")
-      .temp(4, 92000)
-      .link("temp4_label", "temp4_label")
-      .temp(5, 93000)
-      .folder("temp5_label")
-      .temp(6, 94000, std::string(300, 'x'))
-      .fifo("temp7_input")
-      .link("temp8_input", "/dev/zero")
-      .folder("temp9_input")
+      .folder("temp2_label")
+      .temp(3, 91000, std::string(300, 'x'))
+      .folder("temp4_input")
       .fan(1, 1500);
-  tree.device(1, "cpu_thermal").fifo("name").temp(1, 95000).fan(1, 3000);
-  tree.device(2, "cpu_thermal").link("name", "/dev/zero").temp(1, 96000);
-  std::filesystem::create_symlink(tree.root() / "hwmon3", tree.root() / "hwmon3");
+  tree.device(1, "cpu_thermal").link("name", "/dev/zero").temp(1, 95000).fan(1, 3000);
 
   HwmonMachine machine(tree);
   const Published first = machine.published();

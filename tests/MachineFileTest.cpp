@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -93,7 +92,8 @@ TEST(MachineFile, DecimalValuesReadTheSameInEveryLocale) {
   EXPECT_EQ(inC.keys.at(SMC::fourCC("Tp01")).bytes, (std::vector<std::uint8_t>{0x1f, 0x40}));
 }
 
-// What stands at the path of a machine file, and what loading it says.
+// What stands at the path of a machine file, and what loading it says
+// (FIFOs, devices and loops of links: tests/e2e/files.sh).
 TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
   const auto dir = std::filesystem::temp_directory_path() /
                    ("quimbo-machine-files-" + std::to_string(::getpid()));
@@ -105,9 +105,6 @@ TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
   std::ofstream(dir / "full") << good << std::string((1 << 20) - good.size() - 1, '#') << '\n';
   std::filesystem::copy_file(dir / "full", dir / "over");
   std::ofstream(dir / "over", std::ios::app) << '#';
-  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-  std::filesystem::create_symlink("/dev/zero", dir / "zero");
-  std::filesystem::create_symlink(dir / "loop", dir / "loop");
 
   struct Case {
     std::string file;
@@ -118,9 +115,6 @@ TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
       {"link", ""},
       {"full", ""},
       {"over", "is longer than 1048576 bytes"},
-      {"fifo", "is not a regular file"},
-      {"zero", "is not a regular file"},
-      {"loop", "cannot be opened: Too many levels of symbolic links"},
       {"missing", "cannot be opened: No such file or directory"},
       {".", "is a directory"},
   };
