@@ -29,8 +29,8 @@ done
 refused() {
   local what=$1 out status=0
   shift
-  out=$(timeout 10 "$@" 2>&1 < /dev/null) || status=$?
-  [ "$status" != 124 ] || fail "$what: still waiting after 10 s"
+  out=$(timeout 30 "$@" 2>&1 < /dev/null) || status=$?
+  [ "$status" != 124 ] || fail "$what: still waiting after 30 s"
   [ "$status" != 0 ] || fail "$what: accepted"
   [ "$out" = "$expected" ] || fail "$what: said '$out', not '$expected'"
 }
