@@ -1,6 +1,7 @@
 // Quimbo: the process entry. Picks the platform adapters from the
 // environment and runs the application loop.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "app/DesktopModuleLoader.h"
 #include "monitor/Monitor.h"
 #include "platform/Bundle.h"
+#include "platform/DiagnosticStream.h"
 #include "platform/desktop/DesktopModule.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
@@ -64,10 +66,12 @@ std::optional<std::string> environment(const char* name) {
 }
 
 // The SMC user client of this machine, or of the simulated one.
-std::unique_ptr<UserClient> smcUserClient() {
+std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
   if (const auto machine = environment("QUIMBO_SMC_SIM")) {
+    std::optional<TraceFile> trace;
+    if (const auto path = environment("QUIMBO_SMC_TRACE")) trace.emplace(*path, diagnostics);
     return std::make_unique<SimulatedSmc>(
-        SimulatedSmc::watching(*machine, environment("QUIMBO_SMC_TRACE")));
+        SimulatedSmc::watching(*machine, diagnostics, std::move(trace)));
   }
 #ifdef __APPLE__
   return std::make_unique<IOKitUserClient>();
@@ -79,6 +83,13 @@ std::unique_ptr<UserClient> smcUserClient() {
 int fail(const std::string& message, int status = 1) {
   std::cerr << "quimbo: " << message << '\n';
   return status;
+}
+
+// Whether standard error is the terminal the terminal front end draws on.
+bool errorsOnScreen() {
+  struct stat error, screen;
+  return ::isatty(STDERR_FILENO) && ::fstat(STDERR_FILENO, &error) == 0 &&
+         ::fstat(STDOUT_FILENO, &screen) == 0 && error.st_rdev == screen.st_rdev;
 }
 
 bool displayAvailable() {
@@ -144,8 +155,11 @@ int main(int argc, char** argv) {
   const bool asked = frontEnd == "desktop";
   const bool desktop = frontEnd ? asked : displayAvailable();
 
+  // Reports while running; held until the terminal is given back when they
+  // would land on its screen.
+  DiagnosticStream diagnostics(std::cerr, !desktop && errorsOnScreen());
   try {
-    std::unique_ptr<UserClient> smc = smcUserClient();
+    std::unique_ptr<UserClient> smc = smcUserClient(diagnostics);
     SystemServiceManager services;
     return desktop ? runDesktop(*smc, services, argv[0], asked) : runTerminal(*smc, services);
   } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
-// One sampling pass over a fixture of an AMD desktop (k10temp, amdgpu, an
-// nct6798 with three fans, two nvme), beside the floor: reading the same
-// attribute files once each from files already open.
+// One sampling pass over hwmon fixtures, beside the floor: reading the same
+// attribute files once each from files already open. An AMD desktop
+// (k10temp, amdgpu, an nct6798 with three fans, two nvme), and a two-socket
+// server whose 34 CPU sensors fold into the five P-core keys.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -19,31 +20,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct AmdDesktop {
-  AmdDesktop() {
+// A hwmon tree in a temporary folder, laid out by `fill`.
+class Fixture {
+ public:
+  explicit Fixture(void (*fill)(Fixture&)) {
     fs::remove_all(root);
-    const auto device = [&](int n, const char* name) {
-      dir = root / ("hwmon" + std::to_string(n));
-      fs::create_directories(dir);
-      put("name", name);
-    };
-    device(0, "nvme");
-    put("temp1_input", "41850"), put("temp1_label", "Composite");
-    device(1, "k10temp");
-    put("temp1_input", "68500"), put("temp1_label", "Tctl");
-    put("temp3_input", "64250"), put("temp3_label", "Tccd1");
-    device(2, "amdgpu");
-    put("temp1_input", "51000"), put("temp1_label", "edge");
-    put("temp2_input", "55000"), put("temp2_label", "junction");
-    put("fan1_input", "1200"), put("fan1_min", "0"), put("fan1_max", "3300");
-    device(3, "nct6798");
-    put("temp1_input", "33000"), put("temp1_label", "SYSTIN");
-    put("temp2_input", "45500"), put("temp2_label", "CPUTIN");
-    for (int f = 1; f <= 3; ++f) put("fan" + std::to_string(f) + "_input", "900");
-    device(4, "nvme");
-    put("temp1_input", "47850"), put("temp1_label", "Composite");
+    fill(*this);
   }
-  ~AmdDesktop() { fs::remove_all(root); }
+  ~Fixture() { fs::remove_all(root); }
+  void device(int n, const std::string& name) {
+    dir = root / ("hwmon" + std::to_string(n));
+    fs::create_directories(dir);
+    put("name", name);
+  }
   void put(const std::string& file, const std::string& text) {
     std::ofstream(dir / file) << text << '\n';
   }
@@ -52,18 +41,58 @@ struct AmdDesktop {
   fs::path dir;
 };
 
-void SamplingPassHwmon(benchmark::State& state) {
-  AmdDesktop fixture;
+void amdDesktop(Fixture& f) {
+  f.device(0, "nvme");
+  f.put("temp1_input", "41850"), f.put("temp1_label", "Composite");
+  f.device(1, "k10temp");
+  f.put("temp1_input", "68500"), f.put("temp1_label", "Tctl");
+  f.put("temp3_input", "64250"), f.put("temp3_label", "Tccd1");
+  f.device(2, "amdgpu");
+  f.put("temp1_input", "51000"), f.put("temp1_label", "edge");
+  f.put("temp2_input", "55000"), f.put("temp2_label", "junction");
+  f.put("fan1_input", "1200"), f.put("fan1_min", "0"), f.put("fan1_max", "3300");
+  f.device(3, "nct6798");
+  f.put("temp1_input", "33000"), f.put("temp1_label", "SYSTIN");
+  f.put("temp2_input", "45500"), f.put("temp2_label", "CPUTIN");
+  for (int fan = 1; fan <= 3; ++fan) f.put("fan" + std::to_string(fan) + "_input", "900");
+  f.device(4, "nvme");
+  f.put("temp1_input", "47850"), f.put("temp1_label", "Composite");
+}
+
+void twoSocketServer(Fixture& f) {
+  for (int socket = 0; socket < 2; ++socket) {
+    f.device(socket, "coretemp");
+    f.put("temp1_input", "70000"), f.put("temp1_label", "Package id " + std::to_string(socket));
+    for (int core = 0; core < 16; ++core) {
+      const std::string stem = "temp" + std::to_string(core + 2);
+      f.put(stem + "_input", std::to_string(60000 + 500 * core));
+      f.put(stem + "_label", "Core " + std::to_string(core));
+    }
+  }
+  f.device(2, "nvme");
+  f.put("temp1_input", "41850"), f.put("temp1_label", "Composite");
+  f.device(3, "nvme");
+  f.put("temp1_input", "47850"), f.put("temp1_label", "Composite");
+  f.device(4, "nct6798");
+  f.put("temp1_input", "33000"), f.put("temp1_label", "SYSTIN");
+  for (int fan = 1; fan <= 4; ++fan) f.put("fan" + std::to_string(fan) + "_input", "2100");
+}
+
+void SamplingPassHwmon(benchmark::State& state, void (*fill)(Fixture&)) {
+  Fixture fixture(fill);
   HwmonSmc smc(fixture.root);
   timeSamplingPasses(state, smc);
 }
-BENCHMARK(SamplingPassHwmon);
+BENCHMARK_CAPTURE(SamplingPassHwmon, amdDesktop, amdDesktop);
+BENCHMARK_CAPTURE(SamplingPassHwmon, twoSocketServer, twoSocketServer);
 
-void ReadAttributesDirectly(benchmark::State& state) {
-  AmdDesktop fixture;
+void ReadAttributesDirectly(benchmark::State& state, void (*fill)(Fixture&)) {
+  Fixture fixture(fill);
   std::vector<int> files;
   for (const auto& [key, source] : hwmon::mapSensors(hwmon::scan(fixture.root)).keys) {
-    files.push_back(::open(source.path.c_str(), O_RDONLY | O_CLOEXEC));
+    for (const std::string& path : source.paths) {
+      files.push_back(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    }
   }
   char buffer[64];
   for (auto _ : state) {
@@ -72,13 +101,15 @@ void ReadAttributesDirectly(benchmark::State& state) {
   state.counters["files"] = static_cast<double>(files.size());
   for (const int fd : files) ::close(fd);
 }
-BENCHMARK(ReadAttributesDirectly);
+BENCHMARK_CAPTURE(ReadAttributesDirectly, amdDesktop, amdDesktop);
+BENCHMARK_CAPTURE(ReadAttributesDirectly, twoSocketServer, twoSocketServer);
 
-void RescanHwmon(benchmark::State& state) {
-  AmdDesktop fixture;
+void RescanHwmon(benchmark::State& state, void (*fill)(Fixture&)) {
+  Fixture fixture(fill);
   for (auto _ : state) benchmark::DoNotOptimize(hwmon::mapSensors(hwmon::scan(fixture.root)));
 }
-BENCHMARK(RescanHwmon);
+BENCHMARK_CAPTURE(RescanHwmon, amdDesktop, amdDesktop);
+BENCHMARK_CAPTURE(RescanHwmon, twoSocketServer, twoSocketServer);
 
 }  // namespace
 }  // namespace quimbo

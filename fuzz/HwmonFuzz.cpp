@@ -1,16 +1,28 @@
 // Any attribute contents, and any chip names and labels the hwmon devices
-// may report, through the parsing and the key mapping.
+// may report, through the parsing and the key mapping; then a small hwmon
+// tree of the fuzzer's making, where any file may also be a FIFO, a folder,
+// a link to a device, a loop of links or a file too large, scanned and read
+// by a Monitor's passes: nothing may wait or grow without bound.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <chrono>
+
+#include "fuzz/FileKinds.h"
+#include "monitor/Monitor.h"
+#include "platform/linux/LinuxServiceManager.h"
 #include "platform/linux/hwmon/AttributeFile.h"
+#include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/linux/hwmon/SensorMap.h"
+#include "platform/runloop/ManualRunLoop.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  using namespace quimbo::hwmon;
-  FuzzedDataProvider data(bytes, size);
-  parseAttribute(data.ConsumeRandomLengthString(64));
+namespace {
 
+using namespace quimbo;
+using fuzzing::FileKind;
+
+void mapSyntheticDevices(FuzzedDataProvider& data) {
+  using namespace hwmon;
   std::vector<Device> devices(data.ConsumeIntegralInRange<std::size_t>(0, 6));
   for (Device& device : devices) {
     device.name = data.ConsumeRandomLengthString(16);
@@ -24,5 +36,51 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   }
   const KeyPlan plan = mapSensors(devices);
   if (plan.fanCount > 255) __builtin_trap();
+}
+
+void placeFile(FuzzedDataProvider& data, const fuzzing::fs::path& path) {
+  const auto kind = data.ConsumeEnum<FileKind>();
+  fuzzing::place(path, kind, data.ConsumeRandomLengthString(24));
+}
+
+void buildTree(FuzzedDataProvider& data, const fuzzing::fs::path& root) {
+  fuzzing::place(root, FileKind::folder, "");
+  for (int d = data.ConsumeIntegralInRange(0, 3); d > 0; --d) {
+    const auto dir = root / ("hwmon" + std::to_string(d));
+    if (data.ConsumeBool()) {
+      placeFile(data, dir);  // the device itself is no folder
+      continue;
+    }
+    fuzzing::place(dir, FileKind::folder, "");
+    placeFile(data, dir / "name");
+    for (int t = data.ConsumeIntegralInRange(0, 4); t > 0; --t) {
+      placeFile(data, dir / ("temp" + std::to_string(t) + "_input"));
+      placeFile(data, dir / ("temp" + std::to_string(t) + "_label"));
+    }
+    for (int f = data.ConsumeIntegralInRange(0, 2); f > 0; --f) {
+      for (const char* attribute : {"_input", "_min", "_max", "_label"}) {
+        placeFile(data, dir / ("fan" + std::to_string(f) + attribute));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  static const fuzzing::ScratchFolder scratch("quimbo-fuzz-hwmon");
+  FuzzedDataProvider data(bytes, size);
+  hwmon::parseAttribute(data.ConsumeRandomLengthString(64));
+  mapSyntheticDevices(data);
+
+  const auto root = scratch.path() / "hwmon";
+  buildTree(data, root);
+  std::chrono::steady_clock::time_point now{};
+  HwmonSmc smc(root, [&] { return now; });
+  LinuxServiceManager services;
+  ManualRunLoop runLoop;
+  const auto mon = Monitor::make({smc, services, runLoop});
+  now += HwmonSmc::kRescanInterval;  // the second pass rescans
+  mon->poll();
   return 0;
 }

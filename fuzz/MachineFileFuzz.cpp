@@ -1,14 +1,36 @@
-// Any text as a machine file: parsed, or refused with a MachineFileError.
+// Any text as a machine file, parsed, and loaded from a file; and whatever
+// else may stand at its path (a FIFO, a folder, a link to a device, a loop
+// of links, a file too large). Each is taken or refused with a
+// MachineFileError, and none is waited on.
 
 #include <string_view>
 
+#include "fuzz/FileKinds.h"
 #include "platform/simulated/MachineFile.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+namespace {
+
+void load(const std::string& path) {
   try {
-    quimbo::MachineFile::parse(std::string_view(reinterpret_cast<const char*>(bytes), size),
-                               "fuzz");
+    quimbo::MachineFile::load(path);
   } catch (const quimbo::MachineFileError&) {
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  using namespace quimbo;
+  static const fuzzing::ScratchFolder scratch("quimbo-fuzz-machine");
+  const std::string_view text(reinterpret_cast<const char*>(bytes), size);
+  try {
+    MachineFile::parse(text, "fuzz");
+  } catch (const MachineFileError&) {
+  }
+  const std::filesystem::path path = scratch.path() / "machine";
+  FuzzedDataProvider data(bytes, size);
+  const auto kind = data.ConsumeEnum<fuzzing::FileKind>();
+  fuzzing::place(path, kind, text);
+  load(path.string());
   return 0;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
+
 #include "smc/SMC.h"
 #include "smc/UserClient.h"
 
@@ -20,6 +23,8 @@ class SmcService : public UserClient {
   static constexpr Status kNotOpen = static_cast<Status>(0xE00002CD);
   static constexpr std::uint8_t kKeyNotFound = 0x84;
   static constexpr std::uint8_t kKeyNotReadable = 0x85;
+  // Where a user client that keeps time takes it from: tests give a manual one.
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
   Matching serviceMatching(const char* className) final { return Matching{className}; }
   Service getMatchingService(Matching matching) final;

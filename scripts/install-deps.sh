@@ -16,6 +16,7 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   libdbus-1-dev dbus python3-gi
   # Wayland sessions, tested under a headless Weston
   qt6-wayland weston
+  locales  # the end-to-end tests run under Turkish and German locales
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 # clang over GNUstep's AppKit and Foundation headers (scripts/check-objc.sh)
@@ -24,10 +25,15 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# Locales whose decimal separator is a comma: Turkish, the interface's own
+# language, and German.
+for locale in tr_TR de_DE; do
+  locale -a | grep -qx "$locale.utf8" || $sudo localedef -i "$locale" -c -f UTF-8 "$locale.UTF-8"
+done

@@ -50,6 +50,17 @@ class HwmonTree {
     std::ofstream(current_ / file) << contents << '\n';
     return *this;
   }
+  // What else may stand where a file is expected, in place of the file.
+  HwmonTree& link(const std::string& file, const std::filesystem::path& target) {
+    std::filesystem::remove(current_ / file);
+    std::filesystem::create_symlink(target, current_ / file);
+    return *this;
+  }
+  HwmonTree& folder(const std::string& file) {
+    std::filesystem::remove(current_ / file);
+    std::filesystem::create_directories(current_ / file);
+    return *this;
+  }
 
  private:
   std::filesystem::path root_;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "monitor/WholeNumber.h"
 #include "platform/runloop/ManualRunLoop.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
+#include "platform/linux/hwmon/SensorMap.h"
 #include "tests/HwmonFixtures.h"
 #include "tests/MonitorHarness.h"
 
@@ -66,6 +70,7 @@ void intelLaptop(HwmonTree& tree) {
   tree.device(3, "nvme").temp(1, 39850, "Composite").temp(2, 52850, "Sensor 1");
 }
 
+// Two NVMe drives: the SSD group reads the hotter, the second.
 void amdDesktop(HwmonTree& tree) {
   tree.device(0, "nvme").temp(1, 41850, "Composite");
   tree.device(1, "k10temp").temp(1, 68500, "Tctl").temp(3, 64250, "Tccd1");
@@ -94,7 +99,7 @@ TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
       {"Intel laptop", intelLaptop, {true, "63/0/39/45 max 63", "2900/0/0"}},
       {"AMD desktop",
        amdDesktop,
-       {true, "68/55/41/37 max 68", "1200/0/3300, 820/200/0, 1105/0/0, 0/0/0"}},
+       {true, "68/55/47/37 max 68", "1200/0/3300, 820/200/0, 1105/0/0, 0/0/0"}},
       {"Intel Mac",
        [](HwmonTree& t) {
          t.device(0, "applesmc")
@@ -129,11 +134,11 @@ TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
   HwmonTree tree;
   amdDesktop(tree);
   HwmonMachine machine(tree);
-  EXPECT_EQ(machine.published().temperatures, "68/55/41/37 max 68");
+  EXPECT_EQ(machine.published().temperatures, "68/55/47/37 max 68");
 
   std::filesystem::remove_all(tree.root() / "hwmon2");  // the GPU goes
   machine.pass();
-  EXPECT_EQ(machine.published().temperatures, "68/0/41/37 max 68") << "at the very next pass";
+  EXPECT_EQ(machine.published().temperatures, "68/0/47/37 max 68") << "at the very next pass";
   EXPECT_EQ(machine.published().fans, "0/0/0, 820/200/0, 1105/0/0, 0/0/0")
       << "its fan reads nothing";
   machine.pass(5s);
@@ -141,9 +146,9 @@ TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
 
   tree.device(2, "amdgpu").temp(1, 52000, "edge").temp(2, 57000, "junction").fan(1, 1300, 0, 3300);
   machine.pass(1s);
-  EXPECT_EQ(machine.published().temperatures, "68/0/41/37 max 68") << "no rescan yet";
+  EXPECT_EQ(machine.published().temperatures, "68/0/47/37 max 68") << "no rescan yet";
   machine.pass(5s);
-  EXPECT_EQ(machine.published().temperatures, "68/57/41/37 max 68");
+  EXPECT_EQ(machine.published().temperatures, "68/57/47/37 max 68");
   EXPECT_EQ(machine.published().fans, "1300/0/3300, 820/200/0, 1105/0/0, 0/0/0");
 
   // A device that goes and comes back between two rescans is read afresh.
@@ -152,7 +157,7 @@ TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
   tree.device(1, "k10temp").temp(1, 71000, "Tctl");
   machine.pass();
   machine.pass(5s);
-  EXPECT_EQ(machine.published().temperatures, "71/57/41/37 max 71");
+  EXPECT_EQ(machine.published().temperatures, "71/57/47/37 max 71");
 }
 
 TEST(HwmonSmc, ContentsThatAreNotANumberReadNothing) {
@@ -163,6 +168,96 @@ TEST(HwmonSmc, ContentsThatAreNotANumberReadNothing) {
   machine.pass();
   EXPECT_EQ(machine.published().temperatures, "0/0/0/0 max 0");
   EXPECT_EQ(machine.published().fans, "900/500/0");
+}
+
+// Apple Silicon with more cores than the catalogue has keys, the sixth
+// performance core the hottest, or else the fourth efficiency core.
+void appleSilicon(HwmonTree& tree, int hottestEfficiencyCore) {
+  tree.device(0, "macsmc_hwmon");
+  int n = 1;
+  for (const int celsius : {50, 51, 52, 53, 54, 71, 55, 56}) {
+    tree.temp(n, celsius * 1000, "P-Core " + std::to_string(n - 1)), ++n;
+  }
+  for (const int celsius : {40, 41, 42, hottestEfficiencyCore}) {
+    tree.temp(n, celsius * 1000, "E-Core " + std::to_string(n - 9)), ++n;
+  }
+  for (const int celsius : {44, 45, 49}) tree.temp(n++, celsius * 1000, "GPU");
+  tree.temp(n++, 36000, "NAND");
+  for (const int celsius : {29, 30, 33}) tree.temp(n++, celsius * 1000, "Ambient");
+}
+
+TEST(HwmonSmc, ARoleWithMoreSensorsThanKeysKeepsItsHottest) {
+  struct Case {
+    const char* machine;
+    std::function<void(HwmonTree&)> build;
+    const char* temperatures;
+  };
+  const Case cases[] = {
+      {"eight P-cores, the sixth hottest", [](HwmonTree& t) { appleSilicon(t, 43); },
+       "71/49/36/33 max 71"},
+      {"four E-cores, the last hottest", [](HwmonTree& t) { appleSilicon(t, 80); },
+       "80/49/36/33 max 80"},
+      {"two sockets of sixteen cores, the last core hottest, three drives",
+       [](HwmonTree& t) {
+         for (int socket = 0; socket < 2; ++socket) {
+           t.device(socket, "coretemp");
+           for (int core = 0; core < 16; ++core) {
+             t.temp(core + 2, (60 + socket * 16 + core) * 1000, "Core " + std::to_string(core));
+           }
+           t.temp(1, 70000, "Package id " + std::to_string(socket));
+         }
+         t.device(2, "nvme").temp(1, 40000, "Composite");
+         t.device(3, "nvme").temp(1, 41000, "Composite");
+         t.device(4, "nvme").temp(1, 52000, "Composite");
+       },
+       "91/0/52/0 max 91"},
+  };
+  for (const Case& c : cases) {
+    HwmonTree tree;
+    c.build(tree);
+    EXPECT_EQ(HwmonMachine(tree).published().temperatures, c.temperatures) << c.machine;
+  }
+}
+
+TEST(SensorMap, AChipsEarlierRuleComesBeforeDeviceOrder) {
+  // Two sockets whose packages are listed after their cores: both packages
+  // come first, then the cores in device order, dealt over the five keys.
+  std::vector<hwmon::Device> devices(2);
+  for (int socket = 0; socket < 2; ++socket) {
+    hwmon::Device& device = devices[static_cast<std::size_t>(socket)];
+    device.name = "coretemp";
+    const std::string id = "s" + std::to_string(socket);
+    device.temperatures = {{1, "Core 0", id + "c0", {}, {}},
+                           {2, "Core 1", id + "c1", {}, {}},
+                           {3, "Package id " + std::to_string(socket), id + "p", {}, {}}};
+  }
+  std::map<std::string, std::vector<std::string>> keys;
+  for (const auto& [key, source] : hwmon::mapSensors(devices).keys) keys[key] = source.paths;
+  const std::map<std::string, std::vector<std::string>> expected = {
+      {"Tp01", {"s0p", "s1c1"}}, {"Tp05", {"s1p"}},  {"Tp09", {"s0c0"}},
+      {"Tp0D", {"s0c1"}},        {"Tp0T", {"s1c0"}},
+  };
+  EXPECT_EQ(keys, expected);
+}
+
+// Beside the FIFOs, devices and loops of links of tests/e2e/files.sh.
+TEST(HwmonSmc, FilesThatAreNoShortRegularFilesLeaveOutTheirSensor) {
+  HwmonTree tree;
+  tree.device(0, "cpu_thermal")  // every sensor of this chip is a CPU sensor
+      .temp(1, 61500)
+      .temp(2, 90000)
+      .folder("temp2_label")
+      .temp(3, 91000, std::string(300, 'x'))
+      .folder("temp4_input")
+      .fan(1, 1500);
+  tree.device(1, "cpu_thermal").link("name", "/dev/zero").temp(1, 95000).fan(1, 3000);
+
+  HwmonMachine machine(tree);
+  const Published first = machine.published();
+  EXPECT_EQ(first.temperatures, "61/0/0/0 max 61");
+  EXPECT_EQ(first.fans, "1500/0/0");
+  machine.pass(5s);  // a rescan, with the files that failed opened again
+  EXPECT_EQ(machine.published().temperatures, first.temperatures);
 }
 
 TEST(HwmonAttribute, ParsesWhatSysfsWrites) {

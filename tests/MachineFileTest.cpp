@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <clocale>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/simulated/MachineFile.h"
@@ -54,6 +58,10 @@ TEST(MachineFile, RefusesBadInputNamingFileLineAndFault) {
       {"Ts0S !84 00", "m:1: nothing may follow a key-information fault"},
       {"FNum \"ui8 \" 01\n# x\nFNum \"ui8 \" 02", "m:3: the key FNum is listed twice"},
       {"Tp01 \"flt \" size=-1", "m:1: 'size=-1' is not a valid size"},
+      {"F0Ac \"flt \" = 2010,6", "m:1: '2010,6' is not a decimal number"},
+      {"F0Ac \"flt \" = +-1", "m:1: '+-1' is not a decimal number"},
+      {"F0Ac \"flt \" = 1e999", "m:1: '1e999' is out of range"},
+      {"F0Ac \"flt \" = 1e39", "m:1: the value does not fit the type \"flt \""},
   };
   for (const Case& c : cases) {
     try {
@@ -68,14 +76,58 @@ TEST(MachineFile, RefusesBadInputNamingFileLineAndFault) {
   EXPECT_THROW(MachineFile::parse(tooLong, "m"), MachineFileError);
 }
 
-TEST(MachineFile, LoadRefusesWhatCannotBeRead) {
-  try {
-    MachineFile::load("/nonexistent/quimbo.machine");
-    ADD_FAILURE();
-  } catch (const MachineFileError& error) {
-    EXPECT_STREQ(error.what(), "/nonexistent/quimbo.machine: cannot be read");
+TEST(MachineFile, DecimalValuesReadTheSameInEveryLocale) {
+  const std::string text = "F1Ac \"flt \" = 2010.6\nTp01 \"fpe2\" = +31.25\n";
+  const Machine inC = MachineFile::parse(text, "m");
+  for (const char* name : {"tr_TR.UTF-8", "de_DE.UTF-8"}) {
+    if (std::setlocale(LC_ALL, name) == nullptr) {
+      ADD_FAILURE() << name << " is not installed (scripts/install-deps.sh generates it)";
+      continue;
+    }
+    const Machine there = MachineFile::parse(text, "m");
+    std::setlocale(LC_ALL, "C");
+    for (const auto& [code, key] : inC.keys)
+      EXPECT_EQ(there.keys.at(code).bytes, key.bytes) << name;
   }
-  EXPECT_THROW(MachineFile::load("/"), MachineFileError);
+  EXPECT_EQ(inC.keys.at(SMC::fourCC("Tp01")).bytes, (std::vector<std::uint8_t>{0x1f, 0x40}));
+}
+
+// What stands at the path of a machine file, and what loading it says
+// (FIFOs, devices and loops of links: tests/e2e/files.sh).
+TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("quimbo-machine-files-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string good = "FNum \"ui8 \" 01\n";
+  std::ofstream(dir / "good") << good;
+  std::filesystem::create_symlink(dir / "good", dir / "link");
+  std::ofstream(dir / "full") << good << std::string((1 << 20) - good.size() - 1, '#') << '\n';
+  std::filesystem::copy_file(dir / "full", dir / "over");
+  std::ofstream(dir / "over", std::ios::app) << '#';
+
+  struct Case {
+    std::string file;
+    const char* fault;  // "" when the file loads
+  };
+  const Case cases[] = {
+      {"good", ""},
+      {"link", ""},
+      {"full", ""},
+      {"over", "is longer than 1048576 bytes"},
+      {"missing", "cannot be opened: No such file or directory"},
+      {".", "is a directory"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = (dir / c.file).lexically_normal().string();
+    try {
+      EXPECT_EQ(MachineFile::load(path).keys.size(), 1u) << c.file;
+      EXPECT_STREQ(c.fault, "") << c.file << " was loaded";
+    } catch (const MachineFileError& error) {
+      EXPECT_EQ(error.what(), path + ": " + c.fault) << c.file;
+    }
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

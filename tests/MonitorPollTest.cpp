@@ -12,21 +12,6 @@ namespace {
 
 using testing::MonitorHarness;
 
-TEST(WholeNumber, TruncatesTowardZeroAndSaturates) {
-  constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
-  constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
-  EXPECT_EQ(wholeNumber(57.8), 57);
-  EXPECT_EQ(wholeNumber(2499.9), 2499);
-  EXPECT_EQ(wholeNumber(-0.5), 0);
-  EXPECT_EQ(wholeNumber(-2.9), -2);
-  EXPECT_EQ(wholeNumber(std::nan("")), 0);
-  EXPECT_EQ(wholeNumber(INFINITY), kMax);
-  EXPECT_EQ(wholeNumber(-INFINITY), kMin);
-  EXPECT_EQ(wholeNumber(9223372036854775808.0), kMax);
-  EXPECT_EQ(wholeNumber(-9223372036854775808.0), kMin);
-  EXPECT_EQ(wholeNumber(9223372036854774784.0), 9223372036854774784);
-}
-
 TEST(MonitorPoll, ReadsEveryFanInIndexOrderWithMissingValuesAsZero) {
   MonitorHarness h(R"(
     FNum "flt " = 2.9

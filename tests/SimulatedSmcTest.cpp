@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "monitor/WholeNumber.h"
@@ -21,6 +23,11 @@ using testing::Routed;
 
 // Every case runs over each route to the simulated SMC.
 class SimulatedSmcTest : public ::testing::TestWithParam<testing::Route> {};
+
+struct Reports final : Diagnostics {
+  std::vector<std::string> lines;
+  void report(const std::string& message) override { lines.push_back(message); }
+};
 
 const std::string kShippedMachine =
     std::string(QUIMBO_SOURCE_DIR) + "/machines/apple-silicon-laptop.machine";
@@ -59,7 +66,8 @@ TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
       std::filesystem::temp_directory_path() / ("quimbo-trace-" + std::to_string(::getpid()));
   std::filesystem::remove(tracePath);
   {
-    SimulatedSmc smc(MachineFile::load(kShippedMachine), tracePath.string());
+    Reports reports;
+    SimulatedSmc smc(MachineFile::load(kShippedMachine), TraceFile(tracePath.string(), reports));
     Routed route(GetParam(), smc);
     RecordingServiceManager services;
     ManualRunLoop runLoop;
@@ -81,6 +89,9 @@ TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
     ASSERT_TRUE(fields && fields.eof()) << text;
     lines.push_back(line);
   }
+  EXPECT_EQ(std::filesystem::status(tracePath).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+      << "the trace is its owner's";
   std::filesystem::remove(tracePath);
 
   constexpr std::size_t kFans = 2;
@@ -106,22 +117,71 @@ TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
   EXPECT_EQ(fromHex(lines.back().request).key, SMC::fourCC("Ts0S"));
 }
 
-TEST_P(SimulatedSmcTest, PicksUpARewrittenMachineFile) {
+TEST_P(SimulatedSmcTest, PicksUpARewrittenMachineFileAndReportsEachRefusedVersionOnce) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("quimbo-rewritten-" + std::to_string(::getpid()) + ".machine");
-  std::ofstream(path) << "FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\n";
-  SimulatedSmc smc = SimulatedSmc::watching(path.string(), std::nullopt, 0ms);
+  const auto rewrite = [&](const std::string& text) {
+    std::filesystem::remove(path);
+    std::ofstream(path) << text;
+  };
+  rewrite("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\n");
+  Reports reports;
+  std::chrono::steady_clock::time_point now{};
+  SimulatedSmc smc =
+      SimulatedSmc::watching(path.string(), reports, std::nullopt, [&] { return now; });
   Routed route(GetParam(), smc);
   SMC reader(route.client());
   ASSERT_TRUE(reader.open());
   EXPECT_EQ(reader.number("F0Ac"), 1840);
 
-  std::ofstream(path) << "FNum \"ui8 \" 01\nF0Ac \"flt \" = 2500.5\n";
+  rewrite("FNum \"ui8 \" 01\nF0Ac \"flt \" = 2500.5\n");
+  now += 400ms;
+  EXPECT_EQ(reader.number("F0Ac"), 1840) << "not looked at yet";
+  now += 100ms;
   EXPECT_EQ(reader.number("F0Ac"), 2500.5);
-  std::ofstream(path) << "FNum \"ui8 \" 01\nF0Ac \"flt\" = 1\n";  // half-written or wrong
-  EXPECT_EQ(reader.number("F0Ac"), 2500.5) << "a file that does not parse changes nothing";
-  std::filesystem::remove(path);
-  EXPECT_EQ(reader.number("F0Ac"), 2500.5) << "nor does a file that is gone";
+
+  // A look before each read below; a refused version is reported when it
+  // is still there at the next look, and only then.
+  const std::string refused = path.string() + ":2: the type \"flt\" is not exactly four characters";
+  const std::string kept = "; the machine stays as it was";
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    double value;
+    std::vector<std::string> reported;
+  };
+  const auto same = [] {};
+  const Step steps[] = {
+      {"a rewrite that does not parse",
+       [&] { rewrite("FNum \"ui8 \" 01\nF0Ac \"flt\" = 1\n"); },
+       2500.5,
+       {}},
+      {"the same version at the next look", same, 2500.5, {refused + kept}},
+      {"and at the ones after", same, 2500.5, {}},
+      {"a good version", [&] { rewrite("FNum \"ui8 \" 01\nF0Ac \"flt \" = 3000\n"); }, 3000, {}},
+      {"broken again", [&] { rewrite("FNum \"ui8 \" 01\nF0Ac \"flt\" = 12\n"); }, 3000, {}},
+      {"still broken", same, 3000, {refused + kept}},
+      {"a FIFO in its place",
+       [&] {
+         std::filesystem::remove(path);
+         ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+       },
+       3000,
+       {}},
+      {"still a FIFO", same, 3000, {path.string() + ": is not a regular file" + kept}},
+      {"gone", [&] { std::filesystem::remove(path); }, 3000, {}},
+      {"still gone",
+       same,
+       3000,
+       {path.string() + ": cannot be opened: No such file or directory" + kept}},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    reports.lines.clear();
+    now += SimulatedSmc::kLookInterval;
+    EXPECT_EQ(reader.number("F0Ac"), step.value) << step.what;
+    EXPECT_EQ(reports.lines, step.reported) << step.what;
+  }
 }
 
 TEST_P(SimulatedSmcTest, RefusesWhatTheSmcDoesNotOffer) {

@@ -3,10 +3,10 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
+#include <limits>
 #include <sstream>
 
+#include "platform/RegularFile.h"
 #include "smc/SMC.h"
 
 namespace quimbo {
@@ -14,6 +14,7 @@ namespace quimbo {
 namespace {
 
 constexpr std::size_t kMaxBytes = 32;
+constexpr std::size_t kMaxFileSize = 1 << 20;  // a machine has a few dozen keys
 
 class LineParser {
  public:
@@ -77,6 +78,20 @@ std::optional<std::uint64_t> decimalSize(std::string_view text) {
   return value;
 }
 
+// A decimal number, read the same whatever the locale's decimal separator.
+std::optional<double> decimal(std::string_view text, const LineParser& line) {
+  std::string_view number = text;
+  if (number.starts_with('+') && !number.substr(1).starts_with('-')) number.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error == std::errc::result_out_of_range)
+    line.fail("'" + std::string(text) + "' is out of range");
+  if (number.empty() || error != std::errc() || end != number.data() + number.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 std::string_view stripComment(std::string_view line) {
   bool inQuotes = false;
   for (std::size_t i = 0; i < line.size(); ++i) {
@@ -89,6 +104,9 @@ std::string_view stripComment(std::string_view line) {
 // The bytes of a decimal value as the SMC would hold it for `type`.
 std::vector<std::uint8_t> encode(std::string_view type, double value, const LineParser& line) {
   if (type == "flt ") {
+    if (std::isfinite(value) && std::abs(value) > std::numeric_limits<float>::max()) {
+      line.fail("the value does not fit the type \"flt \"");
+    }
     const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(value));
     return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
             static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
@@ -138,11 +156,10 @@ MachineKey parseKey(LineParser& line) {
   while (!line.atEnd()) {
     const std::string_view token = line.word();
     if (token == "=" || (token.starts_with('=') && token.size() > 1)) {
-      const std::string number(token.size() > 1 ? token.substr(1) : line.word());
-      char* end = nullptr;
-      const double value = std::strtod(number.c_str(), &end);
-      if (number.empty() || *end != '\0') line.fail("'" + number + "' is not a decimal number");
-      const auto encoded = encode(type, value, line);
+      const std::string_view number = token.size() > 1 ? token.substr(1) : line.word();
+      const auto value = decimal(number, line);
+      if (!value) line.fail("'" + std::string(number) + "' is not a decimal number");
+      const auto encoded = encode(type, *value, line);
       key.bytes.insert(key.bytes.end(), encoded.begin(), encoded.end());
     } else if (token.starts_with("read!")) {
       key.readFault = hexByte(token.substr(5));
@@ -190,14 +207,10 @@ Machine MachineFile::parse(std::string_view text, std::string_view path) {
 }
 
 Machine MachineFile::load(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) throw MachineFileError(path + ": is a directory");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw MachineFileError(path + ": cannot be read");
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  if (file.bad()) throw MachineFileError(path + ": cannot be read");
-  return parse(contents.str(), path);
+  std::string problem;
+  const auto text = readRegularFile(path, kMaxFileSize, problem);
+  if (!text) throw MachineFileError(path + ": " + problem);
+  return parse(*text, path);
 }
 
 }  // namespace quimbo

@@ -44,10 +44,14 @@ class MachineFileError final : public std::runtime_error {
 //   Tp05 "flt " 00 00 f8 41 attr=d4   the attribute byte
 //
 // Keys are packed like every client packs them: a key longer than four
-// characters keeps its last four.
+// characters keeps its last four. Decimal values are written with a point,
+// whatever the locale.
 namespace MachineFile {
 
 Machine parse(std::string_view text, std::string_view path);
+// Only a regular file of at most 1 MiB is read: a FIFO or a device (even
+// behind a symbolic link) is refused at once, like a file that does not
+// parse.
 Machine load(const std::string& path);
 
 }  // namespace MachineFile

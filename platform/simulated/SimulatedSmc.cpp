@@ -1,9 +1,8 @@
 #include "platform/simulated/SimulatedSmc.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <stdexcept>
 
 namespace quimbo {
 
@@ -25,42 +24,44 @@ char* hex(const SMC::Param& record, char* out) {
 
 }  // namespace
 
-SimulatedSmc::SimulatedSmc(Machine machine, std::optional<std::string> tracePath)
-    : machine_(std::move(machine)) {
-  if (tracePath) {
-    trace_.reset(std::fopen(tracePath->c_str(), "a"));
-    if (!trace_) {
-      throw std::runtime_error(*tracePath +
-                               ": cannot be opened for the trace: " + std::strerror(errno));
-    }
-  }
-}
+SimulatedSmc::SimulatedSmc(Machine machine, std::optional<TraceFile> trace, Clock now)
+    : now_(std::move(now)), machine_(std::move(machine)), trace_(std::move(trace)) {}
 
-SimulatedSmc SimulatedSmc::watching(const std::string& path, std::optional<std::string> tracePath,
-                                    std::chrono::milliseconds lookInterval) {
-  std::error_code error;
-  const auto written = std::filesystem::last_write_time(path, error);
-  const auto size = std::filesystem::file_size(path, error);
-  SimulatedSmc smc(MachineFile::load(path), std::move(tracePath));
-  smc.watch_ = Watch{path, written, size, std::chrono::steady_clock::now(), lookInterval};
+SimulatedSmc SimulatedSmc::watching(const std::string& path, Diagnostics& diagnostics,
+                                    std::optional<TraceFile> trace, Clock now) {
+  const auto version = versionOf(path);
+  SimulatedSmc smc(MachineFile::load(path), std::move(trace), std::move(now));
+  smc.watch_.emplace(Watch{path, diagnostics, version, std::nullopt, smc.now_()});
   return smc;
 }
 
-void SimulatedSmc::refresh() {
-  const auto now = std::chrono::steady_clock::now();
-  if (!watch_ || now - watch_->lookedAt < watch_->interval) return;
-  watch_->lookedAt = now;
+std::optional<SimulatedSmc::Version> SimulatedSmc::versionOf(const std::string& path) {
   std::error_code error;
-  const auto written = std::filesystem::last_write_time(watch_->path, error);
-  if (error) return;
-  const auto size = std::filesystem::file_size(watch_->path, error);
-  if (error || (written == watch_->written && size == watch_->size)) return;
+  const auto written = std::filesystem::last_write_time(path, error);
+  if (error) return std::nullopt;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) return Version{written, 0};  // no size: not a regular file, which load() says
+  return Version{written, size};
+}
+
+void SimulatedSmc::refresh() {
+  const auto now = now_();
+  if (!watch_ || now - watch_->lookedAt < kLookInterval) return;
+  watch_->lookedAt = now;
+  const auto version = versionOf(watch_->path);
+  if (version == watch_->seen) {
+    if (watch_->refusal) {
+      watch_->diagnostics.report(*watch_->refusal + "; the machine stays as it was");
+      watch_->refusal.reset();
+    }
+    return;
+  }
+  watch_->seen = version;
   try {
     machine_ = MachineFile::load(watch_->path);
-    watch_->written = written;
-    watch_->size = size;
-  } catch (const MachineFileError&) {
-    // Half written, or wrong: keep the machine as it was and look again.
+    watch_->refusal.reset();
+  } catch (const MachineFileError& error) {
+    watch_->refusal = error.what();
   }
 }
 
@@ -86,15 +87,16 @@ void SimulatedSmc::answer(const SMC::Param& request, SMC::Param& response) {
 void SimulatedSmc::exchanged(std::uint32_t selector, const SMC::Param& request, Status status,
                              const SMC::Param& response) {
   if (!trace_) return;
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - openedAt_);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now_() - openedAt_);
   char requestHex[2 * kRecordSize + 1] = {};
   char responseHex[2 * kRecordSize + 1] = {};
   hex(request, requestHex);
   hex(response, responseHex);
-  std::fprintf(trace_.get(), "%lld %u %s %d %s\n", static_cast<long long>(elapsed.count()),
-               selector, requestHex, status, responseHex);
-  std::fflush(trace_.get());
+  char line[sizeof requestHex + sizeof responseHex + 64];
+  const int length = std::snprintf(line, sizeof line, "%lld %u %s %d %s\n",
+                                   static_cast<long long>(elapsed.count()), selector, requestHex,
+                                   status, responseHex);
+  trace_->append(std::string_view(line, static_cast<std::size_t>(length)));
 }
 
 }  // namespace quimbo

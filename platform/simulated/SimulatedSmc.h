@@ -1,14 +1,14 @@
 #pragma once
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 
-#include "platform/simulated/MachineFile.h"
+#include "platform/Diagnostics.h"
 #include "platform/SmcService.h"
+#include "platform/simulated/MachineFile.h"
+#include "platform/simulated/TraceFile.h"
 #include "smc/SMC.h"
 
 namespace quimbo {
@@ -20,16 +20,18 @@ namespace quimbo {
 // With a trace file, every exchange is appended to it as one line.
 class SimulatedSmc final : public SmcService {
  public:
-  // Throws std::runtime_error when the trace file cannot be opened.
-  explicit SimulatedSmc(Machine machine, std::optional<std::string> tracePath = std::nullopt);
+  explicit SimulatedSmc(Machine machine, std::optional<TraceFile> trace = std::nullopt,
+                        Clock now = std::chrono::steady_clock::now);
 
   // The machine of a machine file, read again whenever the file is rewritten
-  // (looked at no more than once per `lookInterval`); a rewrite that does not parse
-  // leaves the machine as it was. Throws MachineFileError when the file
-  // cannot be read or parsed now.
-  static SimulatedSmc watching(const std::string& path,
-                               std::optional<std::string> tracePath = std::nullopt,
-                               std::chrono::milliseconds lookInterval = kLookInterval);
+  // (looked at no more than once per kLookInterval). A version of the file
+  // that cannot be read or parsed leaves the machine as it was; it is
+  // reported once, when it is still there at the next look (a file caught
+  // half written is not), and a later version that reads clears it. Throws
+  // MachineFileError when the file cannot be read or parsed now.
+  static SimulatedSmc watching(const std::string& path, Diagnostics& diagnostics,
+                               std::optional<TraceFile> trace = std::nullopt,
+                               Clock now = std::chrono::steady_clock::now);
   static constexpr std::chrono::milliseconds kLookInterval{500};
 
   // Replaces what the machine holds; the connection stays as it is.
@@ -37,28 +39,34 @@ class SimulatedSmc final : public SmcService {
 
  private:
   bool present() override { return true; }
-  void opened() override { openedAt_ = std::chrono::steady_clock::now(); }
+  void opened() override { openedAt_ = now_(); }
   void answer(const SMC::Param& request, SMC::Param& response) override;
   // Appends the exchange to the trace file, if there is one.
   void exchanged(std::uint32_t selector, const SMC::Param& request, Status status,
                  const SMC::Param& response) override;
   void refresh();
 
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+  // What tells one version of the machine file from the next; none while
+  // the file cannot be looked at.
+  struct Version {
+    std::filesystem::file_time_type written;
+    std::uintmax_t size = 0;
+    bool operator==(const Version&) const = default;
   };
+  static std::optional<Version> versionOf(const std::string& path);
 
   struct Watch {
     std::string path;
-    std::filesystem::file_time_type written;
-    std::uintmax_t size = 0;
+    Diagnostics& diagnostics;
+    std::optional<Version> seen;         // at the last look
+    std::optional<std::string> refusal;  // why `seen` was not taken, until reported
     std::chrono::steady_clock::time_point lookedAt;
-    std::chrono::milliseconds interval;
   };
 
+  Clock now_;
   Machine machine_;
   std::optional<Watch> watch_;
-  std::unique_ptr<std::FILE, FileCloser> trace_;
+  std::optional<TraceFile> trace_;
   std::chrono::steady_clock::time_point openedAt_;
 };
 

@@ -1,9 +1,5 @@
 #include "platform/linux/hwmon/AttributeFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <charconv>
 
 namespace quimbo::hwmon {
@@ -23,23 +19,13 @@ std::optional<long long> parseAttribute(std::string_view text) {
   return value;
 }
 
-AttributeFile::AttributeFile(const std::string& path)
-    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY)) {}
-
-AttributeFile::~AttributeFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-std::optional<long long> AttributeFile::read() const {
-  if (fd_ < 0) return std::nullopt;
+std::optional<long long> AttributeFile::read() {
   char buffer[kMaxAttribute];
-  const ssize_t size = ::pread(fd_, buffer, sizeof buffer, 0);
-  if (size <= 0 || static_cast<std::size_t>(size) == sizeof buffer) return std::nullopt;
+  const std::optional<std::string_view> text = file_.read(buffer);
   // sysfs answers a removed device's attribute with an error; a file that
   // was deleted under us still reads, but has no links left.
-  struct stat status;
-  if (::fstat(fd_, &status) != 0 || status.st_nlink == 0) return std::nullopt;
-  return parseAttribute(std::string_view(buffer, static_cast<std::size_t>(size)));
+  if (!text || !file_.linked()) return std::nullopt;
+  return parseAttribute(*text);
 }
 
 }  // namespace quimbo::hwmon

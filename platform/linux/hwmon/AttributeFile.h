@@ -3,7 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
+
+#include "platform/RegularFile.h"
 
 namespace quimbo::hwmon {
 
@@ -11,23 +12,19 @@ namespace quimbo::hwmon {
 // then optional white space. Anything else is no number.
 std::optional<long long> parseAttribute(std::string_view text);
 
-// One attribute file, opened read-only once and read again from its start on
-// every read: reopening a sysfs file costs more than reading it.
+// One attribute file, opened once and read again from its start on every
+// read: reopening a sysfs file costs more than reading it. Only a regular
+// file is read, and only its first few dozen bytes.
 class AttributeFile final {
  public:
-  explicit AttributeFile(const std::string& path);
-  ~AttributeFile();
-  AttributeFile(AttributeFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  AttributeFile& operator=(AttributeFile&&) = delete;
-  AttributeFile(const AttributeFile&) = delete;
-  AttributeFile& operator=(const AttributeFile&) = delete;
+  explicit AttributeFile(const std::string& path) : file_(path) {}
 
   // None when the file could not be opened, is gone (a device unplugged, a
   // driver unloaded), cannot be read or holds no number.
-  std::optional<long long> read() const;
+  std::optional<long long> read();
 
  private:
-  int fd_ = -1;
+  RegularFile file_;
 };
 
 }  // namespace quimbo::hwmon

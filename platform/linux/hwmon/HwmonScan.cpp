@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <map>
+#include <set>
+
+#include "platform/RegularFile.h"
 
 namespace quimbo::hwmon {
 
@@ -11,13 +13,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A short sysfs text file's first line; "" when it cannot be read.
-std::string firstLine(const fs::path& path) {
-  std::ifstream file(path);
-  std::string line;
-  std::getline(file, line);
-  while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
-  return line;
+constexpr std::size_t kMaxText = 256;  // a chip name or a sensor label
+
+// The first line of a short text file, without trailing blanks; nothing
+// when it is not a regular file or is too long for a name.
+std::optional<std::string> firstLine(const fs::path& path) {
+  RegularFile file(path.string());
+  char buffer[kMaxText];
+  const std::optional<std::string_view> text = file.read(buffer);
+  if (!text) return std::nullopt;
+  std::string_view line = text->substr(0, text->find('\n'));
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.remove_suffix(1);
+  return std::string(line);
 }
 
 // "temp12_input" with prefix "temp" and suffix "_input" gives 12.
@@ -33,30 +40,55 @@ std::optional<int> attributeIndex(const std::string& file, std::string_view pref
   return index;
 }
 
-std::optional<std::string> existing(const fs::path& path) {
-  std::error_code error;
-  if (!fs::exists(path, error)) return std::nullopt;
-  return path.string();
-}
+// One folder's files by name.
+class Listing {
+ public:
+  explicit Listing(const fs::path& dir) : dir_(dir) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
+      names_.insert(entry.path().filename().string());
+    }
+  }
+  const std::set<std::string>& names() const { return names_; }
+  std::optional<std::string> path(const std::string& name) const {
+    if (!names_.contains(name)) return std::nullopt;
+    return (dir_ / name).string();
+  }
+  // A file that is not there reads as "": labels and names are optional.
+  // One that is there but cannot be read is nothing.
+  std::optional<std::string> text(const std::string& name) const {
+    if (!names_.contains(name)) return std::string();
+    return firstLine(dir_ / name);
+  }
 
-Device scanDevice(const fs::path& dir) {
+ private:
+  fs::path dir_;
+  std::set<std::string> names_;
+};
+
+std::optional<Device> scanDevice(const fs::path& dir) {
+  const Listing files(dir);
+  const std::optional<std::string> name = files.text("name");
+  if (!name) return std::nullopt;
   Device device;
-  device.name = firstLine(dir / "name");
+  device.name = *name;
   std::error_code error;
   const fs::path physical = fs::canonical(dir / "device", error);
   device.id = error ? fs::canonical(dir, error).string() : physical.string();
   if (device.id.empty()) device.id = dir.string();
 
   std::map<int, Sensor> temperatures, fans;
-  for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
-    const std::string file = entry.path().filename().string();
+  for (const std::string& file : files.names()) {
     if (const auto n = attributeIndex(file, "temp", "_input")) {
-      temperatures[*n] = Sensor{*n, firstLine(dir / ("temp" + std::to_string(*n) + "_label")),
-                                entry.path().string(), std::nullopt, std::nullopt};
+      const std::optional<std::string> label = files.text("temp" + std::to_string(*n) + "_label");
+      if (label) temperatures[*n] = Sensor{*n, *label, *files.path(file), {}, {}};
     } else if (const auto f = attributeIndex(file, "fan", "_input")) {
       const std::string stem = "fan" + std::to_string(*f);
-      fans[*f] = Sensor{*f, firstLine(dir / (stem + "_label")), entry.path().string(),
-                        existing(dir / (stem + "_min")), existing(dir / (stem + "_max"))};
+      const std::optional<std::string> label = files.text(stem + "_label");
+      if (label) {
+        fans[*f] = Sensor{*f, *label, *files.path(file), files.path(stem + "_min"),
+                          files.path(stem + "_max")};
+      }
     }
   }
   for (auto& [index, sensor] : temperatures) device.temperatures.push_back(std::move(sensor));
@@ -71,8 +103,10 @@ std::vector<Device> scan(const fs::path& root) {
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
     if (!entry.is_directory(error)) continue;
-    Device device = scanDevice(entry.path());
-    if (!device.temperatures.empty() || !device.fans.empty()) devices.push_back(std::move(device));
+    std::optional<Device> device = scanDevice(entry.path());
+    if (device && (!device->temperatures.empty() || !device->fans.empty())) {
+      devices.push_back(std::move(*device));
+    }
   }
   std::sort(devices.begin(), devices.end(), [](const Device& a, const Device& b) {
     return std::tie(a.name, a.id) < std::tie(b.name, b.id);

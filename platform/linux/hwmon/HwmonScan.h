@@ -24,7 +24,10 @@ struct Device {
 
 // The devices under a hwmon class folder (normally /sys/class/hwmon), in a
 // stable order: by chip name, then by device path; sensors by index. Only
-// reads: folder listings, `name` and the label files.
+// reads: folder listings, `name` and the label files. A name or label that
+// is there but is no regular file of at most a few hundred bytes (a FIFO, a
+// link to a device, a loop of links) leaves out its sensor, or for `name`
+// the whole device: nothing waits and nothing grows without bound.
 std::vector<Device> scan(const std::filesystem::path& root);
 
 }  // namespace quimbo::hwmon

@@ -20,13 +20,24 @@ void putFloat(SMC::Param& record, double value) {
 
 }  // namespace
 
-// A key: the fan count, or an attribute kept open.
+// A key: the fan count (no files), or attributes kept open.
 struct HwmonSmc::Key {
   std::uint32_t type;
   std::uint32_t size;
   hwmon::KeySource source;
-  std::optional<hwmon::AttributeFile> file;
-  mutable bool failed = false;  // the last read failed: reopen at the next rescan
+  std::vector<hwmon::AttributeFile> files;
+  bool failed = false;  // a read failed: reopen at the next rescan
+
+  // The highest value of the files that read; none when none does.
+  std::optional<long long> read() {
+    std::optional<long long> highest;
+    for (hwmon::AttributeFile& file : files) {
+      const std::optional<long long> value = file.read();
+      failed = failed || !value;
+      if (value && (!highest || *highest < *value)) highest = value;
+    }
+    return highest;
+  }
 };
 
 HwmonSmc::HwmonSmc(std::filesystem::path root, Clock now,
@@ -49,25 +60,29 @@ void HwmonSmc::rescan() {
                                      [](const auto& entry) { return entry.second->failed; });
   if (plan == plan_ && found_ == !keys_.empty() && !anyFailed) return;  // nothing came or went
 
-  // Attributes that stay keep their open files, unless their last read
+  // Attributes that stay keep their open files, unless a read of their key
   // failed: the device may have gone and come back since.
   std::map<std::string, hwmon::AttributeFile> kept;
   for (auto& [code, key] : keys_) {
-    if (key->file && !key->failed) kept.emplace(key->source.path, std::move(*key->file));
+    if (key->failed) continue;
+    for (std::size_t i = 0; i < key->files.size(); ++i) {
+      kept.emplace(key->source.paths[i], std::move(key->files[i]));
+    }
   }
   keys_.clear();
   for (const auto& [name, source] : plan.keys) {
-    auto key = std::make_unique<Key>(Key{SMC::fourCC("flt "), 4, source, std::nullopt});
-    if (const auto file = kept.find(source.path); file != kept.end()) {
-      key->file.emplace(std::move(file->second));
-    } else {
-      key->file.emplace(source.path);
+    auto key = std::make_unique<Key>(Key{SMC::fourCC("flt "), 4, source, {}});
+    for (const std::string& path : source.paths) {
+      if (const auto file = kept.find(path); file != kept.end()) {
+        key->files.push_back(std::move(file->second));
+      } else {
+        key->files.emplace_back(path);
+      }
     }
     keys_.emplace(SMC::fourCC(name), std::move(key));
   }
   if (found_) {
-    keys_.emplace(SMC::fourCC("FNum"),
-                  std::make_unique<Key>(Key{SMC::fourCC("ui8 "), 1, {}, std::nullopt}));
+    keys_.emplace(SMC::fourCC("FNum"), std::make_unique<Key>(Key{SMC::fourCC("ui8 "), 1, {}, {}}));
   }
   plan_ = std::move(plan);
 }
@@ -85,17 +100,16 @@ void HwmonSmc::answer(const SMC::Param& request, SMC::Param& response) {
     response.result = kKeyNotFound;
     return;
   }
-  const Key& key = *found->second;
+  Key& key = *found->second;
   if (request.command == SMC::kReadKeyInfo) {
     response.keyInfo = {key.size, key.type, 0, {}};
-  } else if (!key.file) {
+  } else if (key.files.empty()) {
     response.bytes[0] = static_cast<std::uint8_t>(plan_.fanCount);
-  } else if (const std::optional<long long> raw = key.file->read()) {
+  } else if (const std::optional<long long> raw = key.read()) {
     putFloat(response, key.source.unit == hwmon::KeySource::Unit::millidegrees
                            ? static_cast<double>(*raw) / kMillidegrees
                            : static_cast<double>(*raw));
   } else {
-    key.failed = true;
     response.result = kKeyNotReadable;
   }
 }

@@ -15,12 +15,12 @@ namespace quimbo {
 // The AppleSMC user client of a Linux machine, over the kernel's
 // hardware-monitoring interface. The service exists when the hwmon devices
 // offer at least one temperature or fan. Key information is answered from
-// the key table; reading a key's bytes reads the one attribute behind it.
+// the key table; reading a key's bytes reads the attributes behind it and
+// gives the highest (SensorMap.h tells which).
 // Values are "flt " (°C, rpm), the fan count "ui8 ". Devices that come or go
 // are picked up by a rescan at most every `rescanInterval`.
 class HwmonSmc final : public SmcService {
  public:
-  using Clock = std::function<std::chrono::steady_clock::time_point()>;
   static constexpr std::chrono::seconds kRescanInterval{5};
 
   explicit HwmonSmc(std::filesystem::path root, Clock now = std::chrono::steady_clock::now,

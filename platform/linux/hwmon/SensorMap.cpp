@@ -77,6 +77,7 @@ struct Candidate {
   const Sensor* sensor;
 };
 
+// Deals the role's sensors, best rule first, round-robin over its keys.
 template <std::size_t N>
 void assign(const std::array<std::string_view, N>& keys, std::vector<Candidate>& candidates,
             KeyPlan& plan) {
@@ -84,19 +85,14 @@ void assign(const std::array<std::string_view, N>& keys, std::vector<Candidate>&
                    [](const Candidate& a, const Candidate& b) {
                      return std::tie(a.rule, a.order) < std::tie(b.rule, b.order);
                    });
-  const std::size_t count = std::min(N, candidates.size());
-  for (std::size_t i = 0; i < count; ++i) {
-    plan.keys.emplace(std::string(keys[i]),
-                      KeySource{candidates[i].sensor->input, KeySource::Unit::millidegrees});
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    KeySource& source = plan.keys[std::string(keys[i % N])];
+    source.unit = KeySource::Unit::millidegrees;
+    source.paths.push_back(candidates[i].sensor->input);
   }
-  candidates.erase(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 }  // namespace
-
-bool operator==(const KeySource& a, const KeySource& b) {
-  return a.path == b.path && a.unit == b.unit;
-}
 
 KeyPlan mapSensors(const std::vector<Device>& devices) {
   static const std::vector<std::regex> patterns = [] {
@@ -123,19 +119,14 @@ KeyPlan mapSensors(const std::vector<Device>& devices) {
     for (const Sensor& fan : device.fans) {
       if (plan.fanCount == kMaxFans) break;
       const std::string prefix = "F" + std::to_string(plan.fanCount++);
-      plan.keys.emplace(prefix + "Ac", KeySource{fan.input, KeySource::Unit::rpm});
-      if (fan.min) plan.keys.emplace(prefix + "Mn", KeySource{*fan.min, KeySource::Unit::rpm});
-      if (fan.max) plan.keys.emplace(prefix + "Mx", KeySource{*fan.max, KeySource::Unit::rpm});
+      plan.keys.emplace(prefix + "Ac", KeySource{{fan.input}, KeySource::Unit::rpm});
+      if (fan.min) plan.keys.emplace(prefix + "Mn", KeySource{{*fan.min}, KeySource::Unit::rpm});
+      if (fan.max) plan.keys.emplace(prefix + "Mx", KeySource{{*fan.max}, KeySource::Unit::rpm});
     }
   }
 
   assign(kCpuKeys, byRole[static_cast<int>(Role::cpu)], plan);
-  // More CPU sensors than P-core keys: the next one is a secondary sensor.
-  auto& secondary = byRole[static_cast<int>(Role::cpuSecondary)];
-  for (const Candidate& extra : byRole[static_cast<int>(Role::cpu)]) {
-    secondary.push_back({kRules.size(), extra.order, extra.sensor});
-  }
-  assign(kSecondaryCpuKeys, secondary, plan);
+  assign(kSecondaryCpuKeys, byRole[static_cast<int>(Role::cpuSecondary)], plan);
   assign(kGpuKeys, byRole[static_cast<int>(Role::gpu)], plan);
   assign(kStorageKeys, byRole[static_cast<int>(Role::storage)], plan);
   assign(kAmbientKeys, byRole[static_cast<int>(Role::ambient)], plan);

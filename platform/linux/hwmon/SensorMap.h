@@ -8,26 +8,41 @@
 
 namespace quimbo::hwmon {
 
-// Where one SMC key's value comes from.
+// Where one SMC key's value comes from: the highest of its attribute files.
 struct KeySource {
   enum class Unit { millidegrees, rpm };
-  std::string path;  // the attribute file
-  Unit unit;
+  std::vector<std::string> paths;  // the attribute files
+  Unit unit = Unit::millidegrees;
+  bool operator==(const KeySource&) const = default;
 };
 
 // The SMC keys a machine can fill: the catalogue's temperature keys and the
-// fan keys, each backed by one attribute; and the fan count.
+// fan keys, each backed by its attributes; and the fan count.
 struct KeyPlan {
   std::map<std::string, KeySource> keys;
   int fanCount = 0;
   bool operator==(const KeyPlan&) const = default;
 };
-bool operator==(const KeySource& a, const KeySource& b);
 
-// Maps what the devices measure onto the keys: CPU sensors to the P-core
-// keys in order, efficiency-core or secondary CPU sensors to the E-core key,
-// GPU, storage and board/ambient sensors to theirs, every fan in device
-// order to F0.., F1.., ... The mapping is the rule table in SensorMap.cpp.
+// Maps what the devices measure onto the keys. The rule table in
+// SensorMap.cpp gives each temperature sensor a role by its chip and label:
+//
+//   CPU (packages, cores, Tctl)             P-core keys  Tp01 Tp05 Tp09 Tp0D Tp0T
+//   efficiency cores, secondary CPU (Tccd)  E-core key   Te05
+//   GPU                                     GPU keys     Tg0f Tg0j
+//   storage                                 SSD key      Ts0S
+//   board and ambient                       Ortam keys   TaLP TaRP
+//
+// A role's sensors, ordered by rule (a chip's earlier rule first: a package
+// before its cores, wherever the device lists it), then by device and index,
+// are dealt round-robin over the role's keys. With no more sensors than
+// keys each key reads one; a role with more (eight performance cores, a
+// two-socket server's packages and dozens of cores) folds several into each
+// key, which reads the hottest of them, so that the role's maximum always
+// reaches its group. CPU sensors stay on the P-core keys however many there
+// are: the E-core key is the efficiency cores', and both keys are the CPU
+// group's anyway. Fans, in device order, become F0.., F1.., ... (at most
+// 255, the most "FNum" can count), each key one attribute.
 KeyPlan mapSensors(const std::vector<Device>& devices);
 
 }  // namespace quimbo::hwmon

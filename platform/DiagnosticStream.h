@@ -1,0 +1,34 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/Diagnostics.h"
+
+namespace quimbo {
+
+// Writes each report as a line "quimbo: ..." to a stream (standard error).
+// While that stream is the screen a front end draws on, reports are held
+// and written once it is given back: at release(), or at the latest when
+// this is destroyed.
+class DiagnosticStream final : public Diagnostics {
+ public:
+  DiagnosticStream(std::ostream& out, bool held) : out_(out), held_(held) {}
+  ~DiagnosticStream() { release(); }
+  DiagnosticStream(const DiagnosticStream&) = delete;
+  DiagnosticStream& operator=(const DiagnosticStream&) = delete;
+
+  void report(const std::string& message) override;
+  // Writes what was held; later reports are written at once.
+  void release();
+
+ private:
+  void write(const std::string& message);
+
+  std::ostream& out_;
+  bool held_;
+  std::vector<std::string> waiting_;
+};
+
+}  // namespace quimbo

@@ -1,0 +1,111 @@
+#include "platform/RegularFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace quimbo {
+
+RegularFile::RegularFile(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)) {
+  if (fd_ < 0) {
+    fault_ = Fault::cannotOpen;
+    error_ = errno;
+    return;
+  }
+  struct stat status;
+  if (::fstat(fd_, &status) != 0) {
+    fault_ = Fault::cannotOpen;
+    error_ = errno;
+  } else if (!S_ISREG(status.st_mode)) {
+    fault_ = S_ISDIR(status.st_mode) ? Fault::directory : Fault::notRegular;
+  } else {
+    sizeAtOpen_ = static_cast<std::size_t>(status.st_size);
+    return;
+  }
+  ::close(std::exchange(fd_, -1));
+}
+
+RegularFile::~RegularFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<std::string_view> RegularFile::read(std::span<char> buffer) {
+  if (fd_ < 0) return std::nullopt;
+  std::size_t size = 0;
+  while (size < buffer.size()) {
+    const std::size_t wanted = buffer.size() - size;
+    const ssize_t got = ::pread(fd_, buffer.data() + size, wanted, static_cast<off_t>(size));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      fault_ = Fault::cannotRead;
+      error_ = errno;
+      return std::nullopt;
+    }
+    size += static_cast<std::size_t>(got);
+    // A regular file reads short only at its end: no second call to learn
+    // it, which halves the cost of a sysfs attribute.
+    if (static_cast<std::size_t>(got) < wanted) break;
+  }
+  if (size == buffer.size()) {
+    fault_ = Fault::tooLong;
+    limit_ = buffer.size() - 1;
+    return std::nullopt;
+  }
+  fault_ = Fault::none;
+  return std::string_view(buffer.data(), size);
+}
+
+std::optional<std::string> RegularFile::read(std::size_t maxBytes) {
+  constexpr std::size_t kLeastRoom = 4096;
+  std::string text;
+  // The size is only a first guess: the file may change, and sysfs gives
+  // every attribute the same size whatever it holds.
+  std::size_t room = std::min(std::max(kLeastRoom, sizeAtOpen_ + 1), maxBytes + 1);
+  for (;;) {
+    text.resize(room);
+    if (const auto contents = read(text)) {
+      text.resize(contents->size());
+      return text;
+    }
+    if (fault_ != Fault::tooLong || room > maxBytes) return std::nullopt;
+    room = std::min(4 * room, maxBytes + 1);  // read again from the start, with more room
+  }
+}
+
+bool RegularFile::linked() const {
+  struct stat status;
+  return fd_ >= 0 && ::fstat(fd_, &status) == 0 && status.st_nlink > 0;
+}
+
+std::string RegularFile::problem() const {
+  switch (fault_) {
+    case Fault::none:
+      return "";
+    case Fault::cannotOpen:
+      return std::string("cannot be opened: ") + std::strerror(error_);
+    case Fault::directory:
+      return "is a directory";
+    case Fault::notRegular:
+      return "is not a regular file";
+    case Fault::cannotRead:
+      return std::string("cannot be read: ") + std::strerror(error_);
+    case Fault::tooLong:
+      return "is longer than " + std::to_string(limit_) + " bytes";
+  }
+  return "";
+}
+
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t maxBytes,
+                                           std::string& problem) {
+  RegularFile file(path);
+  std::optional<std::string> text = file.read(maxBytes);
+  if (!text) problem = file.problem();
+  return text;
+}
+
+}  // namespace quimbo

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace quimbo {
+
+// A regular file opened for reading, and read whole from its start as often
+// as asked. Whatever else stands at the path is refused without waiting: a
+// FIFO (opening it would block until a writer came), a device (/dev/zero
+// never ends), a directory, a loop of symbolic links. A symbolic link to a
+// regular file is followed.
+class RegularFile final {
+ public:
+  // Never blocks and never throws; a file that is refused is not open, and
+  // problem() says why.
+  explicit RegularFile(const std::string& path);
+  ~RegularFile();
+  RegularFile(RegularFile&& other) noexcept
+      : fd_(std::exchange(other.fd_, -1)),
+        sizeAtOpen_(other.sizeAtOpen_),
+        fault_(other.fault_),
+        error_(other.error_),
+        limit_(other.limit_) {}
+  RegularFile& operator=(RegularFile&&) = delete;
+  RegularFile(const RegularFile&) = delete;
+  RegularFile& operator=(const RegularFile&) = delete;
+
+  bool isOpen() const { return fd_ >= 0; }
+
+  // The whole file, which must be shorter than `buffer`: nothing when it is
+  // not, or when it cannot be read. A file stays bounded however it grows.
+  std::optional<std::string_view> read(std::span<char> buffer);
+  // The whole file, at most `maxBytes`, in a string no longer than needed.
+  std::optional<std::string> read(std::size_t maxBytes);
+
+  // Whether the file still has a name: a file deleted since it was opened
+  // still reads, and sysfs attributes of a removed device are deleted.
+  bool linked() const;
+
+  // Why the file was refused or its last read failed: "is a directory",
+  // "cannot be read: Permission denied", ...; "" when nothing failed.
+  std::string problem() const;
+
+ private:
+  enum class Fault { none, cannotOpen, directory, notRegular, cannotRead, tooLong };
+
+  int fd_ = -1;
+  std::size_t sizeAtOpen_ = 0;
+  Fault fault_ = Fault::none;
+  int error_ = 0;
+  std::size_t limit_ = 0;  // what the read that found the file too long could take
+};
+
+// The whole regular file at `path`, at most `maxBytes` long; or nothing, and
+// in `problem` why not (RegularFile::problem()).
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t maxBytes,
+                                           std::string& problem);
+
+}  // namespace quimbo
