@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -11,22 +12,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/DesktopModuleLoader.h"
 #include "monitor/Monitor.h"
-#include "platform/Bundle.h"
 #include "platform/DiagnosticStream.h"
-#include "platform/desktop/DesktopModule.h"
+#include "platform/System.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/QuimboApp.h"
-#ifdef __APPLE__
-#include "platform/macos/IOKitUserClient.h"
-#include "platform/macos/SMAppServiceManager.h"
-#else
-#include "platform/linux/LinuxServiceManager.h"
-#include "platform/linux/hwmon/HwmonSmc.h"
-#endif
 
 namespace {
 
@@ -39,8 +31,14 @@ constexpr const char* kUsage =
     "Usage: quimbo\n"
     "\n"
     "Quimbo takes no arguments. It shows the hottest CPU/GPU temperature and the\n"
-    "fastest fan in a menu bar; Enter, Space or a click opens the panel, Escape\n"
-    "closes it, Tab moves to \xC3\x87\xC4\xB1k\xC4\xB1\xC5\x9F (Quit).\n"
+    "fastest fan in a menu bar, and a panel of temperatures and fans below it.\n"
+    "\n"
+    "On a desktop the label is in the system tray, or a strip at the top right of\n"
+    "the screen; a click opens the panel. Without a desktop, or where the desktop\n"
+    "cannot be used, it runs in the terminal: Enter, Space or a click on the label\n"
+    "opens and closes the panel, Escape closes it, Tab moves to \xC3\x87\xC4\xB1k\xC4\xB1\xC5\x9F (Quit) and Enter\n"
+    "presses it; Up, Down, Page Up, Page Down, Home, End and the mouse wheel\n"
+    "scroll the fans of a panel taller than the terminal; Ctrl-Z suspends it.\n"
     "\n"
     "Environment:\n"
     "  QUIMBO_SMC_SIM=FILE     read a simulated SMC described by FILE\n"
@@ -48,16 +46,12 @@ constexpr const char* kUsage =
     "  QUIMBO_HWMON_ROOT=DIR   read the hardware sensors under DIR instead of\n"
     "                          /sys/class/hwmon\n"
     "  QUIMBO_FRONTEND=terminal|desktop\n"
-    "                          force a front end (default: desktop where a\n"
-    "                          display is available, terminal otherwise)\n";
+    "                          use this front end (default: the desktop where a\n"
+    "                          display is available, the terminal otherwise)\n"
+    "\n"
+    "See quimbo(1).\n";
 
 constexpr int kUsageError = 2;
-#ifdef __APPLE__
-using SystemServiceManager = SMAppServiceManager;
-#else
-using SystemServiceManager = LinuxServiceManager;
-constexpr const char* kHwmonRoot = "/sys/class/hwmon";
-#endif
 
 std::optional<std::string> environment(const char* name) {
   const char* value = std::getenv(name);
@@ -73,17 +67,15 @@ std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
     return std::make_unique<SimulatedSmc>(
         SimulatedSmc::watching(*machine, diagnostics, std::move(trace)));
   }
-#ifdef __APPLE__
-  return std::make_unique<IOKitUserClient>();
-#else
-  return std::make_unique<HwmonSmc>(environment("QUIMBO_HWMON_ROOT").value_or(kHwmonRoot));
-#endif
+  return System::smcUserClient();
 }
 
 int fail(const std::string& message, int status = 1) {
   std::cerr << "quimbo: " << message << '\n';
   return status;
 }
+
+bool terminalAvailable() { return ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO); }
 
 // Whether standard error is the terminal the terminal front end draws on.
 bool errorsOnScreen() {
@@ -92,41 +84,36 @@ bool errorsOnScreen() {
          ::fstat(STDOUT_FILENO, &screen) == 0 && error.st_rdev == screen.st_rdev;
 }
 
-bool displayAvailable() {
-#ifdef __APPLE__
-  return true;  // the window server
-#endif
-  return environment("DISPLAY").has_value() || environment("WAYLAND_DISPLAY").has_value();
-}
+// The adapters every front end runs over.
+struct Adapters {
+  UserClient& smc;
+  ServiceManager& services;
+  DiagnosticStream& diagnostics;
+};
 
-bool terminalAvailable() { return ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO); }
-
-int runTerminal(UserClient& smc, ServiceManager& services) {
+int runTerminal(const Adapters& adapters) {
   if (!terminalAvailable()) {
     return fail("the terminal front end needs a terminal on standard input and output");
   }
+  // Reports that would land on the screen wait until it is given back.
+  if (errorsOnScreen()) adapters.diagnostics.hold();
   PollRunLoop loop;
   terminal::TerminalFrontEnd terminal(loop);
-  ui::QuimboApp app([&] { return Monitor::make({smc, services, loop}); }, terminal);
-  return terminal.run(app);
+  ui::QuimboApp app([&] { return Monitor::make({adapters.smc, adapters.services, loop}); },
+                    terminal);
+  const int status = terminal.run(app);
+  adapters.diagnostics.release();
+  return status;
 }
 
 // Where the desktop cannot be used, the terminal stands in when there is one,
 // unless the desktop was asked for by name.
-int withoutDesktop(const std::string& why, bool asked, UserClient& smc, ServiceManager& services) {
-  if (asked || !terminalAvailable()) return fail(why);
-  std::cerr << "quimbo: " << why << "; running in the terminal\n";
-  return runTerminal(smc, services);
-}
-
-int runDesktop(UserClient& smc, ServiceManager& services, char* program, bool asked) {
-#ifdef __APPLE__
-  return quimbo_run_desktop(smc, services, program);  // linked into the application
-#else
-  const DesktopModuleEntry module = loadDesktopModule(Bundle::main());
-  if (module.run == nullptr) return withoutDesktop(module.error, asked, smc, services);
-  return module.run(smc, services, program);
-#endif
+int runDesktop(const Adapters& adapters, char* program, bool asked) {
+  const System::Desktop desktop = System::desktop();
+  if (desktop.run != nullptr) return desktop.run(adapters.smc, adapters.services, program);
+  if (asked || !terminalAvailable()) return fail(desktop.error);
+  std::cerr << "quimbo: " << desktop.error << "; running in the terminal\n";
+  return runTerminal(adapters);
 }
 
 }  // namespace
@@ -153,15 +140,17 @@ int main(int argc, char** argv) {
                 kUsageError);
   }
   const bool asked = frontEnd == "desktop";
-  const bool desktop = frontEnd ? asked : displayAvailable();
+  const bool desktop = frontEnd ? asked : System::displayAvailable();
 
-  // Reports while running; held until the terminal is given back when they
-  // would land on its screen.
-  DiagnosticStream diagnostics(std::cerr, !desktop && errorsOnScreen());
+  // A trace file past the size limit fails its writes, which the trace
+  // reports, instead of ending the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+  DiagnosticStream diagnostics(std::cerr);
   try {
-    std::unique_ptr<UserClient> smc = smcUserClient(diagnostics);
-    SystemServiceManager services;
-    return desktop ? runDesktop(*smc, services, argv[0], asked) : runTerminal(*smc, services);
+    const std::unique_ptr<UserClient> smc = smcUserClient(diagnostics);
+    const std::unique_ptr<ServiceManager> services = System::serviceManager();
+    const Adapters adapters{*smc, *services, diagnostics};
+    return desktop ? runDesktop(adapters, argv[0], asked) : runTerminal(adapters);
   } catch (const std::exception& error) {
     return fail(error.what());
   }

@@ -14,12 +14,14 @@ namespace quimbo {
 // this is destroyed.
 class DiagnosticStream final : public Diagnostics {
  public:
-  DiagnosticStream(std::ostream& out, bool held) : out_(out), held_(held) {}
+  explicit DiagnosticStream(std::ostream& out) : out_(out) {}
   ~DiagnosticStream() { release(); }
   DiagnosticStream(const DiagnosticStream&) = delete;
   DiagnosticStream& operator=(const DiagnosticStream&) = delete;
 
   void report(const std::string& message) override;
+  // Holds the reports from now on.
+  void hold() { held_ = true; }
   // Writes what was held; later reports are written at once.
   void release();
 
@@ -27,7 +29,7 @@ class DiagnosticStream final : public Diagnostics {
   void write(const std::string& message);
 
   std::ostream& out_;
-  bool held_;
+  bool held_ = false;
   std::vector<std::string> waiting_;
 };
 

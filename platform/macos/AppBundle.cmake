@@ -1,7 +1,7 @@
 # Quimbo.app: the program as a menu-bar application for macOS 13 and later,
 # with the desktop front end linked in and the logo among its resources,
 # where the brand mark looks for it. Included by app/CMakeLists.txt.
-target_link_libraries(quimbo PRIVATE quimbo_macos quimbo_desktop)
+target_link_libraries(quimbo PRIVATE quimbo_desktop)
 set_target_properties(quimbo PROPERTIES
   OUTPUT_NAME Quimbo
   MACOSX_BUNDLE TRUE

@@ -1,4 +1,4 @@
-#include "app/DesktopModuleLoader.h"
+#include "platform/linux/DesktopModuleLoader.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -43,7 +43,7 @@ TEST(DesktopModuleLoader, TakesTheEntryOnlyFromAModuleOfThisInterface) {
   testing::MonitorHarness h(testing::kTwoFansMachine);
   for (const Case& c : cases) {
     const Installation installed(c.module);
-    const DesktopModuleEntry entry = loadDesktopModule(installed.bundle());
+    const System::Desktop entry = loadDesktopModule(installed.bundle());
     if (*c.error == '\0') {
       ASSERT_NE(entry.run, nullptr) << entry.error;
       EXPECT_EQ(entry.run(h.smc, h.services, nullptr), 42) << "the module's own entry";
@@ -67,7 +67,7 @@ TEST(DesktopModuleLoader, NeverResolvesAModuleAgainstTheWorkingDirectory) {
       Bundle("quimbo", ".", "lib/../lib/quimbo"),
   };
   for (const std::optional<Bundle>& bundle : bundles) {
-    const DesktopModuleEntry entry = loadDesktopModule(bundle);
+    const System::Desktop entry = loadDesktopModule(bundle);
     EXPECT_EQ(entry.run, nullptr) << (bundle ? bundle->modulePath("").string() : "no bundle");
     EXPECT_NE(entry.error.find("the folder Quimbo runs from is unknown"), std::string::npos)
         << entry.error;

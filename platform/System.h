@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "monitor/ServiceManager.h"
+#include "platform/desktop/DesktopModule.h"
+#include "smc/UserClient.h"
+
+// What the system Quimbo runs on provides: its SMC user client, its service
+// manager, its desktop. Each system defines these in its own folder
+// (platform/linux, platform/macos).
+namespace quimbo::System {
+
+// The machine's own SMC user client: IOKit's AppleSMC on macOS; on Linux
+// the hwmon bridge over /sys/class/hwmon, or the folder in QUIMBO_HWMON_ROOT.
+std::unique_ptr<UserClient> smcUserClient();
+
+// Launch daemons: SMAppService on macOS; a stand-in with none on Linux.
+std::unique_ptr<ServiceManager> serviceManager();
+
+// Whether there is a desktop to show the item on: the window server on
+// macOS; on Linux a display (DISPLAY or WAYLAND_DISPLAY).
+bool displayAvailable();
+
+// The desktop front end's entry, or why it cannot be had: linked into the
+// application on macOS, a module beside the program on Linux.
+struct Desktop {
+  QuimboRunDesktop run = nullptr;  // null when it cannot be had
+  std::string error;
+};
+Desktop desktop();
+
+}  // namespace quimbo::System
