@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cmath>
+#include <functional>
 
 #include "platform/desktop/DesktopStyle.h"
 #include "platform/desktop/Widgets.h"
@@ -18,27 +19,13 @@ using namespace ui;
 
 namespace {
 
-constexpr int kDefaultSpacing = 8;
 constexpr int kBarSteps = 1000;
 constexpr int kBarHeight = 6;
 constexpr int kWrapWidth = 200;  // texts wider than this may wrap
+// The kinds of element past the view tree's own: a logo is a picture, not a symbol.
+constexpr std::size_t kLogoKind = std::variant_size_v<View::Element>;
 
 int px(double points) { return static_cast<int>(std::lround(points)); }
-
-// What decides the widgets a view needs: its element, its children and the
-// modifiers that wrap it in a box.
-void describeShape(const View& view, std::string& out) {
-  out += static_cast<char>('a' + view.element.index());
-  for (const Modifier& m : view.modifiers) {
-    if (std::holds_alternative<modifier::Padding>(m)) out += 'P';
-    if (std::holds_alternative<modifier::Background>(m)) out += 'B';
-  }
-  if (const Children* children = view.children()) {
-    out += '(';
-    for (const View& child : *children) describeShape(child, out);
-    out += ')';
-  }
-}
 
 // A view that takes all the width it is offered, as the toolkit's flexible
 // elements do.
@@ -79,7 +66,26 @@ void setFontIfChanged(QWidget* widget, const QFont& font) {
   if (widget->font() != font) widget->setFont(font);
 }
 
+QWidget* withLayout(QLayout* layout, QWidget* widget) {
+  layout->setContentsMargins(0, 0, 0, 0);
+  widget->setLayout(layout);
+  return widget;
+}
+
 }  // namespace
+
+WidgetRenderer::Shape WidgetRenderer::Shape::of(const View& view) {
+  const Image* image = view.as<Image>();
+  Shape shape{image && image->logo ? kLogoKind : view.element.index(), {}, {}};
+  for (const Modifier& m : view.modifiers) {
+    if (std::holds_alternative<modifier::Padding>(m)) shape.boxes.push_back(Box::padding);
+    if (std::holds_alternative<modifier::Background>(m)) shape.boxes.push_back(Box::background);
+  }
+  if (const Children* children = view.children()) {
+    for (const View& child : *children) shape.children.push_back(of(child));
+  }
+  return shape;
+}
 
 struct WidgetRenderer::Node {
   QWidget* content = nullptr;  // the element's own widget
@@ -90,6 +96,174 @@ struct WidgetRenderer::Node {
   QWidget* outer() const { return boxes.empty() ? content : static_cast<QWidget*>(boxes.back()); }
 };
 
+// The widget of one element, a function for each kind: made the first time
+// (while the node has no widget yet), brought up to date every time.
+class WidgetRenderer::Element {
+ public:
+  Element(WidgetRenderer& renderer, const View& view, const Environment& env, Node& node)
+      : renderer_(renderer),
+        view_(view),
+        env_(env),
+        node_(node),
+        building_(node.content == nullptr),
+        font_(fontFor(env.font, env.bold)),
+        colour_(renderer.foreground(env)) {}
+
+  void operator()(const Text& text) {
+    auto* label = made<QLabel>([] { return new QLabel; });
+    const QString string = QString::fromStdString(text.string());
+    setFontIfChanged(label, font_);
+    setTextColour(label, colour_);
+    label->setWordWrap(QFontMetrics(font_).horizontalAdvance(string) > kWrapWidth);
+    setLabelText(label, string);
+  }
+
+  void operator()(const ui::Label& labelView) {
+    QWidget* row = made<QWidget>([] {
+      auto* layout = new QHBoxLayout;
+      layout->setSpacing(px(kDefaultSpacing / 2));
+      layout->addWidget(new SymbolView);
+      layout->addWidget(new QLabel);
+      return withLayout(layout, new QWidget);
+    });
+    static_cast<SymbolView*>(row->layout()->itemAt(0)->widget())
+        ->set(labelView.systemImage, colour_, QFontMetrics(font_).height());
+    auto* title = static_cast<QLabel*>(row->layout()->itemAt(1)->widget());
+    setFontIfChanged(title, font_);
+    setTextColour(title, colour_);
+    setLabelText(title, QString::fromStdString(labelView.title.string()));
+  }
+
+  void operator()(const Image& image) {
+    if (image.logo) {
+      const auto* clip = view_.find<modifier::ClipShape>();
+      made<LogoView>([] { return new LogoView; })
+          ->set(renderer_.logoImage(image.logo->path), clip ? clip->cornerRadius : 0);
+    } else {
+      made<SymbolView>([] { return new SymbolView; })
+          ->set(image.systemName, colour_, QFontMetrics(font_).height());
+    }
+  }
+
+  void operator()(const ProgressView& progress) {
+    auto* bar = made<QProgressBar>([] {
+      auto* made = new QProgressBar;
+      made->setRange(0, kBarSteps);
+      made->setTextVisible(false);
+      made->setFixedHeight(kBarHeight);
+      return made;
+    });
+    bar->setValue(static_cast<int>(std::lround(progress.fraction() * kBarSteps)));
+    const QPalette& host = renderer_.host_->palette();
+    const QColor tint = env_.tint ? styleColour(*env_.tint, host) : host.color(QPalette::Highlight);
+    QPalette palette = bar->palette();
+    if (palette.color(QPalette::Highlight) != tint) {
+      palette.setColor(QPalette::Highlight, tint);
+      bar->setPalette(palette);
+    }
+  }
+
+  void operator()(const ui::Button& button) {
+    auto* push = made<QPushButton>([this] {
+      auto* made = new QPushButton;
+      node_.action = std::make_shared<std::function<void()>>();
+      QObject::connect(made, &QPushButton::clicked, made, [action = node_.action] {
+        if (*action) (*action)();
+      });
+      return made;
+    });
+    setFontIfChanged(push, font_);
+    const QString title = QString::fromStdString(button.title.string());
+    if (push->text() != title) push->setText(title);
+    *node_.action = button.action;
+  }
+
+  void operator()(const Divider&) {
+    made<QFrame>([] {
+      auto* line = new QFrame;
+      line->setFrameShape(QFrame::HLine);
+      line->setFrameShadow(QFrame::Plain);
+      line->setFixedHeight(1);
+      line->setForegroundRole(QPalette::Mid);
+      return line;
+    });
+  }
+
+  void operator()(const Spacer&) {
+    made<QWidget>([] {
+      auto* gap = new QWidget;
+      gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+      gap->setFixedHeight(0);
+      return gap;
+    });
+  }
+
+  void operator()(const VStack& stack) {
+    auto* column = static_cast<QBoxLayout*>(
+        made<QWidget>([] { return withLayout(new QVBoxLayout, new QWidget); })->layout());
+    column->setSpacing(px(stack.spacing.value_or(kDefaultSpacing)));
+    children(stack.children, [&](const View& child, QWidget* widget, std::size_t) {
+      // Flexible children and wrapping texts take the whole width, as the
+      // toolkit offers it; the others sit by the stack's alignment.
+      const bool wide = isFlexible(child) || widget->hasHeightForWidth();
+      column->addWidget(widget, 0, wide ? Qt::Alignment() : horizontal(stack.alignment));
+    });
+  }
+
+  void operator()(const HStack& stack) {
+    auto* row = static_cast<QBoxLayout*>(
+        made<QWidget>([] { return withLayout(new QHBoxLayout, new QWidget); })->layout());
+    row->setSpacing(px(stack.spacing.value_or(kDefaultSpacing)));
+    children(stack.children, [&](const View& child, QWidget* widget, std::size_t) {
+      const bool spacer = child.as<Spacer>() != nullptr;
+      row->addWidget(widget, spacer ? 1 : 0, spacer ? Qt::Alignment() : Qt::AlignVCenter);
+    });
+  }
+
+  void operator()(const LazyVGrid& grid) {
+    const int columns = std::max<int>(1, static_cast<int>(grid.columns.size()));
+    auto* layout = static_cast<QGridLayout*>(made<QWidget>([columns] {
+                                               auto* cells = new QGridLayout;
+                                               cells->setHorizontalSpacing(px(kDefaultSpacing));
+                                               for (int c = 0; c < columns; ++c)
+                                                 cells->setColumnStretch(c, 1);
+                                               return withLayout(cells, new QWidget);
+                                             })->layout());
+    layout->setVerticalSpacing(px(grid.spacing.value_or(kDefaultSpacing)));
+    children(grid.children, [&](const View&, QWidget* widget, std::size_t i) {
+      const int index = static_cast<int>(i);
+      layout->addWidget(widget, index / columns, index % columns);
+    });
+  }
+
+ private:
+  // The element's widget, made by `make` when the node has none yet.
+  template <typename W, typename Make>
+  W* made(Make make) {
+    if (building_) node_.content = make();
+    return static_cast<W*>(node_.content);
+  }
+
+  // Realizes every child; while building, `place` puts each child's widget
+  // into the element's layout.
+  template <typename Place>
+  void children(const Children& views, Place place) {
+    if (building_) node_.children.resize(views.size());
+    for (std::size_t i = 0; i < views.size(); ++i) {
+      renderer_.realize(views[i], env_, node_.children[i]);
+      if (building_) place(views[i], node_.children[i].outer(), i);
+    }
+  }
+
+  WidgetRenderer& renderer_;
+  const View& view_;
+  const Environment& env_;
+  Node& node_;
+  const bool building_;
+  const QFont font_;
+  const QColor colour_;
+};
+
 WidgetRenderer::WidgetRenderer(QWidget* host) : host_(host) {
   auto* layout = new QVBoxLayout(host_);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -98,17 +272,16 @@ WidgetRenderer::WidgetRenderer(QWidget* host) : host_(host) {
 WidgetRenderer::~WidgetRenderer() = default;
 
 void WidgetRenderer::show(const View& view) {
-  std::string shape;
-  describeShape(view, shape);
-  const bool create = !root_ || shape != shape_;
-  if (create) {
+  Shape shape = Shape::of(view);
+  const bool build = !root_ || shape != shape_;
+  if (build) {
     host_->setUpdatesEnabled(false);
     if (root_) delete root_->outer();
     root_ = std::make_unique<Node>();
     ++builds_;
   }
-  realize(view, Environment{}, *root_, create);
-  if (create) {
+  realize(view, Environment{}, *root_);
+  if (build) {
     host_->layout()->addWidget(root_->outer());
     shape_ = std::move(shape);
     host_->setUpdatesEnabled(true);
@@ -129,33 +302,31 @@ QImage WidgetRenderer::logoImage(const std::string& path) {
   return *found;
 }
 
-void WidgetRenderer::realize(const View& view, Environment env, Node& node, bool create) {
-  // Font, colour and tint reach the element and everything inside it; the
-  // outermost modifier is applied first, so inner ones win.
-  for (auto m = view.modifiers.rbegin(); m != view.modifiers.rend(); ++m) {
-    if (const auto* font = std::get_if<modifier::Font>(&*m)) env.font = font->font;
-    if (std::holds_alternative<modifier::Bold>(*m)) env.bold = true;
-    if (const auto* style = std::get_if<modifier::ForegroundStyle>(&*m))
-      env.foreground = style->style;
-    if (const auto* tint = std::get_if<modifier::Tint>(&*m)) env.tint = tint->style;
-  }
-  realizeElement(view, env, node, create);
+void WidgetRenderer::realize(const View& view, Environment env, Node& node) {
+  // The outermost modifier is applied first, so inner ones win.
+  for (auto m = view.modifiers.rbegin(); m != view.modifiers.rend(); ++m) env = env.inside(*m);
+  std::visit(Element(*this, view, env, node), view.element);
+  wrap(view, node);
+}
 
-  // Padding and backgrounds wrap the view in boxes, innermost first.
-  std::size_t box = 0;
+// Padding and backgrounds wrap the element in boxes, innermost first; a clip
+// shape rounds the box inside it, a frame fixes the size of what it frames.
+void WidgetRenderer::wrap(const View& view, Node& node) {
+  std::size_t boxes = 0;
   QWidget* current = node.content;
+  const auto box = [&]() -> Box* {
+    if (boxes == node.boxes.size()) node.boxes.push_back(new Box(current));
+    current = node.boxes[boxes];
+    return node.boxes[boxes++];
+  };
   for (const Modifier& m : view.modifiers) {
     if (const auto* padding = std::get_if<modifier::Padding>(&m)) {
-      if (create) node.boxes.push_back(new Box(current));
       const EdgeInsets& e = padding->insets;
-      node.boxes[box]->setMargins(px(e.top), px(e.leading), px(e.bottom), px(e.trailing));
-      current = node.boxes[box++];
+      box()->setMargins(px(e.top), px(e.leading), px(e.bottom), px(e.trailing));
     } else if (const auto* background = std::get_if<modifier::Background>(&m)) {
-      if (create) node.boxes.push_back(new Box(current));
-      node.boxes[box]->setFill(styleColour(background->style, host_->palette()));
-      current = node.boxes[box++];
+      box()->setFill(styleColour(background->style, host_->palette()));
     } else if (const auto* clip = std::get_if<modifier::ClipShape>(&m)) {
-      if (auto* b = dynamic_cast<Box*>(current)) b->setCornerRadius(clip->cornerRadius);
+      if (auto* rounded = dynamic_cast<Box*>(current)) rounded->setCornerRadius(clip->cornerRadius);
     } else if (const auto* frame = std::get_if<modifier::Frame>(&m)) {
       if (frame->width && frame->height) {
         current->setFixedSize(px(*frame->width), px(*frame->height));
@@ -163,153 +334,6 @@ void WidgetRenderer::realize(const View& view, Environment env, Node& node, bool
         current->setFixedWidth(px(*frame->width));
       } else if (frame->height) {
         current->setFixedHeight(px(*frame->height));
-      }
-    }
-  }
-}
-
-void WidgetRenderer::realizeElement(const View& view, const Environment& env, Node& node,
-                                    bool create) {
-  const QFont font = fontFor(env.font, env.bold);
-  const QColor colour = foreground(env);
-
-  if (const auto* text = view.as<Text>()) {
-    if (create) node.content = new QLabel;
-    auto* label = static_cast<QLabel*>(node.content);
-    const QString string = QString::fromStdString(text->string());
-    setFontIfChanged(label, font);
-    setTextColour(label, colour);
-    label->setWordWrap(QFontMetrics(font).horizontalAdvance(string) > kWrapWidth);
-    setLabelText(label, string);
-  } else if (const auto* labelView = view.as<ui::Label>()) {
-    if (create) {
-      node.content = new QWidget;
-      auto* row = new QHBoxLayout(node.content);
-      row->setContentsMargins(0, 0, 0, 0);
-      row->setSpacing(px(kDefaultSpacing / 2.0));
-      row->addWidget(new SymbolView);
-      row->addWidget(new QLabel);
-    }
-    auto* row = node.content->layout();
-    static_cast<SymbolView*>(row->itemAt(0)->widget())
-        ->set(labelView->systemImage, colour, QFontMetrics(font).height());
-    auto* title = static_cast<QLabel*>(row->itemAt(1)->widget());
-    setFontIfChanged(title, font);
-    setTextColour(title, colour);
-    setLabelText(title, QString::fromStdString(labelView->title.string()));
-  } else if (const auto* image = view.as<Image>()) {
-    if (image->logo) {
-      if (create) node.content = new LogoView;
-      double radius = 0;
-      if (const auto* clip = view.find<modifier::ClipShape>()) radius = clip->cornerRadius;
-      static_cast<LogoView*>(node.content)->set(logoImage(image->logo->path), radius);
-    } else {
-      if (create) node.content = new SymbolView;
-      static_cast<SymbolView*>(node.content)
-          ->set(image->systemName, colour, QFontMetrics(font).height());
-    }
-  } else if (const auto* progress = view.as<ProgressView>()) {
-    if (create) {
-      auto* bar = new QProgressBar;
-      bar->setRange(0, kBarSteps);
-      bar->setTextVisible(false);
-      bar->setFixedHeight(kBarHeight);
-      node.content = bar;
-    }
-    auto* bar = static_cast<QProgressBar*>(node.content);
-    double fraction = progress->total > 0 ? progress->value / progress->total : 0;
-    fraction = std::isnan(fraction) ? 0 : std::clamp(fraction, 0.0, 1.0);
-    bar->setValue(static_cast<int>(std::lround(fraction * kBarSteps)));
-    QPalette palette = bar->palette();
-    const QColor tint = env.tint ? styleColour(*env.tint, host_->palette())
-                                 : host_->palette().color(QPalette::Highlight);
-    if (palette.color(QPalette::Highlight) != tint) {
-      palette.setColor(QPalette::Highlight, tint);
-      bar->setPalette(palette);
-    }
-  } else if (const auto* button = view.as<ui::Button>()) {
-    if (create) {
-      auto* push = new QPushButton;
-      node.action = std::make_shared<std::function<void()>>();
-      QObject::connect(push, &QPushButton::clicked, push, [action = node.action] {
-        if (*action) (*action)();
-      });
-      node.content = push;
-    }
-    auto* push = static_cast<QPushButton*>(node.content);
-    setFontIfChanged(push, font);
-    const QString title = QString::fromStdString(button->title.string());
-    if (push->text() != title) push->setText(title);
-    *node.action = button->action;
-  } else if (view.as<Divider>()) {
-    if (create) {
-      auto* line = new QFrame;
-      line->setFrameShape(QFrame::HLine);
-      line->setFrameShadow(QFrame::Plain);
-      line->setFixedHeight(1);
-      line->setForegroundRole(QPalette::Mid);
-      node.content = line;
-    }
-  } else if (view.as<Spacer>()) {
-    if (create) {
-      node.content = new QWidget;
-      node.content->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-      node.content->setFixedHeight(0);
-    }
-  } else if (const auto* stack = view.as<VStack>()) {
-    if (create) {
-      node.content = new QWidget;
-      auto* layout = new QVBoxLayout(node.content);
-      layout->setContentsMargins(0, 0, 0, 0);
-      node.children.resize(stack->children.size());
-    }
-    static_cast<QBoxLayout*>(node.content->layout())
-        ->setSpacing(px(stack->spacing.value_or(kDefaultSpacing)));
-    for (std::size_t i = 0; i < stack->children.size(); ++i) {
-      realize(stack->children[i], env, node.children[i], create);
-      if (create) {
-        // Flexible children and wrapping texts take the whole width, as
-        // the toolkit offers it; the others sit by the stack's alignment.
-        QWidget* child = node.children[i].outer();
-        const bool wide = isFlexible(stack->children[i]) || child->hasHeightForWidth();
-        static_cast<QBoxLayout*>(node.content->layout())
-            ->addWidget(child, 0, wide ? Qt::Alignment() : horizontal(stack->alignment));
-      }
-    }
-  } else if (const auto* stack = view.as<HStack>()) {
-    if (create) {
-      node.content = new QWidget;
-      auto* layout = new QHBoxLayout(node.content);
-      layout->setContentsMargins(0, 0, 0, 0);
-      node.children.resize(stack->children.size());
-    }
-    auto* layout = static_cast<QBoxLayout*>(node.content->layout());
-    layout->setSpacing(px(stack->spacing.value_or(kDefaultSpacing)));
-    for (std::size_t i = 0; i < stack->children.size(); ++i) {
-      realize(stack->children[i], env, node.children[i], create);
-      if (create) {
-        const bool spacer = stack->children[i].as<Spacer>() != nullptr;
-        layout->addWidget(node.children[i].outer(), spacer ? 1 : 0,
-                          spacer ? Qt::Alignment() : Qt::AlignVCenter);
-      }
-    }
-  } else if (const auto* grid = view.as<LazyVGrid>()) {
-    const int columns = std::max<int>(1, static_cast<int>(grid->columns.size()));
-    if (create) {
-      node.content = new QWidget;
-      auto* layout = new QGridLayout(node.content);
-      layout->setContentsMargins(0, 0, 0, 0);
-      layout->setHorizontalSpacing(kDefaultSpacing);
-      for (int c = 0; c < columns; ++c) layout->setColumnStretch(c, 1);
-      node.children.resize(grid->children.size());
-    }
-    auto* layout = static_cast<QGridLayout*>(node.content->layout());
-    layout->setVerticalSpacing(px(grid->spacing.value_or(kDefaultSpacing)));
-    for (std::size_t i = 0; i < grid->children.size(); ++i) {
-      realize(grid->children[i], env, node.children[i], create);
-      if (create) {
-        const int index = static_cast<int>(i);
-        layout->addWidget(node.children[i].outer(), index / columns, index % columns);
       }
     }
   }

@@ -1,17 +1,15 @@
 #pragma once
 
-#include <QColor>
-#include <QFont>
 #include <QHash>
 #include <QImage>
-#include <QLabel>
+#include <QString>
 #include <QWidget>
-#include <functional>
+#include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "ui/Environment.h"
 #include "ui/View.h"
 
 namespace quimbo::desktop {
@@ -34,24 +32,30 @@ class WidgetRenderer final {
   void show(const ui::View& view);
   int builds() const { return builds_; }
 
- private:
-  struct Node;
-  // What a view inherits from the modifiers around it.
-  struct Environment {
-    ui::Font font = ui::Font::body;
-    bool bold = false;
-    std::optional<ui::ShapeStyle> foreground;
-    std::optional<ui::ShapeStyle> tint;
+  // What decides the widgets a view needs: the kind of its element, the
+  // boxes its modifiers wrap it in, and the shapes of its children.
+  struct Shape {
+    enum class Box { padding, background };
+    std::size_t element;  // the element's kind; a logo and a symbol differ
+    std::vector<Box> boxes;
+    std::vector<Shape> children;
+    bool operator==(const Shape&) const = default;
+
+    static Shape of(const ui::View& view);
   };
 
-  void realize(const ui::View& view, Environment env, Node& node, bool create);
-  void realizeElement(const ui::View& view, const Environment& env, Node& node, bool create);
-  QColor foreground(const Environment& env) const;
+ private:
+  struct Node;
+  class Element;
+
+  void realize(const ui::View& view, ui::Environment env, Node& node);
+  void wrap(const ui::View& view, Node& node);
+  QColor foreground(const ui::Environment& env) const;
   QImage logoImage(const std::string& path);
 
   QWidget* host_;
   std::unique_ptr<Node> root_;
-  std::string shape_;
+  Shape shape_{};
   int builds_ = 0;
   QHash<QString, QImage> logos_;
 };
