@@ -30,23 +30,37 @@ QString labelText(const ui::View& label) {
 
 namespace {
 
-// The outlines of a label's parts, stacked in a unit square: each part's
-// centre and one scale for all of them, so that the digits match.
+// A tray's square stacks the label's two numbers, each on a row of its own:
+// the temperature with its degree sign over the fan speed.
+constexpr const char* kRowFormats[] = {"%lld°", "%lld"};
+
+QStringList stackedRows(const ui::View& label) {
+  QStringList rows;
+  if (const auto* text = label.as<ui::Text>()) {
+    for (std::size_t i = 0; i < std::size(kRowFormats) && i < text->arguments.size(); ++i) {
+      rows.push_back(QString::fromStdString(
+          ui::Text::localized(kRowFormats[i], {text->arguments[i]}).string()));
+    }
+  }
+  return rows;
+}
+
+// The outlines of the rows, stacked in a unit square: each row's centre and
+// one scale for all of them, so that the digits match.
 struct StackedOutlines {
   std::vector<QPainterPath> parts;
   std::vector<QPointF> centres;
   double scale = 0;
 
-  explicit StackedOutlines(const QString& text) {
+  explicit StackedOutlines(const QStringList& rows) {
     QFont font;
     font.setPixelSize(100);
     font.setBold(true);
-    const QStringList split = text.split(QStringLiteral(" · "));
-    const double rowHeight = 1.0 / double(split.size());
+    const double rowHeight = 1.0 / double(std::max<qsizetype>(rows.size(), 1));
     double fit = 1e9;
-    for (qsizetype i = 0; i < split.size(); ++i) {
+    for (qsizetype i = 0; i < rows.size(); ++i) {
       QPainterPath part;
-      part.addText(0, 0, font, split[i]);
+      part.addText(0, 0, font, rows[i]);
       const QRectF box = part.boundingRect();
       if (box.isEmpty()) continue;
       fit = std::min({fit, 1.0 / box.width(), rowHeight * 0.9 / box.height()});
@@ -70,9 +84,8 @@ struct StackedOutlines {
 }  // namespace
 
 QIcon trayIcon(const ui::View& label, const QColor& colour) {
-  const QString text = labelText(label);
-  const auto* symbol = text.isEmpty() ? label.as<ui::Image>() : nullptr;
-  const StackedOutlines outlines(text);  // none for the symbol
+  const auto* symbol = label.as<ui::Image>();
+  const StackedOutlines outlines(stackedRows(label));  // none for the symbol
   QIcon icon;
   for (const int size : kTrayIconSizes) {
     QPixmap pixmap(size, size);

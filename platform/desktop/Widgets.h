@@ -31,8 +31,6 @@ class SymbolView final : public QWidget {
  public:
   SymbolView();
   void set(const std::string& name, const QColor& colour, int side);
-  const std::string& name() const { return name_; }
-  QColor colour() const { return colour_; }
   QSize sizeHint() const override { return {side_, side_}; }
   QSize minimumSizeHint() const override { return sizeHint(); }
 
