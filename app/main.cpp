@@ -36,9 +36,11 @@ constexpr const char* kUsage =
     "On a desktop the label is in the system tray, or a strip at the top right of\n"
     "the screen; a click opens the panel. Without a desktop, or where the desktop\n"
     "cannot be used, it runs in the terminal: Enter, Space or a click on the label\n"
-    "opens and closes the panel, Escape closes it, Tab moves to \xC3\x87\xC4\xB1k\xC4\xB1\xC5\x9F (Quit) and Enter\n"
-    "presses it; Up, Down, Page Up, Page Down, Home, End and the mouse wheel\n"
-    "scroll the fans of a panel taller than the terminal; Ctrl-Z suspends it.\n"
+    "opens and closes the panel, Escape closes it, Tab moves to "
+    "\xC3\x87\xC4\xB1k\xC4\xB1\xC5\x9F (Quit) and\n"
+    "Enter presses it; Up, Down, Page Up, Page Down, Home, End and the mouse\n"
+    "wheel scroll the fans of a panel taller than the terminal; Ctrl-Z suspends\n"
+    "it.\n"
     "\n"
     "Environment:\n"
     "  QUIMBO_SMC_SIM=FILE     read a simulated SMC described by FILE\n"
@@ -99,8 +101,8 @@ int runTerminal(const Adapters& adapters) {
   if (errorsOnScreen()) adapters.diagnostics.hold();
   PollRunLoop loop;
   terminal::TerminalFrontEnd terminal(loop);
-  ui::QuimboApp app([&] { return Monitor::make({adapters.smc, adapters.services, loop}); },
-                    terminal);
+  const auto makeMonitor = [&] { return Monitor::make({adapters.smc, adapters.services, loop}); };
+  ui::QuimboApp app(makeMonitor, terminal);
   const int status = terminal.run(app);
   adapters.diagnostics.release();
   return status;

@@ -1,8 +1,15 @@
 #include "platform/SmcService.h"
 
+#include <bit>
 #include <cstring>
 
 namespace quimbo {
+
+std::array<std::uint8_t, 4> SmcService::fltBytes(float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+          static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+}
 
 UserClient::Service SmcService::getMatchingService(Matching matching) {
   return matching.className == SMC::kServiceClass && present() ? kService : 0;

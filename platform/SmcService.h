@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include <chrono>
 #include <functional>
 
@@ -25,6 +28,10 @@ class SmcService : public UserClient {
   static constexpr std::uint8_t kKeyNotReadable = 0x85;
   // Where a user client that keeps time takes it from: tests give a manual one.
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+  // A value of the type "flt ", as the SMC holds it: the 32-bit float,
+  // least significant byte first.
+  static std::array<std::uint8_t, 4> fltBytes(float value);
 
   Matching serviceMatching(const char* className) final { return Matching{className}; }
   Service getMatchingService(Matching matching) final;

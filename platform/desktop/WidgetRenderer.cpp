@@ -72,6 +72,14 @@ QWidget* withLayout(QLayout* layout, QWidget* widget) {
   return widget;
 }
 
+// A grid of equally wide columns.
+QWidget* gridWidget(int columns) {
+  auto* cells = new QGridLayout;
+  cells->setHorizontalSpacing(px(kDefaultSpacing));
+  for (int c = 0; c < columns; ++c) cells->setColumnStretch(c, 1);
+  return withLayout(cells, new QWidget);
+}
+
 }  // namespace
 
 WidgetRenderer::Shape WidgetRenderer::Shape::of(const View& view) {
@@ -137,11 +145,11 @@ class WidgetRenderer::Element {
   void operator()(const Image& image) {
     if (image.logo) {
       const auto* clip = view_.find<modifier::ClipShape>();
-      made<LogoView>([] { return new LogoView; })
-          ->set(renderer_.logoImage(image.logo->path), clip ? clip->cornerRadius : 0);
+      auto* logo = made<LogoView>([] { return new LogoView; });
+      logo->set(renderer_.logoImage(image.logo->path), clip ? clip->cornerRadius : 0);
     } else {
-      made<SymbolView>([] { return new SymbolView; })
-          ->set(image.systemName, colour_, QFontMetrics(font_).height());
+      auto* symbol = made<SymbolView>([] { return new SymbolView; });
+      symbol->set(image.systemName, colour_, QFontMetrics(font_).height());
     }
   }
 
@@ -222,13 +230,8 @@ class WidgetRenderer::Element {
 
   void operator()(const LazyVGrid& grid) {
     const int columns = std::max<int>(1, static_cast<int>(grid.columns.size()));
-    auto* layout = static_cast<QGridLayout*>(made<QWidget>([columns] {
-                                               auto* cells = new QGridLayout;
-                                               cells->setHorizontalSpacing(px(kDefaultSpacing));
-                                               for (int c = 0; c < columns; ++c)
-                                                 cells->setColumnStretch(c, 1);
-                                               return withLayout(cells, new QWidget);
-                                             })->layout());
+    auto* layout = static_cast<QGridLayout*>(
+        made<QWidget>([columns] { return gridWidget(columns); })->layout());
     layout->setVerticalSpacing(px(grid.spacing.value_or(kDefaultSpacing)));
     children(grid.children, [&](const View&, QWidget* widget, std::size_t i) {
       const int index = static_cast<int>(i);

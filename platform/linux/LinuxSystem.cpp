@@ -24,9 +24,7 @@ std::unique_ptr<UserClient> smcUserClient() {
   return std::make_unique<HwmonSmc>(root != nullptr && *root != '\0' ? root : kHwmonRoot);
 }
 
-std::unique_ptr<ServiceManager> serviceManager() {
-  return std::make_unique<LinuxServiceManager>();
-}
+std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<LinuxServiceManager>(); }
 
 bool displayAvailable() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"); }
 

@@ -6,9 +6,7 @@ namespace quimbo::System {
 
 std::unique_ptr<UserClient> smcUserClient() { return std::make_unique<IOKitUserClient>(); }
 
-std::unique_ptr<ServiceManager> serviceManager() {
-  return std::make_unique<SMAppServiceManager>();
-}
+std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<SMAppServiceManager>(); }
 
 // The window server is there for every application.
 bool displayAvailable() { return true; }

@@ -1,12 +1,12 @@
 #include "platform/simulated/MachineFile.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <sstream>
 
 #include "platform/RegularFile.h"
+#include "platform/SmcService.h"
 #include "smc/SMC.h"
 
 namespace quimbo {
@@ -107,9 +107,8 @@ std::vector<std::uint8_t> encode(std::string_view type, double value, const Line
     if (std::isfinite(value) && std::abs(value) > std::numeric_limits<float>::max()) {
       line.fail("the value does not fit the type \"flt \"");
     }
-    const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(value));
-    return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-            static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+    const auto bytes = SmcService::fltBytes(static_cast<float>(value));
+    return {bytes.begin(), bytes.end()};
   }
   if (type.starts_with("fp")) {
     const double scaled = std::round(value * 256.0);

@@ -1,9 +1,9 @@
 #include "platform/linux/hwmon/HwmonSmc.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
+#include "monitor/Monitor.h"
 #include "smc/SMC.h"
 
 namespace quimbo {
@@ -13,9 +13,8 @@ namespace {
 constexpr double kMillidegrees = 1000.0;
 
 void putFloat(SMC::Param& record, double value) {
-  const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(value));
-  for (int i = 0; i < 4; ++i)
-    record.bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bits >> (8 * i));
+  const auto bytes = SmcService::fltBytes(static_cast<float>(value));
+  std::copy(bytes.begin(), bytes.end(), record.bytes.begin());
 }
 
 }  // namespace
@@ -82,7 +81,8 @@ void HwmonSmc::rescan() {
     keys_.emplace(SMC::fourCC(name), std::move(key));
   }
   if (found_) {
-    keys_.emplace(SMC::fourCC("FNum"), std::make_unique<Key>(Key{SMC::fourCC("ui8 "), 1, {}, {}}));
+    keys_.emplace(SMC::fourCC(Monitor::kFanCountKey),
+                  std::make_unique<Key>(Key{SMC::fourCC("ui8 "), 1, {}, {}}));
   }
   plan_ = std::move(plan);
 }
@@ -93,7 +93,7 @@ void HwmonSmc::rescanWhenDue() {
 
 void HwmonSmc::answer(const SMC::Param& request, SMC::Param& response) {
   // The fan count opens every pass: a good moment to look for new devices.
-  if (request.key == SMC::fourCC("FNum")) rescanWhenDue();
+  if (request.key == SMC::fourCC(Monitor::kFanCountKey)) rescanWhenDue();
 
   const auto found = keys_.find(request.key);
   if (found == keys_.end()) {

@@ -5,6 +5,9 @@
 #include <regex>
 #include <string_view>
 
+#include "monitor/Monitor.h"
+#include "smc/SMC.h"
+
 namespace quimbo::hwmon {
 
 namespace {
@@ -59,12 +62,26 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"acpitz", "", Role::ambient},
 });
 
-constexpr std::array<std::string_view, 5> kCpuKeys = {"Tp01", "Tp05", "Tp09", "Tp0D", "Tp0T"};
-constexpr std::array<std::string_view, 1> kSecondaryCpuKeys = {"Te05"};
-constexpr std::array<std::string_view, 2> kGpuKeys = {"Tg0f", "Tg0j"};
-constexpr std::array<std::string_view, 1> kStorageKeys = {"Ts0S"};
-constexpr std::array<std::string_view, 2> kAmbientKeys = {"TaLP", "TaRP"};
-constexpr int kMaxFans = 255;  // "FNum" is one byte
+// The catalogue label whose keys stand for each role, in the roles' order.
+constexpr std::array<std::string_view, 5> kRoleLabels = {"P-core", "E-core", "GPU", "SSD", "Ortam"};
+static_assert(
+    [] {
+      for (const std::string_view label : kRoleLabels) {
+        if (!SMC::groupOf(label)) return false;
+      }
+      return true;
+    }(),
+    "every role stands for labels of the catalogue");
+
+// The keys a role fills: the catalogue's keys with its label, in catalogue
+// order.
+std::vector<std::string_view> keysOf(Role role) {
+  std::vector<std::string_view> keys;
+  for (const SMC::TempKey& row : SMC::tempKeys) {
+    if (row.label == kRoleLabels[static_cast<std::size_t>(role)]) keys.push_back(row.key);
+  }
+  return keys;
+}
 
 bool chipMatches(std::string_view pattern, std::string_view chip) {
   if (pattern.ends_with('*')) return chip.starts_with(pattern.substr(0, pattern.size() - 1));
@@ -78,15 +95,14 @@ struct Candidate {
 };
 
 // Deals the role's sensors, best rule first, round-robin over its keys.
-template <std::size_t N>
-void assign(const std::array<std::string_view, N>& keys, std::vector<Candidate>& candidates,
-            KeyPlan& plan) {
+void assign(Role role, std::vector<Candidate>& candidates, KeyPlan& plan) {
+  const std::vector<std::string_view> keys = keysOf(role);
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const Candidate& a, const Candidate& b) {
                      return std::tie(a.rule, a.order) < std::tie(b.rule, b.order);
                    });
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    KeySource& source = plan.keys[std::string(keys[i % N])];
+    KeySource& source = plan.keys[std::string(keys[i % keys.size()])];
     source.unit = KeySource::Unit::millidegrees;
     source.paths.push_back(candidates[i].sensor->input);
   }
@@ -101,7 +117,7 @@ KeyPlan mapSensors(const std::vector<Device>& devices) {
     return compiled;
   }();
 
-  std::vector<Candidate> byRole[5];
+  std::array<std::vector<Candidate>, kRoleLabels.size()> byRole;
   std::size_t order = 0;
   KeyPlan plan;
   for (const Device& device : devices) {
@@ -110,26 +126,27 @@ KeyPlan mapSensors(const std::vector<Device>& devices) {
           sensor.label.empty() ? "temp" + std::to_string(sensor.index) : sensor.label;
       for (std::size_t r = 0; r < kRules.size(); ++r) {
         if (chipMatches(kRules[r].chip, device.name) && std::regex_search(label, patterns[r])) {
-          byRole[static_cast<int>(kRules[r].role)].push_back({r, order, &sensor});
+          byRole[static_cast<std::size_t>(kRules[r].role)].push_back({r, order, &sensor});
           break;
         }
       }
       ++order;
     }
     for (const Sensor& fan : device.fans) {
-      if (plan.fanCount == kMaxFans) break;
-      const std::string prefix = "F" + std::to_string(plan.fanCount++);
-      plan.keys.emplace(prefix + "Ac", KeySource{{fan.input}, KeySource::Unit::rpm});
-      if (fan.min) plan.keys.emplace(prefix + "Mn", KeySource{{*fan.min}, KeySource::Unit::rpm});
-      if (fan.max) plan.keys.emplace(prefix + "Mx", KeySource{{*fan.max}, KeySource::Unit::rpm});
+      if (plan.fanCount == Monitor::kMaxFans) break;
+      const int index = plan.fanCount++;
+      const auto key = [index](std::string_view suffix) { return Monitor::fanKey(index, suffix); };
+      plan.keys.emplace(key(Monitor::kActual), KeySource{{fan.input}, KeySource::Unit::rpm});
+      if (fan.min)
+        plan.keys.emplace(key(Monitor::kMinimum), KeySource{{*fan.min}, KeySource::Unit::rpm});
+      if (fan.max)
+        plan.keys.emplace(key(Monitor::kMaximum), KeySource{{*fan.max}, KeySource::Unit::rpm});
     }
   }
 
-  assign(kCpuKeys, byRole[static_cast<int>(Role::cpu)], plan);
-  assign(kSecondaryCpuKeys, byRole[static_cast<int>(Role::cpuSecondary)], plan);
-  assign(kGpuKeys, byRole[static_cast<int>(Role::gpu)], plan);
-  assign(kStorageKeys, byRole[static_cast<int>(Role::storage)], plan);
-  assign(kAmbientKeys, byRole[static_cast<int>(Role::ambient)], plan);
+  for (std::size_t role = 0; role < kRoleLabels.size(); ++role) {
+    assign(static_cast<Role>(role), byRole[role], plan);
+  }
   return plan;
 }
 
