@@ -3,7 +3,7 @@
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/simulated/MachineFile.h"
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/QuitRecorder.h"
 #include "ui/QuimboApp.h"

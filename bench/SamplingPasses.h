@@ -4,7 +4,7 @@
 
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 #include "smc/UserClient.h"
 
 namespace quimbo {

@@ -14,7 +14,7 @@
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/linux/hwmon/SensorMap.h"
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "fuzz/ScriptedSmc.h"
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 #include "platform/terminal/Layout.h"
 #include "tests/QuitRecorder.h"
 #include "ui/QuimboApp.h"

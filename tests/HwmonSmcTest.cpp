@@ -4,7 +4,7 @@
 #include <map>
 
 #include "monitor/WholeNumber.h"
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/linux/hwmon/SensorMap.h"

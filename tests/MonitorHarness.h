@@ -6,7 +6,7 @@
 
 #include "monitor/Monitor.h"
 #include "platform/simulated/MachineFile.h"
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/RecordingUserClient.h"
 

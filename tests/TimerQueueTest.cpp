@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 #include "platform/runloop/TimerQueue.h"
 
 namespace quimbo {

@@ -13,12 +13,12 @@
 
 #include "monitor/Monitor.h"
 #include "platform/AbsentSmc.h"
+#include "platform/desktop/BrandLogo.h"
+#include "platform/desktop/QtRunLoop.h"
+#include "platform/desktop/WidgetRenderer.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/simulated/MachineFile.h"
-#include "platform/runloop/ManualRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
-#include "platform/desktop/BrandLogo.h"
-#include "platform/desktop/WidgetRenderer.h"
 #include "ui/PanelView.h"
 
 namespace {
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
       smc = std::make_unique<SimulatedSmc>(MachineFile::load(argv[1]));
     }
     LinuxServiceManager services;
-    ManualRunLoop runLoop;
+    desktop::QtRunLoop runLoop;  // never run: the picture is the first pass
     const auto mon = Monitor::make({*smc, services, runLoop});
     StillApplication app;
     QWidget window;

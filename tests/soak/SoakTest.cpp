@@ -13,7 +13,7 @@
 
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 #include "smc/SMC.h"
 #include "tests/QuitRecorder.h"
 #include "ui/QuimboApp.h"

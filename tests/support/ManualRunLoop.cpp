@@ -1,4 +1,4 @@
-#include "platform/runloop/ManualRunLoop.h"
+#include "tests/support/ManualRunLoop.h"
 
 namespace quimbo {
 
