@@ -258,49 +258,59 @@ class Engine {
         grid.put(row, col + c, U'─', CellStyle{std::nullopt, false, true});
       return;
     }
-    if (const auto* stack = view.as<VStack>()) {
-      int y = row;
-      for (const View& child : stack->children) {
-        const Size s = measure(child, size.cols);
-        const int w = std::min(s.cols, size.cols);
-        const int x = stack->alignment == HorizontalAlignment::leading  ? col
-                      : stack->alignment == HorizontalAlignment::center ? col + (size.cols - w) / 2
-                                                                        : col + size.cols - w;
-        place(child, y, x, {w, s.rows}, env);
-        if (&view == root) columnRows.push_back({y, s.rows});
-        y += s.rows + gap(stack->spacing);
-      }
-      return;
+    if (const auto* stack = view.as<VStack>())
+      return placeColumn(view, *stack, row, col, size, env);
+    if (const auto* stack = view.as<HStack>()) return placeRow(*stack, row, col, size, env);
+    if (const auto* grid = view.as<LazyVGrid>()) return placeGrid(*grid, row, col, size, env);
+  }
+
+  // Children one below the other, each at its width, placed by the stack's
+  // alignment; the root's rows are kept for the caller.
+  void placeColumn(const View& view, const VStack& stack, int row, int col, Size size,
+                   const Environment& env) {
+    int y = row;
+    for (const View& child : stack.children) {
+      const Size s = measure(child, size.cols);
+      const int w = std::min(s.cols, size.cols);
+      const int x = stack.alignment == HorizontalAlignment::leading  ? col
+                    : stack.alignment == HorizontalAlignment::center ? col + (size.cols - w) / 2
+                                                                     : col + size.cols - w;
+      place(child, y, x, {w, s.rows}, env);
+      if (&view == root) columnRows.push_back({y, s.rows});
+      y += s.rows + gap(stack.spacing);
     }
-    if (const auto* stack = view.as<HStack>()) {
-      const std::vector<int> widths = arrange(*stack, size.cols);
+  }
+
+  // Children side by side in the widths `arrange` gives them, aligned
+  // vertically by the stack's alignment.
+  void placeRow(const HStack& stack, int row, int col, Size size, const Environment& env) {
+    const std::vector<int> widths = arrange(stack, size.cols);
+    int x = col;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+      const Size s = measure(stack.children[i], widths[i]);
+      const int y = stack.alignment == VerticalAlignment::top      ? row
+                    : stack.alignment == VerticalAlignment::center ? row + (size.rows - s.rows) / 2
+                                                                   : row + size.rows - s.rows;
+      place(stack.children[i], y, x, {widths[i], s.rows}, env);
+      x += widths[i] + spacing(stack.spacing);
+    }
+  }
+
+  // Rows of equal columns, filled left to right; each child centred in its cell.
+  void placeGrid(const LazyVGrid& grid, int row, int col, Size size, const Environment& env) {
+    const std::vector<int> widths = columnWidths(grid, size.cols);
+    int y = row;
+    for (std::size_t first = 0; first < grid.children.size(); first += widths.size()) {
+      const int height = rowHeight(grid, first, widths);
       int x = col;
-      for (std::size_t i = 0; i < widths.size(); ++i) {
-        const Size s = measure(stack->children[i], widths[i]);
-        const int y = stack->alignment == VerticalAlignment::top ? row
-                      : stack->alignment == VerticalAlignment::center
-                          ? row + (size.rows - s.rows) / 2
-                          : row + size.rows - s.rows;
-        place(stack->children[i], y, x, {widths[i], s.rows}, env);
-        x += widths[i] + spacing(stack->spacing);
+      for (std::size_t c = 0; c < widths.size() && first + c < grid.children.size(); ++c) {
+        const View& child = grid.children[first + c];
+        const Size s = measure(child, widths[c]);
+        const int w = std::min(s.cols, widths[c]);
+        place(child, y + (height - s.rows) / 2, x + (widths[c] - w) / 2, {w, s.rows}, env);
+        x += widths[c] + columns(kDefaultSpacing);
       }
-      return;
-    }
-    if (const auto* lazy = view.as<LazyVGrid>()) {
-      const std::vector<int> widths = columnWidths(*lazy, size.cols);
-      int y = row;
-      for (std::size_t first = 0; first < lazy->children.size(); first += widths.size()) {
-        const int height = rowHeight(*lazy, first, widths);
-        int x = col;
-        for (std::size_t c = 0; c < widths.size() && first + c < lazy->children.size(); ++c) {
-          const View& child = lazy->children[first + c];
-          const Size s = measure(child, widths[c]);
-          const int w = std::min(s.cols, widths[c]);
-          place(child, y + (height - s.rows) / 2, x + (widths[c] - w) / 2, {w, s.rows}, env);
-          x += widths[c] + columns(kDefaultSpacing);
-        }
-        y += height + gap(lazy->spacing);
-      }
+      y += height + gap(grid.spacing);
     }
   }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "platform/terminal/MenuBar.h"
 #include "platform/terminal/TerminalScreen.h"
@@ -59,96 +60,125 @@ std::optional<MenuBar::Key> menuKey(const TerminalScreen::Key& key) {
   std::_Exit(128 + SIGQUIT);  // not reached
 }
 
-}  // namespace
-
-int TerminalFrontEnd::run(ui::QuimboApp& app) {
+// What the signals asked for. They arrive as events of the loop, and what
+// they ask is done when the loop is next idle; those that end the program
+// stop the loop at once.
+struct Requests {
+  bool resized = false;
+  bool suspend = false;
+  bool resumed = false;
   bool quit = false;
-  const int status = session(app, quit);  // the terminal is given back by now
-  if (quit) dieOfQuit();
-  return status;
-}
 
-int TerminalFrontEnd::session(ui::QuimboApp& app, bool& quit) {
-  // Taken before curses starts, so that they arrive as events of the loop
-  // and never interrupt curses. What they ask for is done when the loop is
-  // next idle.
-  struct {
-    bool resized = false;
-    bool suspend = false;
-    bool resumed = false;
-  } asked;
-  loop_.handleSignals(
-      {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP, SIGCONT}, [&](int signal) {
-        if (signal == SIGWINCH) asked.resized = true;
-        if (signal == SIGTSTP) asked.suspend = true;
-        if (signal == SIGCONT) asked.resumed = true;
-        if (signal == SIGQUIT) quit = true;
-        if (std::find(kEndingSignals.begin(), kEndingSignals.end(), signal) != kEndingSignals.end() ||
-            quit) {
-          loop_.stop(128 + signal);
-        }
-      });
+  static constexpr std::initializer_list<int> kSignals = {SIGINT,   SIGTERM, SIGHUP, SIGQUIT,
+                                                          SIGWINCH, SIGTSTP, SIGCONT};
 
-  TerminalScreen screen;
-  MenuBar menuBar;
-  ui::MenuBarExtra scene = app.body();  // the Monitor is made here, with its first readings
-  bool dirty = true;
-  ui::ObservedObject observer(app.mon(), loop_, [&] {
-    scene = app.body();
-    dirty = true;
-  });
+  void take(int signal, PollRunLoop& loop) {
+    if (signal == SIGWINCH) resized = true;
+    if (signal == SIGTSTP) suspend = true;
+    if (signal == SIGCONT) resumed = true;
+    if (signal == SIGQUIT) quit = true;
+    const bool ending =
+        std::find(kEndingSignals.begin(), kEndingSignals.end(), signal) != kEndingSignals.end();
+    if (ending || signal == SIGQUIT) loop.stop(128 + signal);
+  }
+};
 
-  const auto run = [&](const MenuBar::Action& action) {
-    dirty = true;
+// One run on the terminal: the screen taken for its length, the menu bar
+// and its panel repainted after every change of the Monitor, input and
+// signals turned into what they ask for.
+class Session final {
+ public:
+  Session(PollRunLoop& loop, ui::QuimboApp& app, Requests& asked)
+      : loop_(loop),
+        app_(app),
+        asked_(asked),
+        scene_(app.body()),  // the Monitor is made here, with its first readings
+        observer_(app.mon(), loop, [this] {
+          scene_ = app_.body();
+          dirty_ = true;
+        }) {}
+
+  int run() {
+    loop_.watch(
+        STDIN_FILENO, [this] { readInput(); }, [this] { hangUp(); });
+    loop_.whenIdle([this] { idle(); });
+    const int status = loop_.run();
+    loop_.whenIdle({});
+    return status;
+  }
+
+ private:
+  void readInput() {
+    for (int n = 0; n < kMostInputsAtOnce; ++n) {
+      const auto input = screen_.read();
+      if (!input) break;
+      if (const auto* click = std::get_if<TerminalScreen::Click>(&*input)) {
+        act(menuBar_.click(click->row, click->col));
+      } else if (const auto* wheel = std::get_if<TerminalScreen::Wheel>(&*input)) {
+        menuBar_.scrollBy(wheel->lines);
+        dirty_ = true;
+      } else if (const auto key = menuKey(std::get<TerminalScreen::Key>(*input))) {
+        act(menuBar_.key(*key));
+      }
+    }
+  }
+
+  // What a click or key did to the menu bar is shown; a pressed button acts.
+  void act(const MenuBar::Action& action) {
+    dirty_ = true;
     if (action) action();
-  };
-  loop_.watch(
-      STDIN_FILENO,
-      [&] {
-        for (int n = 0; n < kMostInputsAtOnce; ++n) {
-          const auto input = screen.read();
-          if (!input) break;
-          if (const auto* click = std::get_if<TerminalScreen::Click>(&*input)) {
-            run(menuBar.click(click->row, click->col));
-          } else if (const auto* wheel = std::get_if<TerminalScreen::Wheel>(&*input)) {
-            menuBar.scrollBy(wheel->lines);
-            dirty = true;
-          } else if (const auto key = menuKey(std::get<TerminalScreen::Key>(*input))) {
-            run(menuBar.key(*key));
-          }
-        }
-      },
-      [&] {  // the terminal is gone
-        screen.hungUp();
-        // The kernel's SIGHUP for the same hang-up may come later, once the
-        // loop no longer reads signals: it must not end the process anew.
-        ::signal(SIGHUP, SIG_IGN);
-        loop_.stop(128 + SIGHUP);
-      });
-  loop_.whenIdle([&] {
-    if (asked.suspend) {
-      asked.suspend = false;
-      screen.suspend();
+  }
+
+  // The terminal is gone: nothing more is written to it.
+  void hangUp() {
+    screen_.hungUp();
+    // The kernel's SIGHUP for the same hang-up may come later, once the
+    // loop no longer reads signals: it must not end the process anew.
+    ::signal(SIGHUP, SIG_IGN);
+    loop_.stop(128 + SIGHUP);
+  }
+
+  void idle() {
+    if (asked_.suspend) {
+      asked_.suspend = false;
+      screen_.suspend();
       // Stops here; SIGCONT, read next, takes the terminal again.
       ::raise(SIGSTOP);
       return;
     }
-    if (asked.resumed) {
-      asked.resumed = asked.resized = false;
-      screen.resume();
-      dirty = true;
+    if (asked_.resumed) {
+      asked_.resumed = asked_.resized = false;
+      screen_.resume();
+      dirty_ = true;
     }
-    if (asked.resized) {
-      asked.resized = false;
-      screen.resize();
-      dirty = true;
+    if (asked_.resized) {
+      asked_.resized = false;
+      screen_.resize();
+      dirty_ = true;
     }
-    if (!dirty) return;
-    dirty = false;
-    screen.paint(menuBar.compose(scene, screen.width(), screen.height()));
-  });
-  const int status = loop_.run();
-  loop_.whenIdle({});
+    if (!dirty_) return;
+    dirty_ = false;
+    screen_.paint(menuBar_.compose(scene_, screen_.width(), screen_.height()));
+  }
+
+  PollRunLoop& loop_;
+  ui::QuimboApp& app_;
+  Requests& asked_;
+  TerminalScreen screen_;
+  MenuBar menuBar_;
+  ui::MenuBarExtra scene_;
+  bool dirty_ = true;
+  ui::ObservedObject observer_;
+};
+
+}  // namespace
+
+int TerminalFrontEnd::run(ui::QuimboApp& app) {
+  Requests asked;
+  // Taken before curses starts, so that they never interrupt it.
+  loop_.handleSignals(Requests::kSignals, [&](int signal) { asked.take(signal, loop_); });
+  const int status = Session(loop_, app, asked).run();  // the terminal is given back by now
+  if (asked.quit) dieOfQuit();
   return status;
 }
 

@@ -29,10 +29,6 @@ class TerminalFrontEnd final : public ui::Application {
   const std::optional<ui::Logo>& logo() const override { return noLogo_; }
 
  private:
-  // The terminal taken, run and given back; `quit` tells whether SIGQUIT
-  // ended it.
-  int session(ui::QuimboApp& app, bool& quit);
-
   PollRunLoop& loop_;
   std::optional<ui::Logo> noLogo_;
 };
