@@ -261,7 +261,7 @@ class Engine {
     if (const auto* stack = view.as<VStack>())
       return placeColumn(view, *stack, row, col, size, env);
     if (const auto* stack = view.as<HStack>()) return placeRow(*stack, row, col, size, env);
-    if (const auto* grid = view.as<LazyVGrid>()) return placeGrid(*grid, row, col, size, env);
+    if (const auto* lazy = view.as<LazyVGrid>()) return placeGrid(*lazy, row, col, size, env);
   }
 
   // Children one below the other, each at its width, placed by the stack's
@@ -297,20 +297,20 @@ class Engine {
   }
 
   // Rows of equal columns, filled left to right; each child centred in its cell.
-  void placeGrid(const LazyVGrid& grid, int row, int col, Size size, const Environment& env) {
-    const std::vector<int> widths = columnWidths(grid, size.cols);
+  void placeGrid(const LazyVGrid& lazy, int row, int col, Size size, const Environment& env) {
+    const std::vector<int> widths = columnWidths(lazy, size.cols);
     int y = row;
-    for (std::size_t first = 0; first < grid.children.size(); first += widths.size()) {
-      const int height = rowHeight(grid, first, widths);
+    for (std::size_t first = 0; first < lazy.children.size(); first += widths.size()) {
+      const int height = rowHeight(lazy, first, widths);
       int x = col;
-      for (std::size_t c = 0; c < widths.size() && first + c < grid.children.size(); ++c) {
-        const View& child = grid.children[first + c];
+      for (std::size_t c = 0; c < widths.size() && first + c < lazy.children.size(); ++c) {
+        const View& child = lazy.children[first + c];
         const Size s = measure(child, widths[c]);
         const int w = std::min(s.cols, widths[c]);
         place(child, y + (height - s.rows) / 2, x + (widths[c] - w) / 2, {w, s.rows}, env);
         x += widths[c] + columns(kDefaultSpacing);
       }
-      y += height + gap(grid.spacing);
+      y += height + gap(lazy.spacing);
     }
   }
 
