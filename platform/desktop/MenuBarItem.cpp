@@ -11,9 +11,6 @@
 #include <vector>
 
 #include "platform/desktop/Symbols.h"
-#ifdef __APPLE__
-#include "platform/macos/StatusItem.h"
-#endif
 
 namespace quimbo::desktop {
 
