@@ -32,27 +32,26 @@ flags=(-I. -isystem tests/objc-check -isystem "$runtime" "${flags[@]}")
 
 passed=0
 failed=0
-while IFS= read -r file; do
-  if clang++ "${flags[@]}" "$file"; then
-    echo "ok   $file"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $file"
-    failed=$((failed + 1))
-  fi
-done < <(git ls-files --cached --others --exclude-standard '*.mm')
+# check PATTERN FLAGS...: every file of the project matching PATTERN.
+check() {
+  local pattern=$1 file
+  shift
+  while IFS= read -r file; do
+    if clang++ "$@" "$file"; then
+      echo "ok   $file"
+      passed=$((passed + 1))
+    else
+      echo "FAIL $file"
+      failed=$((failed + 1))
+    fi
+  done < <(git ls-files --cached --others --exclude-standard "$pattern")
+}
+
+check '*.mm' "${flags[@]}"
 ((passed + failed > 0)) || { echo "no Objective-C++ file found"; exit 1; }
 # The Mac's plain C++ too, over the fake IOKit of the tests: most of it is
 # built and tested on Linux already, but not the wiring of MacSystem.cpp.
-while IFS= read -r file; do
-  if clang++ -x c++ -std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror -I. \
-    -isystem tests/fakes "$file"; then
-    echo "ok   $file"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $file"
-    failed=$((failed + 1))
-  fi
-done < <(git ls-files --cached --others --exclude-standard 'platform/macos/*.cpp')
+check 'platform/macos/*.cpp' -x c++ -std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror \
+  -I. -isystem tests/fakes
 echo "macOS sources: $passed passed, $failed failed"
 ((failed == 0))
