@@ -142,8 +142,11 @@ void PanelWindow::dropDownFrom(const QRect& anchor) {
   anchor_ = anchor;
   fit();
   QWidget::show();
+  // No activateWindow(): a popup already takes the keyboard through its grab,
+  // while taking the window-system focus left a late "application inactive"
+  // event behind each hide, and Qt answers that event by closing every popup,
+  // so a panel reopened soon after it closed vanished again at once.
   raise();
-  activateWindow();
 }
 
 }  // namespace quimbo::desktop
