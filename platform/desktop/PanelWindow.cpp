@@ -90,6 +90,21 @@ void PanelWindow::paintEvent(QPaintEvent*) {
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+// A hidden panel gives its window-system window back, and the next opening
+// makes a new one. The grab a pop-up holds while open makes it the
+// application's focus window; were the window kept, its focus-out after the
+// hide would, once Qt's grace period for a focus-in ran out, mark the
+// application inactive, and Qt then closes every pop-up: the panel too, when
+// it was opened again meanwhile.
+void PanelWindow::hideEvent(QHideEvent*) {
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (!isVisible()) destroy();
+      },
+      Qt::QueuedConnection);
+}
+
 void PanelWindow::render(const View& body, PanelView::Range fans) {
   const PanelSections sections = splitPanel(body, fans);
   head_.show(sections.head);
@@ -142,10 +157,8 @@ void PanelWindow::dropDownFrom(const QRect& anchor) {
   anchor_ = anchor;
   fit();
   QWidget::show();
-  // No activateWindow(): a popup already takes the keyboard through its grab,
-  // while taking the window-system focus left a late "application inactive"
-  // event behind each hide, and Qt answers that event by closing every popup,
-  // so a panel reopened soon after it closed vanished again at once.
+  // A pop-up takes the keyboard through its grab; asking for the focus too
+  // would only leave a focus-out behind (see hideEvent).
   raise();
 }
 

@@ -39,6 +39,7 @@ class PanelWindow final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void fit();
