@@ -93,38 +93,30 @@ TEST(PanelView, TwoFansShowEveryReadingInOrder) {
   EXPECT_EQ(app.quits, 1) << "Çıkış ends the application";
 }
 
-TEST(PanelView, UnavailableShowsTheOrangeNoticeAndNoReadings) {
-  testing::NoSmcHarness h;
-  const auto mon = h.make();
-  QuitRecorder app;
-  const View panel = PanelView(*mon, app).body();
-  EXPECT_EQ(outline(panel),
-            (std::vector<std::string>{
-                "HStack(alignment: center, spacing: default)",
-                "Label \"SMC'ye erişilemedi\" systemImage: exclamationmark.triangle "
-                ".foregroundStyle(orange)",
-                "Divider",
-                "HStack(alignment: center, spacing: 6) .foregroundStyle(secondary)",
-                "Divider",
-                "HStack(alignment: center, spacing: default)",
-            }));
-  const View& header = panel.children()->front();
-  ASSERT_EQ(header.children()->size(), 2u) << "the brand mark with nothing on its right";
-  EXPECT_TRUE(header.children()->back().as<Spacer>());
-}
-
-TEST(PanelView, FanListIsTheRunOfFanBlocksOrTheFanlessNote) {
+// The outline of each form of the panel: the header, the readings or the
+// notice, the fan list, then the note and the footer, each after a divider.
+TEST(PanelView, EachFormOutlinesItsReadingsAndFanList) {
   struct Case {
     const char* machine;  // nullptr: no SMC
     std::size_t first, count;
-    const char* firstLine;
+    const char* readings;
+    const char* firstFanLine;
+    std::size_t headerParts;
   };
+  const char* grid =
+      "LazyVGrid(columns: [flexible(10...inf), flexible(10...inf)], alignment: center, spacing: 8)";
   const Case cases[] = {
-      {kTwoFans, 3, 2, "VStack(alignment: leading, spacing: 3)"},
-      {"Tp01 \"flt \" = 48\n", 3, 1,
-       "Text \"Fan yok (fansız model)\" .font(caption) .foregroundStyle(secondary)"},
-      {nullptr, 2, 0, "Divider"},
+      {kTwoFans, 3, 2, grid, "VStack(alignment: leading, spacing: 3)", 3},
+      {"Tp01 \"flt \" = 48\n", 3, 1, grid,
+       "Text \"Fan yok (fansız model)\" .font(caption) .foregroundStyle(secondary)", 3},
+      {nullptr, 2, 0,
+       "Label \"SMC'ye erişilemedi\" systemImage: exclamationmark.triangle "
+       ".foregroundStyle(orange)",
+       "Divider", 2},  // the brand mark with nothing on its right
   };
+  const std::vector<std::string> end = {
+      "Divider", "HStack(alignment: center, spacing: 6) .foregroundStyle(secondary)", "Divider",
+      "HStack(alignment: center, spacing: default)"};
   for (const Case& c : cases) {
     std::unique_ptr<testing::MonitorHarness> sampled;
     testing::NoSmcHarness absent;
@@ -133,16 +125,19 @@ TEST(PanelView, FanListIsTheRunOfFanBlocksOrTheFanlessNote) {
     QuitRecorder app;
     const PanelView view(*mon, app);
     const PanelView::Range fans = view.fanList();
-    const auto lines = outline(view.body());
+    const View panel = view.body();
+    const auto lines = outline(panel);
     EXPECT_EQ(fans.first, c.first);
     EXPECT_EQ(fans.count, c.count);
     ASSERT_LT(fans.first + fans.count, lines.size());
-    EXPECT_EQ(lines[fans.first], c.firstLine);
-    EXPECT_EQ(lines[1].starts_with("LazyVGrid"), c.machine != nullptr) << lines[1];
+    EXPECT_EQ(lines[0], "HStack(alignment: center, spacing: default)");
+    EXPECT_EQ(lines[1], c.readings);
     EXPECT_EQ(lines[2], "Divider");
-    EXPECT_EQ(lines[fans.first + fans.count], "Divider") << "the note's divider follows the fans";
-    EXPECT_EQ(lines.size(), fans.first + fans.count + 4)
-        << "the note and the footer, each after a divider";
+    EXPECT_EQ(lines[fans.first], c.firstFanLine);
+    EXPECT_EQ(std::vector(lines.begin() + fans.first + fans.count, lines.end()), end);
+    const View& header = panel.children()->front();
+    EXPECT_EQ(header.children()->size(), c.headerParts);
+    EXPECT_TRUE(header.children()->at(1).as<Spacer>());
   }
 }
 
