@@ -136,13 +136,8 @@ TEST_F(MenuBarTest, ASmallTerminalClipsWithoutFailing) {
   }
 }
 
-}  // namespace
-}  // namespace quimbo::terminal
-
-namespace quimbo::terminal {
-namespace {
-
-// Twelve fans, 1100 to 2200 rpm: a panel of 48 rows.
+// Twelve fans, 1100 to 2200 rpm: a panel of 48 rows. The keys of fans ten
+// and on have five characters (F10Ac), the fastest among them.
 std::string twelveFans() {
   std::string machine = "FNum \"ui8 \" 0c\nTp01 \"flt \" = 57.8\n";
   for (int i = 0; i < 12; ++i) {

@@ -38,16 +38,22 @@ TEST(MonitorLifecycle, SamplesEveryTwoSecondsAsATaskAfterTheTick) {
   EXPECT_EQ(passes, 12) << "one more pass every 2 s";
 }
 
-TEST(MonitorLifecycle, WithoutTheSmcHelperRemovalAndTimerStillHappen) {
+TEST(MonitorLifecycle, WithoutTheSmcTheHelperIsRemovedButNothingIsReadNorTold) {
   testing::RecordingUserClient refusing;
   refusing.openStatus = -1;
   testing::RecordingServiceManager services;
   ManualRunLoop runLoop;
   const auto mon = Monitor::make({refusing, services, runLoop});
+  int notifications = 0;
+  auto subscription = mon->objectWillChange().subscribe([&] { ++notifications; });
+  for (int i = 0; i < 3; ++i) mon->poll();
+  runLoop.advance(10s);
   EXPECT_FALSE(mon->available());
+  EXPECT_TRUE(mon->fans().empty());
+  EXPECT_EQ(mon->summary().cpu, 0);
+  EXPECT_EQ(mon->maxTemp(), 0);
+  EXPECT_EQ(notifications, 0);
   EXPECT_EQ(services.unregistered.size(), 1u);
-  runLoop.advance(2s);
-  EXPECT_EQ(runLoop.now(), 2s);
   EXPECT_TRUE(refusing.exchanges.empty());
   EXPECT_EQ(refusing.opens.size(), 1u) << "the SMC is never opened again";
 }
