@@ -69,12 +69,6 @@ TEST_P(SmcProtocol, FailedOpenLeavesTheSmcClosedAndReadsMakeNoExchange) {
     EXPECT_TRUE(smc.temperatures().empty()) << c.what;
     EXPECT_TRUE(client.exchanges.empty()) << c.what;
   }
-
-  RecordingUserClient neverOpened;
-  Routed route(GetParam(), neverOpened);
-  SMC closed(route.client());
-  EXPECT_FALSE(closed.read("FNum"));
-  EXPECT_TRUE(neverOpened.exchanges.empty());
 }
 
 TEST_P(SmcProtocol, OpenUsesTheAppleSmcAndAReadMakesKeyInfoThenReadBytesExchanges) {
