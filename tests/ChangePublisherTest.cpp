@@ -46,16 +46,5 @@ TEST(ChangePublisher, ASubscriptionMayOutliveItsPublisher) {
   kept.cancel();  // must not touch the gone publisher
 }
 
-TEST(Published, SignalsBeforeStoringAndAlsoForEqualValues) {
-  ChangePublisher publisher;
-  Published<int> value(publisher, 1);
-  std::vector<int> seen;
-  auto s = publisher.subscribe([&] { seen.push_back(value.get()); });
-  value.set(2);
-  value.set(2);
-  EXPECT_EQ(seen, (std::vector<int>{1, 2}));
-  EXPECT_EQ(value.get(), 2);
-}
-
 }  // namespace
 }  // namespace quimbo

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 
 #include "monitor/WholeNumber.h"
-#include "tests/support/ManualRunLoop.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/linux/hwmon/SensorMap.h"
 #include "tests/HwmonFixtures.h"
 #include "tests/MonitorHarness.h"
+#include "tests/support/ManualRunLoop.h"
 
 namespace quimbo {
 namespace {
@@ -89,6 +88,22 @@ void amdDesktop(HwmonTree& tree) {
   tree.device(4, "nvme").temp(1, 47850, "Composite");
 }
 
+// Apple Silicon with more cores than the catalogue has keys, the sixth
+// performance core the hottest, or else the fourth efficiency core.
+void appleSilicon(HwmonTree& tree, int hottestEfficiencyCore) {
+  tree.device(0, "macsmc_hwmon");
+  int n = 1;
+  for (const int celsius : {50, 51, 52, 53, 54, 71, 55, 56}) {
+    tree.temp(n, celsius * 1000, "P-Core " + std::to_string(n - 1)), ++n;
+  }
+  for (const int celsius : {40, 41, 42, hottestEfficiencyCore}) {
+    tree.temp(n, celsius * 1000, "E-Core " + std::to_string(n - 9)), ++n;
+  }
+  for (const int celsius : {44, 45, 49}) tree.temp(n++, celsius * 1000, "GPU");
+  tree.temp(n++, 36000, "NAND");
+  for (const int celsius : {29, 30, 33}) tree.temp(n++, celsius * 1000, "Ambient");
+}
+
 TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
   struct Case {
     const char* machine;
@@ -119,6 +134,27 @@ TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
        [](HwmonTree& t) { t.device(0, "cpu_thermal").temp(1, 47236); },
        {true, "47/0/0/0 max 47", ""}},
       {"nothing", [](HwmonTree&) {}, {false, "0/0/0/0 max 0", ""}},
+      // A role with more sensors than keys keeps its hottest.
+      {"eight P-cores, the sixth hottest",
+       [](HwmonTree& t) { appleSilicon(t, 43); },
+       {true, "71/49/36/33 max 71", ""}},
+      {"four E-cores, the last hottest",
+       [](HwmonTree& t) { appleSilicon(t, 80); },
+       {true, "80/49/36/33 max 80", ""}},
+      {"two sockets of sixteen cores, the last core hottest, three drives",
+       [](HwmonTree& t) {
+         for (int socket = 0; socket < 2; ++socket) {
+           t.device(socket, "coretemp");
+           for (int core = 0; core < 16; ++core) {
+             t.temp(core + 2, (60 + socket * 16 + core) * 1000, "Core " + std::to_string(core));
+           }
+           t.temp(1, 70000, "Package id " + std::to_string(socket));
+         }
+         t.device(2, "nvme").temp(1, 40000, "Composite");
+         t.device(3, "nvme").temp(1, 41000, "Composite");
+         t.device(4, "nvme").temp(1, 52000, "Composite");
+       },
+       {true, "91/0/52/0 max 91", ""}},
   };
   for (const Case& c : cases) {
     HwmonTree tree;
@@ -168,55 +204,6 @@ TEST(HwmonSmc, ContentsThatAreNotANumberReadNothing) {
   machine.pass();
   EXPECT_EQ(machine.published().temperatures, "0/0/0/0 max 0");
   EXPECT_EQ(machine.published().fans, "900/500/0");
-}
-
-// Apple Silicon with more cores than the catalogue has keys, the sixth
-// performance core the hottest, or else the fourth efficiency core.
-void appleSilicon(HwmonTree& tree, int hottestEfficiencyCore) {
-  tree.device(0, "macsmc_hwmon");
-  int n = 1;
-  for (const int celsius : {50, 51, 52, 53, 54, 71, 55, 56}) {
-    tree.temp(n, celsius * 1000, "P-Core " + std::to_string(n - 1)), ++n;
-  }
-  for (const int celsius : {40, 41, 42, hottestEfficiencyCore}) {
-    tree.temp(n, celsius * 1000, "E-Core " + std::to_string(n - 9)), ++n;
-  }
-  for (const int celsius : {44, 45, 49}) tree.temp(n++, celsius * 1000, "GPU");
-  tree.temp(n++, 36000, "NAND");
-  for (const int celsius : {29, 30, 33}) tree.temp(n++, celsius * 1000, "Ambient");
-}
-
-TEST(HwmonSmc, ARoleWithMoreSensorsThanKeysKeepsItsHottest) {
-  struct Case {
-    const char* machine;
-    std::function<void(HwmonTree&)> build;
-    const char* temperatures;
-  };
-  const Case cases[] = {
-      {"eight P-cores, the sixth hottest", [](HwmonTree& t) { appleSilicon(t, 43); },
-       "71/49/36/33 max 71"},
-      {"four E-cores, the last hottest", [](HwmonTree& t) { appleSilicon(t, 80); },
-       "80/49/36/33 max 80"},
-      {"two sockets of sixteen cores, the last core hottest, three drives",
-       [](HwmonTree& t) {
-         for (int socket = 0; socket < 2; ++socket) {
-           t.device(socket, "coretemp");
-           for (int core = 0; core < 16; ++core) {
-             t.temp(core + 2, (60 + socket * 16 + core) * 1000, "Core " + std::to_string(core));
-           }
-           t.temp(1, 70000, "Package id " + std::to_string(socket));
-         }
-         t.device(2, "nvme").temp(1, 40000, "Composite");
-         t.device(3, "nvme").temp(1, 41000, "Composite");
-         t.device(4, "nvme").temp(1, 52000, "Composite");
-       },
-       "91/0/52/0 max 91"},
-  };
-  for (const Case& c : cases) {
-    HwmonTree tree;
-    c.build(tree);
-    EXPECT_EQ(HwmonMachine(tree).published().temperatures, c.temperatures) << c.machine;
-  }
 }
 
 TEST(SensorMap, AChipsEarlierRuleComesBeforeDeviceOrder) {

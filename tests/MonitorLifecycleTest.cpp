@@ -38,28 +38,22 @@ TEST(MonitorLifecycle, SamplesEveryTwoSecondsAsATaskAfterTheTick) {
   EXPECT_EQ(passes, 12) << "one more pass every 2 s";
 }
 
-TEST(MonitorLifecycle, ATickOnlyPostsThePass) {
-  MonitorHarness h(kLaptop);
-  const auto mon = h.make();
-  int passes = 0;
-  auto subscription = mon->objectWillChange().subscribe([&] { ++passes; });
-  h.runLoop.fireTimers(2s);
-  EXPECT_EQ(passes, 0) << "the tick returns before the pass";
-  EXPECT_EQ(h.runLoop.pendingTasks(), 1u);
-  h.runLoop.runPending();
-  EXPECT_EQ(passes, 3);
-}
-
-TEST(MonitorLifecycle, WithoutTheSmcHelperRemovalAndTimerStillHappen) {
+TEST(MonitorLifecycle, WithoutTheSmcTheHelperIsRemovedButNothingIsReadNorTold) {
   testing::RecordingUserClient refusing;
   refusing.openStatus = -1;
   testing::RecordingServiceManager services;
   ManualRunLoop runLoop;
   const auto mon = Monitor::make({refusing, services, runLoop});
+  int notifications = 0;
+  auto subscription = mon->objectWillChange().subscribe([&] { ++notifications; });
+  for (int i = 0; i < 3; ++i) mon->poll();
+  runLoop.advance(10s);
   EXPECT_FALSE(mon->available());
+  EXPECT_TRUE(mon->fans().empty());
+  EXPECT_EQ(mon->summary().cpu, 0);
+  EXPECT_EQ(mon->maxTemp(), 0);
+  EXPECT_EQ(notifications, 0);
   EXPECT_EQ(services.unregistered.size(), 1u);
-  runLoop.advance(2s);
-  EXPECT_EQ(runLoop.now(), 2s);
   EXPECT_TRUE(refusing.exchanges.empty());
   EXPECT_EQ(refusing.opens.size(), 1u) << "the SMC is never opened again";
 }
@@ -78,16 +72,25 @@ TEST(MonitorLifecycle, AReleasedMonitorIsNotRevivedByItsTicks) {
   EXPECT_EQ(h.runLoop.pendingTasks(), 0u);
 }
 
-TEST(MonitorLifecycle, ATaskPendingWhenTheMonitorGoesDoesNothing) {
+TEST(MonitorLifecycle, ATickOnlyPostsThePassWhichHoldsTheMonitorWeakly) {
   MonitorHarness h(kLaptop);
   auto mon = h.make();
-  std::weak_ptr<Monitor> weak = mon;
+  int passes = 0;
+  auto subscription = mon->objectWillChange().subscribe([&] { ++passes; });
+  h.runLoop.fireTimers(2s);
+  EXPECT_EQ(passes, 0) << "the tick returns before the pass";
+  EXPECT_EQ(h.runLoop.pendingTasks(), 1u);
+  h.runLoop.runPending();
+  EXPECT_EQ(passes, 3);
+
+  const std::weak_ptr<Monitor> weak = mon;
   h.runLoop.fireTimers(2s);
   ASSERT_EQ(h.runLoop.pendingTasks(), 1u);
   mon.reset();
   EXPECT_TRUE(weak.expired()) << "the pending task holds only a weak reference";
   h.runLoop.runPending();
   EXPECT_TRUE(weak.expired());
+  EXPECT_EQ(passes, 3);
 }
 
 }  // namespace

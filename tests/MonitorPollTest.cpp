@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
-
 #include "monitor/WholeNumber.h"
 #include "tests/MonitorHarness.h"
-#include "tests/RecordingUserClient.h"
 
 namespace quimbo {
 namespace {
@@ -31,20 +27,6 @@ TEST(MonitorPoll, ReadsEveryFanInIndexOrderWithMissingValuesAsZero) {
   EXPECT_EQ(mon->fans()[1].id, 1);
   EXPECT_EQ(mon->fans()[1].min, 1000);
   EXPECT_EQ(mon->topRPM(), 2499);
-}
-
-TEST(MonitorPoll, FanKeysFromIndexTenOnHaveFiveCharacters) {
-  // "F10Ac" packs to the code of "10Ac", as every client packs it.
-  std::string machine = "FNum \"ui8 \" 0c\n";
-  for (int i = 0; i < 12; ++i) {
-    machine += "F" + std::to_string(i) + "Ac \"ui16\" = " + std::to_string(1000 + i) + "\n";
-  }
-  MonitorHarness h(machine);
-  const auto mon = h.make();
-  ASSERT_EQ(mon->fans().size(), 12u);
-  EXPECT_EQ(mon->fans()[10].rpm, 1010);
-  EXPECT_EQ(mon->fans()[11].id, 11);
-  EXPECT_EQ(mon->topRPM(), 1011);
 }
 
 TEST(MonitorPoll, AFanCountThatCannotIndexFansMeansNoFans) {
@@ -111,21 +93,6 @@ TEST(MonitorPoll, EveryPassNotifiesThreeTimesBeforeEachStore) {
   seen.clear();
   mon->poll();
   EXPECT_EQ(seen.size(), 3u) << "equal values notify all the same";
-}
-
-TEST(MonitorPoll, AnUnavailableMonitorNeverReadsNorNotifies) {
-  testing::NoSmcHarness h;
-  const auto mon = h.make();
-  int notifications = 0;
-  auto subscription = mon->objectWillChange().subscribe([&] { ++notifications; });
-  for (int i = 0; i < 3; ++i) mon->poll();
-  h.runLoop.advance(std::chrono::seconds(10));
-  EXPECT_FALSE(mon->available());
-  EXPECT_TRUE(mon->fans().empty());
-  EXPECT_EQ(mon->summary().cpu, 0);
-  EXPECT_EQ(mon->maxTemp(), 0);
-  EXPECT_EQ(notifications, 0);
-  EXPECT_TRUE(h.smc.exchanges.empty());
 }
 
 }  // namespace

@@ -42,9 +42,28 @@ TEST(PanelView, TwoFansShowEveryReadingInOrder) {
   QuitRecorder app;
   const View panel = PanelView(*mon, app).body();
   const std::string brand = "sRGB(0.13, 0.66, 0.95, 1)";
-  const std::string tile =
-      ".padding(8) .background(green.opacity(0.1)) "
-      ".clipShape(RoundedRectangle(cornerRadius: 8, style: continuous))";
+  const auto tile = [](const char* symbol, const char* label, const char* value) {
+    return std::string(
+               "    HStack(alignment: center, spacing: 8) .padding(8) "
+               ".background(green.opacity(0.1)) "
+               ".clipShape(RoundedRectangle(cornerRadius: 8, style: continuous))\n"
+               "      Image systemName: ") +
+           symbol + " .foregroundStyle(green) .frame(width: 18)\n" +
+           "      VStack(alignment: leading, spacing: 0)\n        Text verbatim \"" + label +
+           "\" .font(caption2) .foregroundStyle(secondary)\n        Text " + value +
+           " .font(callout) .bold() .monospacedDigit()\n      Spacer\n";
+  };
+  const auto fan = [&](const char* n, const char* rpm, const char* fraction, const char* range) {
+    return "  VStack(alignment: leading, spacing: 3)\n"
+           "    HStack(alignment: center, spacing: default)\n"
+           "      Image systemName: fanblades .foregroundStyle(" +
+           brand + ")\n      Text \"Fan " + n + "\" (key \"Fan %lld\") .font(subheadline)\n" +
+           "      Spacer\n      Text \"" + rpm +
+           " RPM\" (key \"%lld RPM\") .font(subheadline) .monospacedDigit() .bold()\n" +
+           "    ProgressView(value: " + fraction + ", total: 1) .tint(" + brand + ")\n" +
+           "    Text \"" + range +
+           " RPM\" (key \"%lld–%lld RPM\") .font(caption2) .foregroundStyle(secondary)\n";
+  };
   EXPECT_EQ(describe(panel),
             R"(VStack(alignment: leading, spacing: 12) .padding(12) .frame(width: 260)
   HStack(alignment: center, spacing: default)
@@ -55,56 +74,12 @@ TEST(PanelView, TwoFansShowEveryReadingInOrder) {
     Spacer
     Text "69°C" (key "%lld°C") .font(title3) .bold() .monospacedDigit() .foregroundStyle(green)
   LazyVGrid(columns: [flexible(10...inf), flexible(10...inf)], alignment: center, spacing: 8)
-    HStack(alignment: center, spacing: 8) )" +
-                tile + R"(
-      Image systemName: cpu .foregroundStyle(green) .frame(width: 18)
-      VStack(alignment: leading, spacing: 0)
-        Text verbatim "CPU" .font(caption2) .foregroundStyle(secondary)
-        Text "69°C" (key "%lld°C") .font(callout) .bold() .monospacedDigit()
-      Spacer
-    HStack(alignment: center, spacing: 8) )" +
-                tile + R"(
-      Image systemName: cpu.fill .foregroundStyle(green) .frame(width: 18)
-      VStack(alignment: leading, spacing: 0)
-        Text verbatim "GPU" .font(caption2) .foregroundStyle(secondary)
-        Text "—" .font(callout) .bold() .monospacedDigit()
-      Spacer
-    HStack(alignment: center, spacing: 8) )" +
-                tile + R"(
-      Image systemName: internaldrive .foregroundStyle(green) .frame(width: 18)
-      VStack(alignment: leading, spacing: 0)
-        Text verbatim "SSD" .font(caption2) .foregroundStyle(secondary)
-        Text "41°C" (key "%lld°C") .font(callout) .bold() .monospacedDigit()
-      Spacer
-    HStack(alignment: center, spacing: 8) )" +
-                tile + R"(
-      Image systemName: thermometer.low .foregroundStyle(green) .frame(width: 18)
-      VStack(alignment: leading, spacing: 0)
-        Text verbatim "Ortam" .font(caption2) .foregroundStyle(secondary)
-        Text "—" .font(callout) .bold() .monospacedDigit()
-      Spacer
-  Divider
-  VStack(alignment: leading, spacing: 3)
-    HStack(alignment: center, spacing: default)
-      Image systemName: fanblades .foregroundStyle()" +
-                brand + R"()
-      Text "Fan 1" (key "Fan %lld") .font(subheadline)
-      Spacer
-      Text "1999 RPM" (key "%lld RPM") .font(subheadline) .monospacedDigit() .bold()
-    ProgressView(value: 0.249925, total: 1) .tint()" +
-                brand + R"()
-    Text "1000–5000 RPM" (key "%lld–%lld RPM") .font(caption2) .foregroundStyle(secondary)
-  VStack(alignment: leading, spacing: 3)
-    HStack(alignment: center, spacing: default)
-      Image systemName: fanblades .foregroundStyle()" +
-                brand + R"()
-      Text "Fan 2" (key "Fan %lld") .font(subheadline)
-      Spacer
-      Text "2500 RPM" (key "%lld RPM") .font(subheadline) .monospacedDigit() .bold()
-    ProgressView(value: 0, total: 1) .tint()" +
-                brand + R"()
-    Text "0–0 RPM" (key "%lld–%lld RPM") .font(caption2) .foregroundStyle(secondary)
-  Divider
+)" + tile("cpu", "CPU", R"("69°C" (key "%lld°C"))") +
+                tile("cpu.fill", "GPU", R"("—")") +
+                tile("internaldrive", "SSD", R"("41°C" (key "%lld°C"))") +
+                tile("thermometer.low", "Ortam", R"("—")") + "  Divider\n" +
+                fan("1", "1999", "0.249925", "1000–5000") + fan("2", "2500", "0", "0–0") +
+                R"(  Divider
   HStack(alignment: center, spacing: 6) .foregroundStyle(secondary)
     Image systemName: lock.fill .font(caption2)
     Text "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar." .font(caption2)
@@ -118,50 +93,30 @@ TEST(PanelView, TwoFansShowEveryReadingInOrder) {
   EXPECT_EQ(app.quits, 1) << "Çıkış ends the application";
 }
 
-TEST(PanelView, UnavailableShowsTheOrangeNoticeAndNoReadings) {
-  testing::NoSmcHarness h;
-  const auto mon = h.make();
-  QuitRecorder app;
-  const View panel = PanelView(*mon, app).body();
-  EXPECT_EQ(outline(panel),
-            (std::vector<std::string>{
-                "HStack(alignment: center, spacing: default)",
-                "Label \"SMC'ye erişilemedi\" systemImage: exclamationmark.triangle "
-                ".foregroundStyle(orange)",
-                "Divider",
-                "HStack(alignment: center, spacing: 6) .foregroundStyle(secondary)",
-                "Divider",
-                "HStack(alignment: center, spacing: default)",
-            }));
-  const View& header = panel.children()->front();
-  ASSERT_EQ(header.children()->size(), 2u) << "the brand mark with nothing on its right";
-  EXPECT_TRUE(header.children()->back().as<Spacer>());
-}
-
-TEST(PanelView, NoFansShowsTheFanlessNote) {
-  testing::MonitorHarness h("Tp01 \"flt \" = 48\n");
-  const auto mon = h.make();
-  QuitRecorder app;
-  const auto lines = outline(PanelView(*mon, app).body());
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_TRUE(lines[1].starts_with("LazyVGrid"));
-  EXPECT_EQ(lines[2], "Divider");
-  EXPECT_EQ(lines[3], "Text \"Fan yok (fansız model)\" .font(caption) .foregroundStyle(secondary)");
-  EXPECT_EQ(lines[4], "Divider");
-  EXPECT_EQ(QuimboApp::menuBarLabel(*mon).as<Text>()->string(), "48° · 0");
-}
-
-TEST(PanelView, FanListIsTheRunOfFanBlocksInTheColumn) {
+// The outline of each form of the panel: the header, the readings or the
+// notice, the fan list, then the note and the footer, each after a divider.
+TEST(PanelView, EachFormOutlinesItsReadingsAndFanList) {
   struct Case {
     const char* machine;  // nullptr: no SMC
     std::size_t first, count;
-    const char* firstLine;
+    const char* readings;
+    const char* firstFanLine;
+    std::size_t headerParts;
   };
+  const char* grid =
+      "LazyVGrid(columns: [flexible(10...inf), flexible(10...inf)], alignment: center, spacing: 8)";
   const Case cases[] = {
-      {kTwoFans, 3, 2, "VStack(alignment: leading, spacing: 3)"},
-      {"Tp01 \"flt \" = 48\n", 3, 1, "Text \"Fan yok (fansız model)\""},
-      {nullptr, 2, 0, "Divider"},
+      {kTwoFans, 3, 2, grid, "VStack(alignment: leading, spacing: 3)", 3},
+      {"Tp01 \"flt \" = 48\n", 3, 1, grid,
+       "Text \"Fan yok (fansız model)\" .font(caption) .foregroundStyle(secondary)", 3},
+      {nullptr, 2, 0,
+       "Label \"SMC'ye erişilemedi\" systemImage: exclamationmark.triangle "
+       ".foregroundStyle(orange)",
+       "Divider", 2},  // the brand mark with nothing on its right
   };
+  const std::vector<std::string> end = {
+      "Divider", "HStack(alignment: center, spacing: 6) .foregroundStyle(secondary)", "Divider",
+      "HStack(alignment: center, spacing: default)"};
   for (const Case& c : cases) {
     std::unique_ptr<testing::MonitorHarness> sampled;
     testing::NoSmcHarness absent;
@@ -170,37 +125,39 @@ TEST(PanelView, FanListIsTheRunOfFanBlocksInTheColumn) {
     QuitRecorder app;
     const PanelView view(*mon, app);
     const PanelView::Range fans = view.fanList();
-    const auto lines = outline(view.body());
+    const View panel = view.body();
+    const auto lines = outline(panel);
     EXPECT_EQ(fans.first, c.first);
     EXPECT_EQ(fans.count, c.count);
     ASSERT_LT(fans.first + fans.count, lines.size());
-    EXPECT_TRUE(lines[fans.first].starts_with(c.firstLine)) << lines[fans.first];
-    EXPECT_EQ(lines[fans.first + fans.count], "Divider") << "the note's divider follows the fans";
+    EXPECT_EQ(lines[0], "HStack(alignment: center, spacing: default)");
+    EXPECT_EQ(lines[1], c.readings);
+    EXPECT_EQ(lines[2], "Divider");
+    EXPECT_EQ(lines[fans.first], c.firstFanLine);
+    EXPECT_EQ(std::vector(lines.begin() + fans.first + fans.count, lines.end()), end);
+    const View& header = panel.children()->front();
+    EXPECT_EQ(header.children()->size(), c.headerParts);
+    EXPECT_TRUE(header.children()->at(1).as<Spacer>());
   }
 }
 
 TEST(PanelView, HeaderTemperatureFollowsTheColourRule) {
   struct Case {
-    const char* value;
+    const char* value;  // of a GPU sensor; nullptr: no sensor
     const char* text;
     Color colour;
   };
-  for (const Case& c : {Case{"69.99", "69°C", kGreen}, Case{"70.0", "70°C", kOrange},
-                        Case{"89.9", "89°C", kOrange}, Case{"90.0", "90°C", kRed}}) {
-    testing::MonitorHarness h(std::string("Tg0f \"flt \" = ") + c.value + "\n");
+  for (const Case& c :
+       {Case{"69.99", "69°C", kGreen}, Case{"70.0", "70°C", kOrange}, Case{"89.9", "89°C", kOrange},
+        Case{"90.0", "90°C", kRed}, Case{nullptr, "0°C", kGreen}}) {
+    testing::MonitorHarness h(c.value ? std::string("Tg0f \"flt \" = ") + c.value + "\n" : "");
     const auto mon = h.make();
     QuitRecorder app;
     const View panel = PanelView(*mon, app).body();
     const View& figure = panel.children()->front().children()->back();
-    EXPECT_EQ(figure.as<Text>()->string(), c.text) << c.value;
-    EXPECT_EQ(std::get<Color>(figure.find<modifier::ForegroundStyle>()->style), c.colour)
-        << c.value;
+    EXPECT_EQ(figure.as<Text>()->string(), c.text) << c.text;
+    EXPECT_EQ(std::get<Color>(figure.find<modifier::ForegroundStyle>()->style), c.colour) << c.text;
   }
-  testing::MonitorHarness none("");
-  const auto mon = none.make();
-  QuitRecorder app;
-  const View panel = PanelView(*mon, app).body();
-  EXPECT_EQ(panel.children()->front().children()->back().as<Text>()->string(), "0°C");
 }
 
 TEST(PanelView, FanFractionStaysWithinTheBar) {

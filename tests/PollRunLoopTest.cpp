@@ -22,7 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(PollRunLoop, TasksRunAfterTheJobThatPostedThemAndTimersRepeat) {
+TEST(PollRunLoop, TasksRunAfterTheJobThatPostedThemTimersRepeatAndNothingRunsOnceStopped) {
   PollRunLoop loop;
   std::string log;
   int ticks = 0;
@@ -34,6 +34,17 @@ TEST(PollRunLoop, TasksRunAfterTheJobThatPostedThemAndTimersRepeat) {
   });
   EXPECT_EQ(loop.run(), 7);
   EXPECT_EQ(log, "trptrptr") << "each task after its tick returned; none after stop";
+
+  PollRunLoop stopping;
+  log.clear();
+  stopping.post([&] {
+    log += 'a';
+    stopping.stop(3);
+    stopping.post([&] { log += 'c'; });
+  });
+  stopping.post([&] { log += 'b'; });
+  EXPECT_EQ(stopping.run(), 3);
+  EXPECT_EQ(log, "a") << "ran a task queued before or after the stop";
 }
 
 // The reading and writing ends of a pipe.
@@ -88,19 +99,6 @@ TEST(PollRunLoop, InputIsReadUntilTheOtherEndHangsUp) {
     EXPECT_LE(reads, 2) << c.name << ": the ended fd was polled again";
     ::close(in);
   }
-}
-
-TEST(PollRunLoop, NothingQueuedRunsOnceStopped) {
-  PollRunLoop loop;
-  std::string log;
-  loop.post([&] {
-    log += 'a';
-    loop.stop(3);
-    loop.post([&] { log += 'c'; });
-  });
-  loop.post([&] { log += 'b'; });
-  EXPECT_EQ(loop.run(), 3);
-  EXPECT_EQ(log, "a") << "ran a task queued before or after the stop";
 }
 
 TEST(PollRunLoop, ATimerLateAfterAStallFiresOnceAndKeepsItsBeat) {

@@ -151,15 +151,13 @@ TEST_P(SimulatedSmcTest, PicksUpARewrittenMachineFileAndReportsEachRefusedVersio
     std::vector<std::string> reported;
   };
   const auto same = [] {};
+  const auto to = [&](const char* text) { return [&, text] { rewrite(text); }; };
   const Step steps[] = {
-      {"a rewrite that does not parse",
-       [&] { rewrite("FNum \"ui8 \" 01\nF0Ac \"flt\" = 1\n"); },
-       2500.5,
-       {}},
+      {"a rewrite that does not parse", to("FNum \"ui8 \" 01\nF0Ac \"flt\" = 1\n"), 2500.5, {}},
       {"the same version at the next look", same, 2500.5, {refused + kept}},
       {"and at the ones after", same, 2500.5, {}},
-      {"a good version", [&] { rewrite("FNum \"ui8 \" 01\nF0Ac \"flt \" = 3000\n"); }, 3000, {}},
-      {"broken again", [&] { rewrite("FNum \"ui8 \" 01\nF0Ac \"flt\" = 12\n"); }, 3000, {}},
+      {"a good version", to("FNum \"ui8 \" 01\nF0Ac \"flt \" = 3000\n"), 3000, {}},
+      {"broken again", to("FNum \"ui8 \" 01\nF0Ac \"flt\" = 12\n"), 3000, {}},
       {"still broken", same, 3000, {refused + kept}},
       {"a FIFO in its place",
        [&] {

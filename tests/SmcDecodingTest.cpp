@@ -17,7 +17,7 @@ SMC::Bytes bytes(std::initializer_list<std::uint8_t> list) {
   return SMC::Bytes(std::data(list), list.size());
 }
 
-TEST(SmcKeyCodes, FourCCPacksTheFirstCharacterHighest) {
+TEST(SmcKeyCodes, FourCCPacksTheFirstCharacterHighestAndTypeStrUndoesIt) {
   EXPECT_EQ(SMC::fourCC("Tp01"), 0x54703031u);
   EXPECT_EQ(SMC::fourCC("FNum"), 0x464E756Du);
   EXPECT_EQ(SMC::fourCC(""), 0u);
@@ -25,9 +25,8 @@ TEST(SmcKeyCodes, FourCCPacksTheFirstCharacterHighest) {
   EXPECT_EQ(SMC::fourCC("ABCDE"), 0x42434445u) << "a longer text keeps its last four bytes";
   EXPECT_EQ(SMC::fourCC("F10Ac"), SMC::fourCC("10Ac"));
   EXPECT_EQ(SMC::fourCC("\xC3\xA7"), 0x0000C3A7u) << "a non-ASCII character adds its UTF-8 bytes";
-}
 
-TEST(SmcKeyCodes, TypeStrUndoesFourCC) {
+  // typeStr undoes it.
   EXPECT_EQ(SMC::typeStr(0x666C7420), "flt ");
   EXPECT_EQ(SMC::typeStr(65), std::string("\0\0\0A", 4)) << "zero bytes stay as U+0000";
   EXPECT_EQ(SMC::typeStr(0xE9000000), "\xC3\xA9\0\0\0"s) << "0xE9 is U+00E9";
@@ -76,7 +75,7 @@ std::vector<SMC::Temp> temperaturesOf(const std::string& text) {
   return smc.temperatures();
 }
 
-TEST(SmcCatalogue, KeepsReadingsStrictlyBetweenFiveAndOneHundredThirty) {
+TEST(SmcCatalogue, KeepsReadingsStrictlyBetweenFiveAndOneHundredThirtyInCatalogueOrder) {
   const auto temps = temperaturesOf(R"(
     Tp01 "flt " = 5.0
     Tp05 "flt " = 5.5
@@ -91,19 +90,13 @@ TEST(SmcCatalogue, KeepsReadingsStrictlyBetweenFiveAndOneHundredThirty) {
   EXPECT_EQ(temps[0].celsius, 5.5);
   EXPECT_EQ(temps[1].key, "Tp09");
   EXPECT_EQ(temps[1].celsius, 129.5);
-}
 
-TEST(SmcCatalogue, KeepsCatalogueOrderWithoutPlaceholders) {
-  const auto temps = temperaturesOf(R"(
-    TaLP "flt " = 31
-    Tp09 "flt " = 60
-    Tg0f !84
-  )");
-  ASSERT_EQ(temps.size(), 2u);
-  EXPECT_EQ(temps[0].key, "Tp09");
-  EXPECT_EQ(temps[0].label, "P-core");
-  EXPECT_EQ(temps[1].key, "TaLP");
-  EXPECT_EQ(temps[1].label, "Ortam");
+  const auto ordered = temperaturesOf("TaLP \"flt \" = 31\nTp09 \"flt \" = 60\nTg0f !84\n");
+  ASSERT_EQ(ordered.size(), 2u) << "catalogue order, no placeholder for the missing key";
+  EXPECT_EQ(ordered[0].key, "Tp09");
+  EXPECT_EQ(ordered[0].label, "P-core");
+  EXPECT_EQ(ordered[1].key, "TaLP");
+  EXPECT_EQ(ordered[1].label, "Ortam");
 
   const auto sameLabel = temperaturesOf("Tg0f \"flt \" = 40\nTg0j \"flt \" = 40\n");
   ASSERT_EQ(sameLabel.size(), 2u) << "rows sharing a label stay separate";

@@ -42,19 +42,6 @@ RecordingUserClient::Responder machine(std::uint32_t size, std::uint32_t type) {
   };
 }
 
-TEST_P(SmcProtocol, OpenUsesTheAppleSmcServiceWithOwnTaskAndTypeZero) {
-  RecordingUserClient client;
-  Routed route(GetParam(), client);
-  SMC smc(route.client());
-  EXPECT_FALSE(smc.isOpen());
-  EXPECT_TRUE(smc.open());
-  EXPECT_TRUE(smc.isOpen());
-  EXPECT_EQ(client.matchedClasses, std::vector<std::string>{"AppleSMC"});
-  ASSERT_EQ(client.opens.size(), 1u);
-  EXPECT_EQ(client.opens[0], std::make_tuple(7u, 0x103u, 0u));
-  EXPECT_EQ(client.released, std::vector<UserClient::Service>{7});
-}
-
 TEST_P(SmcProtocol, FailedOpenLeavesTheSmcClosedAndReadsMakeNoExchange) {
   struct Case {
     const char* what;
@@ -82,20 +69,20 @@ TEST_P(SmcProtocol, FailedOpenLeavesTheSmcClosedAndReadsMakeNoExchange) {
     EXPECT_TRUE(smc.temperatures().empty()) << c.what;
     EXPECT_TRUE(client.exchanges.empty()) << c.what;
   }
-
-  RecordingUserClient neverOpened;
-  Routed route(GetParam(), neverOpened);
-  SMC closed(route.client());
-  EXPECT_FALSE(closed.read("FNum"));
-  EXPECT_TRUE(neverOpened.exchanges.empty());
 }
 
-TEST_P(SmcProtocol, ReadMakesKeyInfoThenReadBytesExchanges) {
+TEST_P(SmcProtocol, OpenUsesTheAppleSmcAndAReadMakesKeyInfoThenReadBytesExchanges) {
   RecordingUserClient client;
   client.respond = machine(2, SMC::fourCC("fpe2"));
   Routed route(GetParam(), client);
   SMC smc(route.client());
+  EXPECT_FALSE(smc.isOpen());
   ASSERT_TRUE(smc.open());
+  EXPECT_TRUE(smc.isOpen());
+  EXPECT_EQ(client.matchedClasses, std::vector<std::string>{"AppleSMC"});
+  ASSERT_EQ(client.opens.size(), 1u);
+  EXPECT_EQ(client.opens[0], std::make_tuple(7u, 0x103u, 0u)) << "own task, type zero";
+  EXPECT_EQ(client.released, std::vector<UserClient::Service>{7});
 
   const auto value = smc.read("F0Ac");
   ASSERT_TRUE(value);

@@ -71,7 +71,7 @@ using testing::QuitRecorder;
 const std::string kNote =
     "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar.";
 
-TEST(DesktopRenderer, TwoFansCarryEveryTextInOrder) {
+TEST(DesktopRenderer, TwoFansCarryEveryTextInOrderAndANewPassUpdatesThem) {
   testing::MonitorHarness h(kTwoFansMachine);
   const auto mon = h.make();
   QuitRecorder quit;
@@ -95,6 +95,21 @@ TEST(DesktopRenderer, TwoFansCarryEveryTextInOrder) {
     if (auto* button = qobject_cast<QPushButton*>(w)) button->click();
   }
   EXPECT_EQ(quit.quits, 1) << "Çıkış quits";
+
+  // A new pass updates the widgets in place.
+  QLabel* header = r.label("91°C");
+  h.smc.setMachine(
+      MachineFile::parse(std::string(kTwoFansMachine) + "Tg0j \"flt \" = 95\n", "test"));
+  mon->poll();
+  r.renderer.show(ui::PanelView(*mon, quit).body());
+  EXPECT_EQ(r.renderer.builds(), 1) << "same shape: no widget made anew";
+  EXPECT_EQ(header->text().toStdString(), "95°C") << "the same label, new text";
+
+  h.smc.setMachine(MachineFile::parse("FNum \"ui8 \" 01\nF0Ac \"flt \" = 900\n", "test"));
+  mon->poll();
+  r.renderer.show(ui::PanelView(*mon, quit).body());
+  EXPECT_EQ(r.renderer.builds(), 2) << "one fan less: built anew";
+  EXPECT_EQ(r.bars(), std::vector<int>{0});
 }
 
 TEST(DesktopRenderer, UnavailableAndFanlessForms) {
@@ -118,29 +133,6 @@ TEST(DesktopRenderer, UnavailableAndFanlessForms) {
   EXPECT_EQ(f.label("69°C")->palette().color(QPalette::WindowText),
             colourFor(ui::kGreen, f.host.palette()));
   EXPECT_NE(std::find(texts.begin(), texts.end(), "Fan yok (fansız model)"), texts.end());
-}
-
-TEST(DesktopRenderer, ANewPassUpdatesTheWidgetsInPlace) {
-  testing::MonitorHarness h(kTwoFansMachine);
-  const auto mon = h.make();
-  QuitRecorder quit;
-  Rendered r;
-  r.renderer.show(ui::PanelView(*mon, quit).body());
-  QLabel* header = r.label("91°C");
-  ASSERT_NE(header, nullptr);
-
-  h.smc.setMachine(
-      MachineFile::parse(std::string(kTwoFansMachine) + "Tg0j \"flt \" = 95\n", "test"));
-  mon->poll();
-  r.renderer.show(ui::PanelView(*mon, quit).body());
-  EXPECT_EQ(r.renderer.builds(), 1) << "same shape: no widget made anew";
-  EXPECT_EQ(header->text().toStdString(), "95°C") << "the same label, new text";
-
-  h.smc.setMachine(MachineFile::parse("FNum \"ui8 \" 01\nF0Ac \"flt \" = 900\n", "test"));
-  mon->poll();
-  r.renderer.show(ui::PanelView(*mon, quit).body());
-  EXPECT_EQ(r.renderer.builds(), 2) << "one fan less: built anew";
-  EXPECT_EQ(r.bars(), std::vector<int>{0});
 }
 
 // A machine with `fans` fans, each at 1500 rpm plus 100 per index.

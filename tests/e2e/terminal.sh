@@ -4,49 +4,16 @@
 # file changes, Quit, SIGTERM, and the terminal given back each time.
 #   tests/e2e/terminal.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
-. "$(dirname "$0")/hwmon-fixture.sh"
+here=$(dirname "$0")
+. "$here/hwmon-fixture.sh"
+. "$here/tmux-session.sh"
 quimbo=$(realpath "$1")
 machine=$(realpath "$2")
 work=$(mktemp -d)
-socket="quimbo-e2e-$$-0"
-runs=0
-trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'session_end; rm -rf "$work"' EXIT
 
-fail() { echo "FAIL: $*"; echo "--- screen:"; screen; exit 1; }
-screen() { tmux -L "$socket" capture-pane -p -t e2e 2>/dev/null || true; }
-# Waits (a few seconds at most) until the screen shows every given text.
-wait_for() {
-  for _ in $(seq 100); do
-    local all=1
-    for text in "$@"; do screen | grep -qF -- "$text" || all=0; done
-    ((all)) && return 0
-    sleep 0.1
-  done
-  fail "never showed: $*"
-}
-wait_gone() {
-  for _ in $(seq 100); do screen | grep -qF -- "$1" || return 0; sleep 0.1; done
-  fail "still shows: $1"
-}
-wait_status() {
-  for _ in $(seq 100); do [ -s "$work/status" ] && return 0; sleep 0.1; done
-  fail "quimbo did not end"
-}
-start() {  # start ENV...: quimbo in an 80x24 terminal; afterwards the shell records the
-           # exit status and whether the terminal is back in its normal modes
-  rm -f "$work/status" "$work/stty"
-  tmux -L "$socket" kill-server 2>/dev/null || true
-  socket="quimbo-e2e-$$-$((++runs))"  # a fresh server each time: a dying one may linger
-  tmux -L "$socket" new-session -d -s e2e -x 80 -y 24 \
-    "env LANG=C.UTF-8 TERM=xterm-256color QUIMBO_FRONTEND=terminal $* '$quimbo'; echo \$? > '$work/status'; stty -a > '$work/stty'; sleep 60"
-}
-# The pid of this test's quimbo: the child of the pane's shell (other runs of
-# this test may have their own quimbo running).
-own_pid() {
-  local pane
-  pane=$(tmux -L "$socket" display-message -p -t e2e '#{pane_pid}') &&
-    pgrep -n -P "$pane" -f "^$quimbo\$"
-}
+# run ENV...: quimbo in a fresh terminal, with the given environment.
+run() { start "LANG=C.UTF-8 $* '$quimbo'"; }
 writes() {  # writes PID FD: whether the process holds FD open for writing
   (( ($(awk '/^flags:/ {print "8#" $2}' "/proc/$1/fdinfo/$2") & 3) != 0 ))
 }
@@ -73,17 +40,16 @@ reads_pipe() {  # reads_pipe PID PIPE: whether the process holds PIPE's read end
   done
   return 1
 }
-restored() {
-  for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
-  grep -qE '(^| )icanon( |$)' "$work/stty" && grep -qE '(^| )echo( |$)' "$work/stty" ||
-    fail "terminal modes not restored: $(cat "$work/stty")"
+# The terminal back in its normal modes, and the panel gone from it.
+given_back() {
+  restored || fail "terminal modes not restored: $(cat "$work/stty")"
   wait_gone "Quimbo"
 }
 
 cp "$machine" "$work/machine"
 
 echo "== the label shows the first pass's readings"
-start "QUIMBO_SMC_SIM='$work/machine'"
+run "QUIMBO_SMC_SIM='$work/machine'"
 wait_for "57° · 2010"
 
 echo "== Enter opens the panel with every text"
@@ -110,11 +76,11 @@ tmux -L "$socket" send-keys -t e2e Tab
 tmux -L "$socket" send-keys -t e2e Enter
 wait_status
 [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış"
-restored
+given_back
 
 echo "== without an SMC: the thermometer alone, and the notice in the panel"
 mkdir -p "$work/no-sensors"
-start "QUIMBO_HWMON_ROOT='$work/no-sensors'"
+run "QUIMBO_HWMON_ROOT='$work/no-sensors'"
 wait_for "⊺"
 tmux -L "$socket" send-keys -t e2e Space
 wait_for "SMC'ye erişilemedi" "Çıkış"
@@ -124,11 +90,11 @@ echo "== SIGTERM ends quimbo and gives the terminal back"
 kill -TERM "$(own_pid)"
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
-restored
+given_back
 
 echo "== real sensors through hwmon"
 hwmon_fixture "$work/hwmon"
-start "QUIMBO_HWMON_ROOT='$work/hwmon'"
+run "QUIMBO_HWMON_ROOT='$work/hwmon'"
 wait_for "61° · 1500"
 tmux -L "$socket" send-keys -t e2e Enter
 wait_for "61°C" "Fan 1" "1500 RPM" "0–0 RPM"

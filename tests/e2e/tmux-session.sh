@@ -31,6 +31,8 @@ shows() {
   for text in "$@"; do screen | grep -qF -- "$text" || return 1; done
 }
 wait_for() { within 10 shows "$@" || fail "never showed: $*"; }
+hides() { ! shows "$1"; }
+wait_gone() { within 10 hides "$1" || fail "still shows: $1"; }
 wait_status() { within 10 test -s "$work/status" || fail "quimbo did not end"; }
 # start LINE: runs the bash line LINE, which starts quimbo, in a fresh
 # terminal, with TERM=xterm-256color and QUIMBO_FRONTEND=terminal. Once it
