@@ -14,6 +14,7 @@
 
 #include "monitor/Monitor.h"
 #include "platform/DiagnosticStream.h"
+#include "platform/FrontEndChoice.h"
 #include "platform/System.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
@@ -77,8 +78,6 @@ int fail(const std::string& message, int status = 1) {
   return status;
 }
 
-bool terminalAvailable() { return ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO); }
-
 // Whether standard error is the terminal the terminal front end draws on.
 bool errorsOnScreen() {
   struct stat error, screen;
@@ -108,12 +107,11 @@ int runTerminal(const Adapters& adapters) {
   return status;
 }
 
-// Where the desktop cannot be used, the terminal stands in when there is one,
-// unless the desktop was asked for by name.
-int runDesktop(const Adapters& adapters, char* program, bool asked) {
+// The desktop, or the terminal standing in for it where it cannot be used.
+int runDesktop(const Adapters& adapters, char* program) {
   const System::Desktop desktop = System::desktop();
   if (desktop.run != nullptr) return desktop.run(adapters.smc, adapters.services, program);
-  if (asked || !terminalAvailable()) return fail(desktop.error);
+  if (!terminalMayStandIn()) return fail(desktop.error);
   std::cerr << "quimbo: " << desktop.error << "; running in the terminal\n";
   return runTerminal(adapters);
 }
@@ -141,8 +139,7 @@ int main(int argc, char** argv) {
     return fail("QUIMBO_FRONTEND must be terminal or desktop, not '" + *frontEnd + "'",
                 kUsageError);
   }
-  const bool asked = frontEnd == "desktop";
-  const bool desktop = frontEnd ? asked : System::displayAvailable();
+  const bool desktop = frontEnd ? *frontEnd == "desktop" : System::displayAvailable();
 
   // A trace file past the size limit fails its writes, which the trace
   // reports, instead of ending the process.
@@ -152,7 +149,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<UserClient> smc = smcUserClient(diagnostics);
     const std::unique_ptr<ServiceManager> services = System::serviceManager();
     const Adapters adapters{*smc, *services, diagnostics};
-    return desktop ? runDesktop(adapters, argv[0], asked) : runTerminal(adapters);
+    return desktop ? runDesktop(adapters, argv[0]) : runTerminal(adapters);
   } catch (const std::exception& error) {
     return fail(error.what());
   }

@@ -1,8 +1,8 @@
 #include "platform/desktop/DesktopModule.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QSocketNotifier>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -12,10 +12,10 @@
 #include <iostream>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "monitor/Monitor.h"
 #include "platform/Bundle.h"
+#include "platform/FrontEndChoice.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
@@ -36,10 +36,8 @@ std::string startUpWarning;
 [[noreturn]] void withoutDisplay() {
   std::string why = "the display cannot be reached";
   if (!startUpWarning.empty()) why += " (" + startUpWarning + ")";
-  const char* frontEnd = std::getenv("QUIMBO_FRONTEND");
   const std::optional<quimbo::Bundle> bundle = quimbo::Bundle::main();
-  if (bundle && !(frontEnd && std::string_view(frontEnd) == "desktop") && ::isatty(STDIN_FILENO) &&
-      ::isatty(STDOUT_FILENO)) {
+  if (bundle && quimbo::terminalMayStandIn()) {
     std::cerr << "quimbo: " << why << "; running in the terminal" << std::endl;
     ::setenv("QUIMBO_FRONTEND", "terminal", 1);
     sigset_t taken;
