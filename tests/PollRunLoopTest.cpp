@@ -13,6 +13,7 @@
 
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/runloop/SelfPipe.h"
+#include "platform/runloop/SignalWatchdog.h"
 #ifdef __linux__
 #include "platform/linux/SignalFd.h"
 #endif
@@ -198,6 +199,33 @@ TEST_P(SignalSources, WhatWasInForceBeforeComesBackAfter) {
 
 INSTANTIATE_TEST_SUITE_P(PollRunLoop, SignalSources, ::testing::ValuesIn(sourceKinds()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SignalWatchdog, HandsSignalsOnAndEndsTheProcessWithTheirStatusWhenTheLoopDoesNot) {
+  {
+    PollRunLoop loop;
+    std::vector<int> received;
+    loop.handleSignals(std::make_unique<SignalWatchdog>(SignalSource::make({SIGUSR1, SIGUSR2}), 1min),
+                       [&](int signal) {
+                         received.push_back(signal);
+                         if (received.size() == 2) loop.stop(0);
+                       });
+    // From outside the process: the watchdog's thread reads no signal raised for another.
+    loop.post([] { ::kill(::getpid(), SIGUSR1), ::kill(::getpid(), SIGUSR2); });
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_EQ(received, (std::vector<int>{SIGUSR1, SIGUSR2}));
+  }
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+    EXPECT_EXIT(
+        {
+          SignalWatchdog watchdog(SignalSource::make({SIGINT, SIGTERM, SIGHUP}), 50ms);
+          ::kill(::getpid(), signal);
+          for (;;) ::pause();  // a loop stuck for good
+        },
+        ::testing::ExitedWithCode(status), "")
+        << "signal " << signal;
+  }
+}
 
 // The lowest free descriptor: the same before and after means nothing leaked.
 int nextFd() {
