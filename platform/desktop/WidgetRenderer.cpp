@@ -188,12 +188,13 @@ class WidgetRenderer::Element {
   }
 
   void operator()(const Divider&) {
-    made<QFrame>([] {
-      auto* line = new QFrame;
-      line->setFrameShape(QFrame::HLine);
-      line->setFrameShadow(QFrame::Plain);
+    made<QWidget>([] {
+      // Filled rather than drawn as a line: a line along the middle of one
+      // point misses every pixel at some scales (1.5).
+      auto* line = new QWidget;
       line->setFixedHeight(1);
-      line->setForegroundRole(QPalette::Mid);
+      line->setBackgroundRole(QPalette::Mid);
+      line->setAutoFillBackground(true);
       return line;
     });
   }
