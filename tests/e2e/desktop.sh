@@ -4,8 +4,10 @@
 # that opens the panel below it, a click on Çıkış that ends quimbo with
 # status 0; real sensors through hwmon; the panel of a machine without an
 # SMC; SIGTERM; the icon in a system tray (trayer's) that starts after
-# quimbo, goes and comes back; twelve fans on a low screen, scrolled; a
-# display that cannot be reached.
+# quimbo, goes and comes back; SIGTERM while the X server does not answer;
+# twelve fans on a low screen, scrolled, at a scale of 1.5; the panel
+# scrolled as a whole at a scale of 2 on a small screen; its border and
+# dividers at each scale; a display that cannot be reached.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
 . "$(dirname "$0")/hwmon-fixture.sh"
@@ -18,7 +20,7 @@ trayer_pid=""
 cleanup() {
   [ -n "$quimbo_pid" ] && kill "$quimbo_pid" 2>/dev/null || true
   [ -n "$trayer_pid" ] && kill "$trayer_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" && kill -CONT "$xvfb_pid"; } 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -78,6 +80,21 @@ wait_status() {
   fail "quimbo did not end"
 }
 
+# settle ID: the window's pixels in $work/shot.xwd, once two dumps a moment apart agree
+settle() {
+  xwd -silent -id "$1" > "$work/shot.xwd"
+  for _ in $(seq 20); do
+    sleep 0.1
+    xwd -silent -id "$1" > "$work/next.xwd"
+    cmp -s "$work/shot.xwd" "$work/next.xwd" && return 0
+    mv "$work/next.xwd" "$work/shot.xwd"
+  done
+  return 1
+}
+shot() { settle "$1" && md5sum < "$work/shot.xwd"; }
+# lines ID: the panel's border, dividers and bars, top to bottom (panel-lines.py)
+lines() { settle "$1" && python3 "$(dirname "$0")/panel-lines.py" < "$work/shot.xwd"; }
+
 echo "== the strip shows the label at the top right of the screen"
 start QUIMBO_SMC_SIM="$machine"
 strip=$(window Quimbo) || fail "no strip window"
@@ -92,6 +109,8 @@ read -r px py pw ph < <(geometry "$panel")
 [ "$pw" -eq 260 ] || fail "the panel is $pw wide"
 [ "$py" -eq $((sy + sh)) ] || fail "the panel is at y=$py, not below the strip"
 [ "$ph" -gt 300 ] || fail "the panel is only $ph tall"
+seen=$(lines "$panel")
+[ "$seen" = "framed |==||" ] || fail "the panel shows '$seen', not its border, three dividers and two bars"
 
 echo "== a click outside closes it"
 xdotool mousemove 100 600 click 1
@@ -106,19 +125,6 @@ read -r px py pw ph < <(geometry "$panel")
 xdotool mousemove $((px + pw - 12 - 30)) $((py + ph - 12 - 12)) click 1
 wait_status
 [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış"
-
-# shot ID: the window's pixels, once two dumps a moment apart agree
-shot() {
-  local before now
-  before=$(xwd -silent -id "$1" | md5sum)
-  for _ in $(seq 20); do
-    sleep 0.1
-    now=$(xwd -silent -id "$1" | md5sum)
-    [ "$now" = "$before" ] && { echo "$now"; return 0; }
-    before=$now
-  done
-  return 1
-}
 
 echo "== real sensors through hwmon: the strip reads what the same simulated SMC reads"
 hwmon_fixture "$work/hwmon"
@@ -172,7 +178,8 @@ start_trayer() {
 }
 
 echo "== a tray that starts after quimbo: the label moves into it, and a click on it opens the panel"
-start QUIMBO_SMC_SIM="$machine"
+cp "$machine" "$work/laptop.machine"
+start QUIMBO_SMC_SIM="$work/laptop.machine" QUIMBO_SMC_TRACE="$work/trace"
 window Quimbo > /dev/null || fail "no strip before the tray"
 start_trayer
 read -r tx ty tw th < <(tray_icon) || fail "no icon in the tray that came late"
@@ -193,12 +200,23 @@ read -r sx sy sw sh < <(geometry "$strip")
 start_trayer
 tray_icon > /dev/null || fail "no icon in the tray that came back"
 strip_gone || fail "the strip stayed after the tray came back"
+
+echo "== the X server stops answering, the readings change: SIGTERM ends quimbo within 2 seconds"
+kill -STOP "$xvfb_pid"
+sed -i 's/= 2010.6/= 3333/' "$work/laptop.machine"
+# Until a pass has read it (3333.0 as the SMC's float: 00 50 50 45), and the
+# label to repaint waits on the server.
+for _ in $(seq 100); do grep -q 00505045 "$work/trace" && break; sleep 0.1; done
+sent=$(date +%s%N)
 pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
 wait_status
-[ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after moving in and out"
+took=$((($(date +%s%N) - sent) / 1000000))
+kill -CONT "$xvfb_pid"
+[ "$(cat "$work/status")" = 143 ] && [ "$took" -lt 2000 ] ||
+  fail "exit status $(cat "$work/status") $took ms after SIGTERM, the X server stopped"
 kill "$trayer_pid"
 
-echo "== twelve fans on a screen 600 high: the fan list scrolls between the header and Çıkış"
+echo "== twelve fans on a screen 600 high, at a scale of 1.5: the fan list scrolls between the header and Çıkış"
 xserver 1280x600
 {
   echo 'FNum "ui8 " 0c'
@@ -207,7 +225,7 @@ xserver 1280x600
     printf 'F%dAc "flt " = %d\nF%dMn "flt " = 1000\nF%dMx "flt " = 5000\n' "$i" $((1500 + 100 * i)) "$i" "$i"
   done
 } > "$work/twelve.machine"
-start QUIMBO_SMC_SIM="$work/twelve.machine"
+start QT_SCALE_FACTOR=1.5 QUIMBO_SMC_SIM="$work/twelve.machine"
 strip=$(window Quimbo) || fail "no strip window"
 read -r sx sy sw sh < <(geometry "$strip")
 xdotool mousemove $((sx + sw / 2)) $((sy + sh / 2)) click 1
@@ -215,6 +233,8 @@ panel=$(window "Quimbo panel") || fail "no panel after a click"
 read -r px py pw ph < <(geometry "$panel")
 [ "$py" -eq $((sy + sh)) ] || fail "the panel at y=$py covers the strip (its foot at $((sy + sh)))"
 [ $((py + ph)) -le 600 ] && [ "$ph" -gt 400 ] || fail "the panel runs from $py to $((py + ph)) on a screen 600 high"
+seen=$(lines "$panel")
+[[ "$seen" =~ ^framed\ \|=+\|\|$ ]] || fail "the panel shows '$seen', not its border, three dividers and bars"
 top=$(shot "$panel") || fail "the panel does not settle"
 xdotool mousemove $((px + pw / 2)) $((py + ph / 2))
 for _ in 1 2 3 4 5; do xdotool click 5; done
@@ -223,6 +243,25 @@ scrolled=$(shot "$panel") || fail "the panel does not settle after the wheel"
 xdotool mousemove $((px + pw - 12 - 30)) $((py + ph - 12 - 12)) click 1
 wait_status
 [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış at the panel's foot"
+
+echo "== at a scale of 2 on a screen 800x600: the panel scrolls as a whole, both fans whole, then to Çıkış"
+xserver 800x600
+start QT_SCALE_FACTOR=2 QUIMBO_SMC_SIM="$machine"
+strip=$(window Quimbo) || fail "no strip window"
+read -r sx sy sw sh < <(geometry "$strip")
+xdotool mousemove $((sx + sw / 2)) $((sy + sh / 2)) click 1
+panel=$(window "Quimbo panel") || fail "no panel after a click"
+read -r px py pw ph < <(geometry "$panel")
+[ "$py" -eq $((sy + sh)) ] && [ $((py + ph)) -le 600 ] || fail "the panel runs from $py to $((py + ph))"
+seen=$(lines "$panel")
+[ "$seen" = "framed |==|" ] || fail "the panel's top shows '$seen', not both fans between two dividers"
+xdotool mousemove $((px + pw / 2)) $((py + ph / 2))
+for _ in 1 2 3 4 5; do xdotool click 5; done
+seen=$(lines "$panel")
+[ "$seen" = "framed |==||" ] || fail "scrolled down, the panel shows '$seen', not the footer's divider"
+xdotool mousemove $((px + 2 * (260 - 12 - 30))) $((py + ph - 2 * (12 + 12))) click 1
+wait_status
+[ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after Çıkış, scrolled to at a scale of 2"
 
 echo "== a display that cannot be reached is a clear error"
 if out=$(DISPLAY=:9999 QUIMBO_FRONTEND=desktop QUIMBO_SMC_SIM="$machine" "$quimbo" 2>&1); then
