@@ -4,6 +4,7 @@ the lines a person would look for: "framed" when the window's outermost
 pixels are all of one colour that its inside lacks ("unframed" otherwise),
 then, from top to bottom, "|" for each divider (rows of that colour across
 the middle) and "=" for each progress bar (white rows, in its empty part)."""
+import itertools
 import struct
 import sys
 
@@ -18,21 +19,17 @@ def pixel(x, y):
 
 
 edge = pixel(0, 0)
-outline = [pixel(x, y) for x in (0, width - 1) for y in range(height)]
-outline += [pixel(x, y) for y in (0, height - 1) for x in range(width)]
-framed = all(p == edge for p in outline) and pixel(4, height // 2) != edge
-runs = []  # [mark, first row, last row]
-for y in range(1, height - 1):
+sides = [(x, y) for x in (0, width - 1) for y in range(height)]
+sides += [(x, y) for y in (0, height - 1) for x in range(width)]
+framed = all(pixel(x, y) == edge for x, y in sides) and pixel(4, height // 2) != edge
+
+
+def mark(y):
     if all(pixel(x, y) == edge for x in range(width * 3 // 10, width * 7 // 10)):
-        mark = "|"
-    elif pixel(width * 11 // 20, y) == b"\xff\xff\xff":
-        mark = "="
-    else:
-        continue
-    if runs and runs[-1][0] == mark and runs[-1][2] == y - 1:
-        runs[-1][2] = y
-    else:
-        runs.append([mark, y, y])
-# The border's own rows (two at a scale of 2) are no divider.
-marks = "".join(m for m, first, last in runs if first > 1 and last < height - 2)
-print("framed" if framed else "unframed", marks)
+        return "|"
+    return "=" if pixel(width * 11 // 20, y) == b"\xff\xff\xff" else " "
+
+
+# Past the border's own rows, two at a scale of 2; one mark for each run of rows.
+marks = "".join(m for m, _ in itertools.groupby(map(mark, range(2, height - 2))))
+print("framed" if framed else "unframed", marks.replace(" ", ""))
