@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -119,8 +120,13 @@ int runDesktop(const Adapters& adapters, char* program) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) {
-    const std::string_view argument = argv[1];
+  // Arguments the system's launcher adds on its own are passed over.
+  char** const end = argv + argc;
+  char** const given = std::find_if_not(argv + 1, end, [](const char* argument) {
+    return System::launcherArgument(argument);
+  });
+  if (given != end) {
+    const std::string_view argument = *given;
     if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
       return 0;
