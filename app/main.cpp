@@ -15,9 +15,9 @@
 #include "monitor/Monitor.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/FrontEndChoice.h"
+#include "platform/SmcChoice.h"
 #include "platform/System.h"
 #include "platform/runloop/PollRunLoop.h"
-#include "platform/simulated/SimulatedSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/QuimboApp.h"
 
@@ -60,17 +60,6 @@ std::optional<std::string> environment(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr || *value == '\0') return std::nullopt;
   return std::string(value);
-}
-
-// The SMC user client of this machine, or of the simulated one.
-std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
-  if (const auto machine = environment("QUIMBO_SMC_SIM")) {
-    std::optional<TraceFile> trace;
-    if (const auto path = environment("QUIMBO_SMC_TRACE")) trace.emplace(*path, diagnostics);
-    return std::make_unique<SimulatedSmc>(
-        SimulatedSmc::watching(*machine, diagnostics, std::move(trace)));
-  }
-  return System::smcUserClient();
 }
 
 int fail(const std::string& message, int status = 1) {
@@ -146,7 +135,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   DiagnosticStream diagnostics(std::cerr);
   try {
-    const std::unique_ptr<UserClient> smc = smcUserClient(diagnostics);
+    const std::unique_ptr<UserClient> smc = chosenSmcUserClient(diagnostics);
     const std::unique_ptr<ServiceManager> services = System::serviceManager();
     const Adapters adapters{*smc, *services, diagnostics};
     return desktop ? runDesktop(adapters, argv[0]) : runTerminal(adapters);
