@@ -25,7 +25,8 @@ namespace {
 
 using namespace quimbo;
 
-constexpr const char* kUsage =
+// --help, around the variables that choose the SMC.
+constexpr const char* kUsageHead =
     "quimbo-exporter " QUIMBO_VERSION
     ": Quimbo's temperatures and fans for Prometheus.\n"
     "\n"
@@ -44,11 +45,8 @@ constexpr const char* kUsage =
     "  --once                    write one pass and exit\n"
     "  --help, --version         print this, or the version, and exit\n"
     "\n"
-    "Environment:\n"
-    "  QUIMBO_SMC_SIM=FILE     read a simulated SMC described by FILE\n"
-    "  QUIMBO_SMC_TRACE=FILE   append every simulated SMC exchange to FILE\n"
-    "  QUIMBO_HWMON_ROOT=DIR   read the hardware sensors under DIR instead of\n"
-    "                          /sys/class/hwmon\n"
+    "Environment:\n";
+constexpr const char* kUsageTail =
     "\n"
     "See quimbo-exporter(1).\n";
 
@@ -144,7 +142,7 @@ int main(int argc, char** argv) {
         options.once = true;
         break;
       case kHelp:
-        std::cout << kUsage;
+        std::cout << kUsageHead << kSmcChoiceHelp << kUsageTail;
         return 0;
       case kVersion:
         std::cout << kProgram << " " QUIMBO_VERSION "\n";

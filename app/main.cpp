@@ -25,7 +25,8 @@ namespace {
 
 using namespace quimbo;
 
-constexpr const char* kUsage =
+// --help, around the variables that choose the SMC.
+constexpr const char* kUsageHead =
     "Quimbo " QUIMBO_VERSION
     ": a temperature and fan monitor.\n"
     "\n"
@@ -43,11 +44,8 @@ constexpr const char* kUsage =
     "wheel scroll the fans of a panel taller than the terminal; Ctrl-Z suspends\n"
     "it.\n"
     "\n"
-    "Environment:\n"
-    "  QUIMBO_SMC_SIM=FILE     read a simulated SMC described by FILE\n"
-    "  QUIMBO_SMC_TRACE=FILE   append every simulated SMC exchange to FILE\n"
-    "  QUIMBO_HWMON_ROOT=DIR   read the hardware sensors under DIR instead of\n"
-    "                          /sys/class/hwmon\n"
+    "Environment:\n";
+constexpr const char* kUsageTail =
     "  QUIMBO_FRONTEND=terminal|desktop\n"
     "                          use this front end (default: the desktop where a\n"
     "                          display is available, the terminal otherwise)\n"
@@ -111,7 +109,7 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     const std::string_view argument = argv[1];
     if (argument == "--help" || argument == "-h") {
-      std::cout << kUsage;
+      std::cout << kUsageHead << kSmcChoiceHelp << kUsageTail;
       return 0;
     }
     if (argument == "--version") {
