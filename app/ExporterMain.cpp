@@ -84,7 +84,8 @@ double secondsSinceEpoch() {
          1000;
 }
 
-// Writes a pass at the start and then at every interval, until a signal.
+// Writes one pass, or one at the start and then one at every interval until
+// a signal.
 int run(const Options& options, DiagnosticStream& diagnostics) {
   PollRunLoop loop;
   // Taken first: a signal that comes during a pass ends the process after it.
@@ -94,21 +95,24 @@ int run(const Options& options, DiagnosticStream& diagnostics) {
   smc.open();
   const AtomicFile file(options.directory, kFileName);
 
+  const auto writePass = [&] {
+    const exporter::Readings readings = exporter::Readings::sample(smc, secondsSinceEpoch());
+    return file.replace(exporter::exposition(readings, QUIMBO_VERSION));
+  };
+
   if (options.once) {
-    const auto fault = file.replace(
-        exporter::exposition(exporter::Readings::sample(smc, secondsSinceEpoch()), QUIMBO_VERSION));
+    const auto fault = writePass();
     if (fault) diagnostics.report(*fault);
     return fault ? 1 : 0;
   }
   bool failing = false;  // reported once, until a write succeeds again
   const auto pass = [&] {
-    const auto fault = file.replace(
-        exporter::exposition(exporter::Readings::sample(smc, secondsSinceEpoch()), QUIMBO_VERSION));
+    const auto fault = writePass();
     if (fault && !failing) diagnostics.report(*fault + "; trying again at every pass");
     failing = fault.has_value();
   };
   pass();
-  const auto timer = loop.scheduleRepeatingTimer(std::chrono::seconds(options.interval), pass);
+  loop.scheduleRepeatingTimer(std::chrono::seconds(options.interval), pass);
   return loop.run();
 }
 

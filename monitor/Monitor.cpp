@@ -76,7 +76,7 @@ void Monitor::poll() {
   for (const FanSample& fan : readFans(smc_)) fans.push_back(fan.reading());
   fans_.set(std::move(fans));
 
-  // Read only once the fans are published, as the pass has always done.
+  // The temperatures are read once the fans are published.
   const TempSummary summary = summarise(smc_.temperatures());
   summary_.set(summary);
   maxTemp_.set(summary.cpu <= summary.gpu ? summary.gpu : summary.cpu);
