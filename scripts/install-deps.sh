@@ -17,6 +17,8 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   # Wayland sessions, tested under a headless Weston
   qt6-wayland weston
   locales  # the end-to-end tests run under Turkish and German locales
+  # quimbo-exporter is tested with promtool, node_exporter and Prometheus
+  prometheus prometheus-node-exporter
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 # clang with LLVM's libc++, and over GNUstep's AppKit and Foundation headers
