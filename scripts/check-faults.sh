@@ -17,6 +17,7 @@ if [[ ${1:-} == -o ]]; then
 fi
 # A compiler cache shared between work trees, where the machine has one.
 build_env=${BUILD_ENV:-/work/build-env.sh}
+# shellcheck source=/dev/null
 if [[ -f $build_env ]]; then source "$build_env"; fi
 
 # faults ids | faults check ID... | faults file ID | faults apply ID
@@ -98,7 +99,8 @@ suite() {
   fi
   rm -f "$failed_log"
   ctest --preset default -j2 --timeout 300 >"$logs/$1.test.log" 2>&1 || true
-  if [[ -f $failed_log ]]; then cut -d: -f2- "$failed_log" | paste -sd, -; fi
+  # Lines are "number:name", with "  # GetParam() = ..." after a parameterised test's name.
+  if [[ -f $failed_log ]]; then cut -d: -f2- "$failed_log" | sed 's/  # .*//' | paste -sd, -; fi
 }
 
 if (($# == 0)); then mapfile -t ids < <(faults ids); else ids=("$@"); fi
