@@ -117,8 +117,9 @@ fi
 started=$SECONDS
 printf 'id\tresult\tfailing tests\n' >"$out"
 for id in "${ids[@]}"; do
-  changed=$(faults file "$id")
-  cp "$changed" "$saved"
+  file=$(faults file "$id")
+  cp "$file" "$saved"
+  changed=$file  # only once its copy is safe
   faults apply "$id"
   failing=$(suite "$id")
   restore
