@@ -15,10 +15,6 @@ if [[ ${1:-} == -o ]]; then
   out=$2
   shift 2
 fi
-# A compiler cache shared between work trees, where the machine has one.
-build_env=${BUILD_ENV:-/work/build-env.sh}
-# shellcheck source=/dev/null
-if [[ -f $build_env ]]; then source "$build_env"; fi
 
 # faults ids | faults check ID... | faults file ID | faults apply ID
 faults() {
