@@ -17,9 +17,7 @@ their own (dbus-run-session).
 """
 
 import ctypes
-import grp
 import os
-import pwd
 import shutil
 import signal
 import socket
@@ -82,25 +80,25 @@ class Bar:
                         if contrast(crop.getpixel((x, y)), self.colour) >= 3]
 
     def items(self, gap=12):
-        """(left, right, count of pixels) of each group, left to right."""
+        """(left, right) of each group, left to right."""
         groups = []
         for x in sorted({x for x, _ in self.legible}):
             if groups and x - groups[-1][1] <= gap:
                 groups[-1][1] = x
             else:
                 groups.append([x, x])
-        return [(l, r, sum(1 for x, _ in self.legible if l <= x <= r)) for l, r in groups]
-
-    def check(self, what, least=20):
-        if len(self.legible) < least:
-            raise Failed("%s: %d pixels stand out from the bar's %s at 3:1" % (
-                what, len(self.legible), "#%02x%02x%02x" % self.colour))
-        if SHOTS:  # for the README
-            name = "".join(c if c.isalnum() else "-" for c in what)
-            self.image.crop(self.box).save(os.path.join(SHOTS, name + ".png"))
+        return groups
 
 
-SHOTS = os.environ.get("HOSTS_SCREENSHOTS")
+def legible(what, shoot, box, ready=lambda bar: True):
+    """The bar in `box` of shoot()'s screenshots, once at least 20 of its
+    pixels stand out and it is ready(); saved where HOSTS_SCREENSHOTS says."""
+    bar = wait_for(what + ": nothing on the bar stands out at 3:1", lambda: (
+        lambda b: b if len(b.legible) >= 20 and ready(b) else None)(Bar(shoot(), box)))
+    if os.environ.get("HOSTS_SCREENSHOTS"):  # for the README
+        bar.image.crop(box).save(os.path.join(os.environ["HOSTS_SCREENSHOTS"], "".join(
+            c if c.isalnum() else "-" for c in what) + ".png"))
+    return bar
 
 
 class VirtualPointer:
@@ -285,11 +283,11 @@ class X:
         wait_for("%s: the panel stayed open" % what, lambda: not self.visible(PANEL))
 
 
-def start_xvfb(session, width=WIDTH, height=HEIGHT):
+def start_xvfb(session):
     """A bare X server on a free display, once it takes clients."""
     read, write = os.pipe()
     session.processes.append(subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % (width, height),
+        ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
          "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stderr=subprocess.DEVNULL))
     os.close(write)
     with os.fdopen(read) as display:
@@ -318,10 +316,7 @@ def check_trayer(session):
         tx, ty, tw, th = wait_for("%s: no icon in the tray" % name,
                                   lambda: (lambda g: g if g and g[2] >= 16 else None)(x.visible("panel")))
         wait_for("%s: the strip stayed beside the icon" % name, lambda: not x.visible("Quimbo"))
-        bar = wait_for("%s: the tray shows nothing legible" % name,
-                       lambda: (lambda b: b if len(b.legible) >= 20 else None)(
-                           Bar(x.shot(), (tx, ty, tx + tw, ty + th))))
-        bar.check("%s: the icon" % name)
+        legible(name + ", the icon", x.shot, (tx, ty, tx + tw, ty + th))
         panel = x.panel_opens(name, lambda: x.run("mousemove", tx + tw // 2, ty + th // 2, "click", 1))
         if panel[1] < ty + th - 2 or panel[0] + panel[2] > WIDTH:
             raise Failed("%s: the panel at %s, the tray at %d,%d %dx%d" % (name, panel, tx, ty, tw, th))
@@ -334,8 +329,7 @@ def check_trayer(session):
 
 
 def start_sway(session):
-    """A headless sway with XWayland; its environment once it is up."""
-    runtime = os.environ["XDG_RUNTIME_DIR"]
+    """A headless sway with XWayland, once it is up: its X server and a pointer."""
     config = os.path.join(session.work, "sway.conf")
     env_file = os.path.join(session.work, "sway.env")
     with open(config, "w") as f:
@@ -349,7 +343,7 @@ def start_sway(session):
     os.environ.update(WAYLAND_DISPLAY=env["WAYLAND_DISPLAY"], SWAYSOCK=env["SWAYSOCK"])
     wait_for("XWayland did not start", lambda: os.path.exists(
         "/tmp/.X11-unix/X" + env["DISPLAY"].lstrip(":")))
-    return X(env["DISPLAY"]), VirtualPointer(), runtime
+    return X(env["DISPLAY"]), VirtualPointer()
 
 
 def start_waybar(session, colour):
@@ -377,7 +371,7 @@ def sway_tree_has(title):
 
 
 def check_sway(session):
-    x, pointer, _ = start_sway(session)
+    x, pointer = start_sway(session)
     waybar = start_waybar(session, "333333")
     wait_for("waybar hosts no tray", lambda: session.properties(
         WATCHER, "/StatusNotifierWatcher", WATCHER).get("IsStatusNotifierHostRegistered"))
@@ -389,11 +383,7 @@ def check_sway(session):
         pointer.move(WIDTH // 2, HEIGHT // 2)  # sway draws the pointer into screenshots
         if x.visible("Quimbo"):
             raise Failed("%s: a strip beside the item" % name)
-        bar = wait_for("%s: the bar shows nothing legible" % name,
-                       lambda: (lambda b: b if len(b.legible) >= 20 else None)(
-                           Bar(grim(session), (0, 0, WIDTH, 28))))
-        bar.check("%s: the icon" % name)
-        left, right, _ = bar.items()[-1]
+        left, right = legible(name + ", the icon", lambda: grim(session), (0, 0, WIDTH, 28)).items()[-1]
         centre = ((left + right) // 2, 14)
         beside(name, x.panel_opens(name, lambda: session.activate(item, *centre)), *centre)
         x.panel_closes(name + ", a click outside", lambda: pointer.click(400, 500))
@@ -471,13 +461,10 @@ def check_gnome(session):
         """The item's centre once it shows, drawn to the end."""
         shots = [None]
 
-        def drawn():
-            shots.append(Bar(x.shot(), right[:3] + (bottom,)))
-            settled = shots[-1].image.tobytes() == (shots[-2].image.tobytes() if shots[-2] else None)
-            return shots[-1] if settled and len(shots[-1].items()) > before else None
-        found = wait_for(what, drawn)
-        found.check(what)
-        left, right_edge, _ = found.items()[0]
+        def settled(bar):
+            shots.append(bar.image.crop(bar.box).tobytes())
+            return shots[-1] == shots[-2] and len(bar.items()) > before
+        left, right_edge = legible(what, x.shot, right[:3] + (bottom,), settled).items()[0]
         if (right_edge - left > 50) != wide:
             raise Failed("%s: the item is %d pixels wide" % (what, right_edge - left))
         return (left + right_edge) // 2, bottom // 2
@@ -556,12 +543,9 @@ def main():
         return inside(*sys.argv[2:5])
     quimbo, host = os.path.realpath(sys.argv[1]), sys.argv[2]
     with tempfile.TemporaryDirectory(prefix="quimbo-hosts-") as work:
-        # The program and its module, where the user can read them.
-        prefix = os.path.dirname(os.path.dirname(quimbo))
-        for part in ("bin/quimbo", "lib/quimbo", "share/quimbo"):
-            copy = shutil.copytree if os.path.isdir(os.path.join(prefix, part)) else shutil.copy2
-            os.makedirs(os.path.dirname(os.path.join(work, "q", part)), exist_ok=True)
-            copy(os.path.join(prefix, part), os.path.join(work, "q", part))
+        for part in ("bin", "lib", "share"):  # the program and its module, where the user can read them
+            shutil.copytree(os.path.join(os.path.dirname(os.path.dirname(quimbo)), part),
+                            os.path.join(work, "q", part))
         bus = private_system_bus() if host == "gnome" and os.getuid() == 0 else None
         try:
             os.makedirs(os.path.join(work, "run"), mode=0o700)
@@ -569,10 +553,7 @@ def main():
                             "dbus-run-session", "--", sys.executable, os.path.realpath(__file__),
                             "--inside", host, os.path.join(work, "q/bin/quimbo"), work])
             if os.getuid() == 0:
-                user = pwd.getpwnam(USER)
-                for root, dirs, files in os.walk(work):
-                    for name in [root] + [os.path.join(root, f) for f in dirs + files]:
-                        os.chown(name, user.pw_uid, grp.getgrgid(user.pw_gid).gr_gid)
+                subprocess.run(["chown", "-R", USER + ":", work], check=True)
             environment = {k: os.environ[k] for k in ("PATH", "LANG", "ASAN_OPTIONS", "UBSAN_OPTIONS",
                                                       "HOSTS_SCREENSHOTS") if k in os.environ}
             if "suppressions=" in os.environ.get("LSAN_OPTIONS", ""):  # read by the user too
