@@ -17,6 +17,7 @@ their own (dbus-run-session).
 """
 
 import ctypes
+import json
 import os
 import shutil
 import signal
@@ -365,9 +366,15 @@ def grim(session):
     return Image.open(path)
 
 
-def sway_tree_has(title):
-    return ('"name": "%s"' % title) in subprocess.run(
-        ["swaymsg", "-t", "get_tree"], capture_output=True, text=True).stdout
+def sway_window(title):
+    """sway's node of the window with that title, or None."""
+    nodes = [json.loads(subprocess.run(["swaymsg", "-t", "get_tree"], capture_output=True).stdout)]
+    while nodes:
+        node = nodes.pop()
+        if node.get("name") == title:
+            return node
+        nodes += node.get("nodes", []) + node.get("floating_nodes", [])
+    return None
 
 
 def check_sway(session):
@@ -385,7 +392,12 @@ def check_sway(session):
             raise Failed("%s: a strip beside the item" % name)
         left, right = legible(name + ", the icon", lambda: grim(session), (0, 0, WIDTH, 28)).items()[-1]
         centre = ((left + right) // 2, 14)
-        beside(name, x.panel_opens(name, lambda: session.activate(item, *centre)), *centre)
+        desktop = grim(session).getpixel((400, 500))
+        panel = x.panel_opens(name, lambda: session.activate(item, *centre))
+        beside(name, panel, *centre)
+        # On the screen too, and with it the clear window beneath it.
+        wait_for(name + ": the panel is not on the screen", lambda: grim(session).getpixel(
+            (panel[0] + panel[2] // 2, panel[1] + panel[3] // 2)) != desktop)
         x.panel_closes(name + ", a click outside", lambda: pointer.click(400, 500))
         # Apart by more than GTK's double-click distance: waybar activates
         # the item on each press of a double click too.
@@ -427,11 +439,11 @@ def check_sway(session):
     quimbo = session.quimbo(DISPLAY=None)
     item = session.wait_label(LABEL)
     session.activate(item, 1260, 14)
-    wait_for("no panel on Wayland", lambda: sway_tree_has(PANEL))
+    wait_for("no panel with the focus on Wayland", lambda: (sway_window(PANEL) or {}).get("focused"))
     pointer.click(100, 500)
-    wait_for("a click outside left the panel open", lambda: not sway_tree_has(PANEL))
+    wait_for("a click outside left the panel open", lambda: not sway_window(PANEL))
     session.end(waybar, status=None)
-    wait_for("no strip on Wayland after waybar went", lambda: sway_tree_has("Quimbo"))
+    wait_for("no strip on Wayland after waybar went", lambda: sway_window("Quimbo"))
     session.end(quimbo)
 
 
