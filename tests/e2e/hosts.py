@@ -28,6 +28,9 @@ import sys
 import tempfile
 import time
 
+from gi.repository import Gio, GLib
+from PIL import Image, ImageGrab
+
 USER = "quimbo-e2e"
 PATIENCE = 30.0  # seconds: a busy machine is slow, a broken one never gets there
 IDLE_CPU = 0.5  # seconds of CPU in two passes while nothing changes: each takes milliseconds
@@ -167,7 +170,6 @@ class Session:
     bus they share."""
 
     def __init__(self, quimbo, work):
-        from gi.repository import Gio
         self.quimbo_path, self.work, self.processes = quimbo, work, []
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         self.machine = os.path.join(work, "machine")
@@ -201,7 +203,6 @@ class Session:
                 process.wait()
 
     def call(self, name, path, interface, method, args=None, reply=None):
-        from gi.repository import Gio, GLib
         try:
             return self.bus.call_sync(name, path, interface, method, args,
                                       GLib.VariantType(reply) if reply else None,
@@ -210,7 +211,6 @@ class Session:
             return None
 
     def properties(self, name, path, interface):
-        from gi.repository import GLib
         got = self.call(name, path, "org.freedesktop.DBus.Properties", "GetAll",
                         GLib.Variant("(s)", (interface,)), "(a{sv})")
         return got[0] if got else {}
@@ -236,7 +236,6 @@ class Session:
         return wait_for("no item whose tooltip reads %r" % label, ready)
 
     def activate(self, item, x, y):
-        from gi.repository import GLib
         self.call(item[0], item[1], ITEM, "Activate", GLib.Variant("(ii)", (x, y)))
 
     def count_signals(self, item):
@@ -247,7 +246,6 @@ class Session:
         return heard
 
     def pump(self):
-        from gi.repository import GLib
         while GLib.MainContext.default().iteration(False):
             pass
 
@@ -272,7 +270,6 @@ class X:
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")) if values else None
 
     def shot(self):
-        from PIL import ImageGrab
         return ImageGrab.grab(xdisplay=self.display)
 
     def panel_opens(self, what, click):
@@ -360,7 +357,6 @@ def start_waybar(session, colour):
 
 
 def grim(session):
-    from PIL import Image
     path = os.path.join(session.work, "shot.png")
     subprocess.run(["grim", path], check=True)
     return Image.open(path)
@@ -448,7 +444,6 @@ def check_sway(session):
 
 
 def check_gnome(session):
-    from gi.repository import GLib
     x = start_xvfb(session)
     subprocess.run(["gsettings", "set", "org.gnome.shell", "enabled-extensions",
                     "['ubuntu-appindicators@ubuntu.com']"], check=True)
