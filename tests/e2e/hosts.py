@@ -184,8 +184,8 @@ class Session:
         return process
 
     def quimbo(self, **env):
-        return self.start([self.quimbo_path], "quimbo.log", QUIMBO_FRONTEND="desktop",
-                          **dict(dict(QUIMBO_SMC_SIM=self.machine), **env))
+        return self.start([self.quimbo_path], "quimbo.log",
+                          **{"QUIMBO_FRONTEND": "desktop", "QUIMBO_SMC_SIM": self.machine, **env})
 
     def end(self, process, status=128 + signal.SIGTERM):
         process.send_signal(signal.SIGTERM)
