@@ -22,6 +22,8 @@ class MenuBarItem {
   virtual void setLabel(const ui::View& label) = 0;
   // The rectangle, in screen coordinates, that the panel drops down from.
   virtual QRect anchor() const = 0;
+  // Called just before the panel drops down from the item.
+  virtual void preparePanel(QWidget& panel) { (void)panel; }
 
   // The item of the system it runs on: on Linux the tray icon while a tray
   // runs and the strip while none does, following the tray (TrayFollower);
