@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -15,9 +16,9 @@
 #include "monitor/Monitor.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/FrontEndChoice.h"
+#include "platform/SmcChoice.h"
 #include "platform/System.h"
 #include "platform/runloop/PollRunLoop.h"
-#include "platform/simulated/SimulatedSmc.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/QuimboApp.h"
 
@@ -25,7 +26,8 @@ namespace {
 
 using namespace quimbo;
 
-constexpr const char* kUsage =
+// --help, around the variables that choose the SMC.
+constexpr const char* kUsageHead =
     "Quimbo " QUIMBO_VERSION
     ": a temperature and fan monitor.\n"
     "\n"
@@ -43,11 +45,8 @@ constexpr const char* kUsage =
     "wheel scroll the fans of a panel taller than the terminal; Ctrl-Z suspends\n"
     "it.\n"
     "\n"
-    "Environment:\n"
-    "  QUIMBO_SMC_SIM=FILE     read a simulated SMC described by FILE\n"
-    "  QUIMBO_SMC_TRACE=FILE   append every simulated SMC exchange to FILE\n"
-    "  QUIMBO_HWMON_ROOT=DIR   read the hardware sensors under DIR instead of\n"
-    "                          /sys/class/hwmon\n"
+    "Environment:\n";
+constexpr const char* kUsageTail =
     "  QUIMBO_FRONTEND=terminal|desktop\n"
     "                          use this front end (default: the desktop where a\n"
     "                          display is available, the terminal otherwise)\n"
@@ -60,17 +59,6 @@ std::optional<std::string> environment(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr || *value == '\0') return std::nullopt;
   return std::string(value);
-}
-
-// The SMC user client of this machine, or of the simulated one.
-std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
-  if (const auto machine = environment("QUIMBO_SMC_SIM")) {
-    std::optional<TraceFile> trace;
-    if (const auto path = environment("QUIMBO_SMC_TRACE")) trace.emplace(*path, diagnostics);
-    return std::make_unique<SimulatedSmc>(
-        SimulatedSmc::watching(*machine, diagnostics, std::move(trace)));
-  }
-  return System::smcUserClient();
 }
 
 int fail(const std::string& message, int status = 1) {
@@ -119,10 +107,15 @@ int runDesktop(const Adapters& adapters, char* program) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) {
-    const std::string_view argument = argv[1];
+  // Arguments the system's launcher adds on its own are passed over.
+  char** const end = argv + argc;
+  char** const given = std::find_if_not(argv + 1, end, [](const char* argument) {
+    return System::launcherArgument(argument);
+  });
+  if (given != end) {
+    const std::string_view argument = *given;
     if (argument == "--help" || argument == "-h") {
-      std::cout << kUsage;
+      std::cout << kUsageHead << kSmcChoiceHelp << kUsageTail;
       return 0;
     }
     if (argument == "--version") {
@@ -146,7 +139,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   DiagnosticStream diagnostics(std::cerr);
   try {
-    const std::unique_ptr<UserClient> smc = smcUserClient(diagnostics);
+    const std::unique_ptr<UserClient> smc = chosenSmcUserClient(diagnostics);
     const std::unique_ptr<ServiceManager> services = System::serviceManager();
     const Adapters adapters{*smc, *services, diagnostics};
     return desktop ? runDesktop(adapters, argv[0]) : runTerminal(adapters);

@@ -1,6 +1,8 @@
 # Debian packages, made by `cpack -G DEB` in the build folder:
 #   quimbo          the program with the terminal front end, the shipped
-#                   machine files and the manual page; nothing from Qt
+#                   machine files and the manual pages; quimbo-exporter with
+#                   its service (not enabled) and alerting rules; nothing
+#                   from Qt
 #   quimbo-desktop  the desktop front end's module, the logo, the icon, the
 #                   desktop and autostart entries and the AppStream metadata
 # Both install under /usr, where the program finds its module and resources.
@@ -34,7 +36,9 @@ set(CPACK_COMPONENT_QUIMBO_DESCRIPTION
     "the kernel's hwmon interface on Linux) and shows the hottest CPU/GPU\n"
     "temperature and the fastest fan in a menu bar, with a panel of\n"
     "temperature tiles and fan gauges. This package holds the program with its\n"
-    "terminal front end.")
+    "terminal front end, and quimbo-exporter, which writes the same readings\n"
+    "for Prometheus' node_exporter, with a systemd service (not enabled) and\n"
+    "alerting rules.")
 
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME quimbo-desktop)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION x11)

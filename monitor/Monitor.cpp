@@ -38,34 +38,46 @@ std::string Monitor::fanKey(std::int64_t index, std::string_view suffix) {
   return key;
 }
 
-std::int64_t Monitor::fanCount() {
-  const double reported = smc_.number(kFanCountKey).value_or(0.0);
+std::int64_t Monitor::fanCount(SMC& smc) {
+  const double reported = smc.number(kFanCountKey).value_or(0.0);
   if (!std::isfinite(reported)) return 0;
   const std::int64_t count = wholeNumber(reported);
   return count >= 0 && count <= kMaxFans ? count : 0;
 }
 
-void Monitor::poll() {
-  if (!available()) return;
-
-  const std::int64_t count = fanCount();
-  std::vector<FanReading> fans;
+std::vector<Monitor::FanSample> Monitor::readFans(SMC& smc) {
+  const std::int64_t count = fanCount(smc);
+  std::vector<FanSample> fans;
   fans.reserve(static_cast<std::size_t>(count));
   for (std::int64_t i = 0; i < count; ++i) {
-    const double rpm = smc_.number(fanKey(i, kActual)).value_or(0.0);
-    const double min = smc_.number(fanKey(i, kMinimum)).value_or(0.0);
-    const double max = smc_.number(fanKey(i, kMaximum)).value_or(0.0);
-    fans.push_back(FanReading{i, rpm, min, max});
+    const std::optional<double> rpm = smc.number(fanKey(i, kActual));
+    const std::optional<double> min = smc.number(fanKey(i, kMinimum));
+    const std::optional<double> max = smc.number(fanKey(i, kMaximum));
+    fans.push_back(FanSample{i, rpm, min, max});
   }
-  fans_.set(std::move(fans));
+  return fans;
+}
 
+TempSummary Monitor::summarise(const std::vector<SMC::Temp>& temperatures) {
   TempSummary summary;
-  for (const SMC::Temp& t : smc_.temperatures()) {
+  for (const SMC::Temp& t : temperatures) {
     const std::optional<SMC::Group> group = SMC::groupOf(t.label);
     if (!group) continue;
     double& highest = summary.*TempSummary::field(*group);
     if (highest <= t.celsius) highest = t.celsius;
   }
+  return summary;
+}
+
+void Monitor::poll() {
+  if (!available()) return;
+
+  std::vector<FanReading> fans;
+  for (const FanSample& fan : readFans(smc_)) fans.push_back(fan.reading());
+  fans_.set(std::move(fans));
+
+  // The temperatures are read once the fans are published.
+  const TempSummary summary = summarise(smc_.temperatures());
   summary_.set(summary);
   maxTemp_.set(summary.cpu <= summary.gpu ? summary.gpu : summary.cpu);
 }

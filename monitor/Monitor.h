@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,20 @@ class Monitor final {
   // The fan count is an 8-bit key: a larger count is a corrupt answer.
   static constexpr std::int64_t kMaxFans = 255;
 
+  // One fan as the SMC answered it: nothing where it gave no value.
+  struct FanSample {
+    std::int64_t id;
+    std::optional<double> rpm;
+    std::optional<double> min;
+    std::optional<double> max;
+    FanReading reading() const { return {id, rpm.value_or(0), min.value_or(0), max.value_or(0)}; }
+  };
+  // The two halves of a pass, for whoever samples an SMC at a pace of its
+  // own: every fan's speeds, in index order, and the highest temperature of
+  // each group.
+  static std::vector<FanSample> readFans(SMC& smc);
+  static TempSummary summarise(const std::vector<SMC::Temp>& temperatures);
+
   // Opens the SMC, removes the leftover helper daemon, runs the first pass
   // when the SMC is available, and schedules the sampling timer. The timer
   // and its tasks reach the Monitor only through a weak reference.
@@ -61,7 +76,7 @@ class Monitor final {
  private:
   explicit Monitor(Ports ports);
   void cleanupLeftoverHelper();
-  std::int64_t fanCount();
+  static std::int64_t fanCount(SMC& smc);
 
   ChangePublisher objectWillChange_;
   Published<bool> available_{objectWillChange_, true};

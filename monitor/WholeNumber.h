@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -12,7 +11,7 @@ namespace quimbo {
 // NaN gives 0; values beyond the range saturate at its ends.
 constexpr std::int64_t wholeNumber(double value) {
   constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (std::isnan(value)) return 0;
+  if (value != value) return 0;  // NaN; std::isnan is constexpr only from C++23
   if (value >= kTwoTo63) return std::numeric_limits<std::int64_t>::max();
   if (value < -kTwoTo63) return std::numeric_limits<std::int64_t>::min();
   return static_cast<std::int64_t>(value);

@@ -17,7 +17,7 @@ void DiagnosticStream::release() {
 }
 
 void DiagnosticStream::write(const std::string& message) {
-  out_ << "quimbo: " << message << std::endl;
+  out_ << program_ << ": " << message << std::endl;
 }
 
 }  // namespace quimbo

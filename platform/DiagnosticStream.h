@@ -2,19 +2,21 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Diagnostics.h"
 
 namespace quimbo {
 
-// Writes each report as a line "quimbo: ..." to a stream (standard error).
+// Writes each report as a line "PROGRAM: ..." to a stream (standard error).
 // While that stream is the screen a front end draws on, reports are held
 // and written once it is given back: at release(), or at the latest when
 // this is destroyed.
 class DiagnosticStream final : public Diagnostics {
  public:
-  explicit DiagnosticStream(std::ostream& out) : out_(out) {}
+  explicit DiagnosticStream(std::ostream& out, std::string program = "quimbo")
+      : out_(out), program_(std::move(program)) {}
   ~DiagnosticStream() { release(); }
   DiagnosticStream(const DiagnosticStream&) = delete;
   DiagnosticStream& operator=(const DiagnosticStream&) = delete;
@@ -29,6 +31,7 @@ class DiagnosticStream final : public Diagnostics {
   void write(const std::string& message);
 
   std::ostream& out_;
+  std::string program_;
   bool held_ = false;
   std::vector<std::string> waiting_;
 };

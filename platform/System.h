@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "monitor/ServiceManager.h"
 #include "platform/desktop/DesktopModule.h"
@@ -19,9 +20,15 @@ std::unique_ptr<UserClient> smcUserClient();
 // Launch daemons: SMAppService on macOS; a stand-in with none on Linux.
 std::unique_ptr<ServiceManager> serviceManager();
 
-// Whether there is a desktop to show the item on: the window server on
-// macOS; on Linux a display (DISPLAY or WAYLAND_DISPLAY).
+// Whether there is a desktop to show the item on: on macOS a session of the
+// window server (none over SSH); on Linux a display (DISPLAY or
+// WAYLAND_DISPLAY).
 bool displayAvailable();
+
+// Whether `argument` is one the system's launcher adds on its own, which the
+// program passes over: on macOS the process serial number ("-psn_0_1234")
+// of a first launch from a downloaded application; none on Linux.
+bool launcherArgument(std::string_view argument);
 
 // The desktop front end's entry, or why it cannot be had: linked into the
 // application on macOS, a module beside the program on Linux.

@@ -20,7 +20,9 @@ desktop="$build/quimbo-desktop_${version}_amd64.deb"
 
 echo "== contents and dependencies"
 has() { dpkg-deb -c "$1" | awk '{print $6}' | grep -qx "./usr/$2" || fail "$(basename "$1") lacks /usr/$2"; }
-for f in bin/quimbo share/man/man1/quimbo.1.gz share/quimbo/machines/apple-silicon-laptop.machine; do
+for f in bin/quimbo share/man/man1/quimbo.1.gz share/quimbo/machines/apple-silicon-laptop.machine \
+  bin/quimbo-exporter share/man/man1/quimbo-exporter.1.gz lib/systemd/system/quimbo-exporter.service \
+  share/quimbo/prometheus/quimbo-alerts.yml; do
   has "$program" "$f"
 done
 for f in lib/quimbo/quimbo-desktop.so share/quimbo/logo.png share/icons/hicolor/256x256/apps/quimbo.png \
@@ -45,6 +47,14 @@ $sudo dpkg -i "$program" > /dev/null
 [ "$(man -w quimbo)" = /usr/share/man/man1/quimbo.1.gz ] || fail "man -w quimbo: $(man -w quimbo)"
 python3 tests/e2e/terminal-fallback.py /usr/bin/quimbo \
   "the desktop front end cannot be loaded" /usr/share/quimbo/machines/apple-silicon-laptop.machine
+echo "== quimbo-exporter: installed, its service not enabled, one pass written"
+[ "$(man -w quimbo-exporter)" = /usr/share/man/man1/quimbo-exporter.1.gz ] || fail "no quimbo-exporter(1)"
+[ -z "$(find /etc/systemd/system -name quimbo-exporter.service)" ] || fail "the service was enabled"
+textfiles=$(mktemp -d)
+QUIMBO_SMC_SIM=/usr/share/quimbo/machines/apple-silicon-laptop.machine \
+  /usr/bin/quimbo-exporter --textfile-directory "$textfiles" --once
+grep -q '^quimbo_smc_available 1$' "$textfiles/quimbo.prom" || fail "quimbo-exporter wrote no pass"
+rm -rf "$textfiles"
 
 echo "== quimbo-desktop: its entries and metadata are valid, and the program finds its module"
 $sudo dpkg -i "$desktop" > /dev/null

@@ -2,7 +2,7 @@
 # Installs the Debian packages Quimbo builds and tests with, when missing.
 #   scripts/install-deps.sh          building, testing, benchmarks
 #   scripts/install-deps.sh fuzz     and the fuzzers (clang, libFuzzer)
-#   scripts/install-deps.sh objc     and the compile check of the Objective-C++
+#   scripts/install-deps.sh mac      and the compile check of the Mac's sources
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
@@ -11,16 +11,21 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   python3 python3-pyte  # the pseudo-terminal end-to-end test and its terminal emulator
   # the desktop item follows the tray: XFixes selection events
   libxcb-xfixes0-dev
-  # the tray over D-Bus (asked through libdbus before Qt starts), tested on a
-  # private session bus with a watcher in Python
-  libdbus-1-dev dbus python3-gi
-  # Wayland sessions, tested under a headless Weston
-  qt6-wayland weston
+  # Wayland sessions, natively or through XWayland
+  qt6-wayland
+  # real tray hosts, driven over D-Bus (python3-gi) and read off screenshots
+  # (python3-pil): waybar under a headless sway, GNOME Shell with its
+  # AppIndicator extension
+  dbus python3-gi python3-pil sway xwayland waybar grim
+  gnome-shell gnome-shell-extension-appindicator
   locales  # the end-to-end tests run under Turkish and German locales
+  # quimbo-exporter is tested with promtool, node_exporter and Prometheus
+  prometheus prometheus-node-exporter
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
-# clang over GNUstep's AppKit and Foundation headers (scripts/check-objc.sh)
-[ "${1:-}" = objc ] && packages+=(clang libgnustep-gui-dev libgnustep-base-dev)
+# clang with LLVM's libc++, and over GNUstep's AppKit and Foundation headers
+# (scripts/check-mac.sh)
+[ "${1:-}" = mac ] && packages+=(clang libc++-14-dev libc++abi-14-dev libgnustep-gui-dev libgnustep-base-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

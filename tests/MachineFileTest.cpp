@@ -60,6 +60,7 @@ TEST(MachineFile, RefusesBadInputNamingFileLineAndFault) {
       {"Tp01 \"flt \" size=-1", "m:1: 'size=-1' is not a valid size"},
       {"F0Ac \"flt \" = 2010,6", "m:1: '2010,6' is not a decimal number"},
       {"F0Ac \"flt \" = +-1", "m:1: '+-1' is not a decimal number"},
+      {"F0Ac \"flt \" = 0x1p4", "m:1: '0x1p4' is not a decimal number"},
       {"F0Ac \"flt \" = 1e999", "m:1: '1e999' is out of range"},
       {"F0Ac \"flt \" = 1e39", "m:1: the value does not fit the type \"flt \""},
   };

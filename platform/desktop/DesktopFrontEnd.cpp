@@ -22,6 +22,7 @@ int DesktopFrontEnd::run(ui::QuimboApp& app) {
           return;
         }
         panel.render(scene.content.body(), scene.content.fanList());
+        item->preparePanel(panel);
         panel.dropDownFrom(item->anchor());
       },
       [&] { panel.hide(); });

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QIcon>
-#include <QPixmap>
 #include <QRect>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -24,6 +22,8 @@ class MenuBarItem {
   virtual void setLabel(const ui::View& label) = 0;
   // The rectangle, in screen coordinates, that the panel drops down from.
   virtual QRect anchor() const = 0;
+  // Called just before the panel drops down from the item.
+  virtual void preparePanel(QWidget& panel) { (void)panel; }
 
   // The item of the system it runs on: on Linux the tray icon while a tray
   // runs and the strip while none does, following the tray (TrayFollower);
@@ -35,15 +35,6 @@ class MenuBarItem {
 // Before Qt starts: the display platform Qt is to use, where the system
 // offers a choice (X11, XWayland or Wayland on Linux).
 void prepareDisplay();
-
-// The label as a tray icon, drawn at every size a tray commonly asks for
-// (16 to 64 pixels). A tray gives every icon a square, so the label's parts
-// are stacked ("57°" over "1840"), each as large as the square allows; the
-// symbol alone fills it.
-QIcon trayIcon(const ui::View& label, const QColor& colour);
-
-// The text a label reads, or "" for a symbol alone.
-QString labelText(const ui::View& label);
 
 class StripItem final : public QWidget, public MenuBarItem {
  public:

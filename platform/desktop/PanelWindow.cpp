@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/desktop/ClickCatcher.h"
+
 namespace quimbo::desktop {
 
 using namespace ui;
@@ -98,6 +100,7 @@ PanelWindow::PanelWindow()
   border_->setFrameStyle(QFrame::Box | QFrame::Plain);
   border_->setForegroundRole(QPalette::Mid);
   border_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  new ClickCatcher(this);
 }
 
 // A hidden panel gives its window-system window back, and the next opening
@@ -151,9 +154,13 @@ void PanelWindow::fit() {
   bool down = true;
   int room = natural;
   const QRect area = screenArea();
+  // An anchor on a bar outside the area (a panel's strut) counts from the
+  // area's edge.
+  const int itemBottom = anchor_ ? std::max(anchor_->bottom(), area.top() - 1) : 0;
+  const int itemTop = anchor_ ? std::min(anchor_->top(), area.bottom() + 1) : 0;
   if (anchor_) {
-    const int below = area.bottom() - anchor_->bottom();
-    const int above = anchor_->top() - area.top();
+    const int below = area.bottom() - itemBottom;
+    const int above = itemTop - area.top();
     down = natural <= below || below >= above;
     room = std::min(natural, down ? below : above);
   }
@@ -166,7 +173,7 @@ void PanelWindow::fit() {
   border_->setGeometry(rect());
   if (!anchor_) return;
   const int x = std::clamp(anchor_->left(), area.left(), area.right() + 1 - windowWidth);
-  move(x, down ? anchor_->bottom() + 1 : anchor_->top() - room);
+  move(x, down ? itemBottom + 1 : itemTop - room);
 }
 
 void PanelWindow::dropDownFrom(const QRect& anchor) {

@@ -28,6 +28,8 @@ std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<Linux
 
 bool displayAvailable() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"); }
 
+bool launcherArgument(std::string_view) { return false; }
+
 Desktop desktop() { return loadDesktopModule(Bundle::main()); }
 
 }  // namespace quimbo::System

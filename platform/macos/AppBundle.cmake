@@ -1,4 +1,6 @@
-# Quimbo.app: the program as a menu-bar application for macOS 13 and later,
+# Quimbo.app: the program as a menu-bar application for the macOS of
+# CMAKE_OSX_DEPLOYMENT_TARGET and later (14: Homebrew's libraries on the
+# build machines are built for it),
 # with the desktop front end linked in and the logo among its resources,
 # where the brand mark looks for it. Included by app/CMakeLists.txt.
 target_link_libraries(quimbo PRIVATE quimbo_desktop)
@@ -9,7 +11,14 @@ set_target_properties(quimbo PROPERTIES
   MACOSX_BUNDLE_BUNDLE_NAME Quimbo
   MACOSX_BUNDLE_GUI_IDENTIFIER com.zelprin.quimbo
   MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION}
-  MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION})
+  MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION}
+  # Installed, it finds Qt among the bundle's frameworks.
+  INSTALL_RPATH "@executable_path/../Frameworks")
+# Info.plist's LSMinimumSystemVersion.
+set(QUIMBO_MACOS_MINIMUM ${CMAKE_OSX_DEPLOYMENT_TARGET})
+if(NOT QUIMBO_MACOS_MINIMUM)
+  message(FATAL_ERROR "Set CMAKE_OSX_DEPLOYMENT_TARGET (the macos preset does): the oldest macOS Quimbo.app runs on")
+endif()
 
 # Contents/Resources/logo.png, drawn by tools/.
 set(bundleLogo ${PROJECT_BINARY_DIR}/share/quimbo/logo.png)
@@ -43,10 +52,13 @@ endif()
 
 # cmake --install puts Quimbo.app in the prefix with Qt's frameworks (and
 # the other libraries it needs) inside, so that it runs where they are not
-# installed; cpack -G DragNDrop makes a disk image of it.
+# installed, then checks their macOS and signs it; cpack -G DragNDrop makes
+# a disk image of it.
 install(TARGETS quimbo BUNDLE DESTINATION .)
 qt_generate_deploy_app_script(TARGET quimbo OUTPUT_SCRIPT deployScript NO_UNSUPPORTED_PLATFORM_ERROR)
 install(SCRIPT ${deployScript})
+install(CODE "set(QUIMBO_MACOS_MINIMUM ${QUIMBO_MACOS_MINIMUM})")
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/FinishBundle.cmake)
 set(CPACK_PACKAGE_NAME Quimbo)
 set(CPACK_PACKAGE_VENDOR Zelprin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,3 +1,5 @@
+#include <CoreGraphics/CoreGraphics.h>
+
 #include "platform/System.h"
 #include "platform/macos/IOKitUserClient.h"
 #include "platform/macos/SMAppServiceManager.h"
@@ -8,8 +10,16 @@ std::unique_ptr<UserClient> smcUserClient() { return std::make_unique<IOKitUserC
 
 std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<SMAppServiceManager>(); }
 
-// The window server is there for every application.
-bool displayAvailable() { return true; }
+// The window server describes the GUI session the process belongs to, and
+// has nothing to say to one outside it (a login over SSH).
+bool displayAvailable() {
+  const CFDictionaryRef session = CGSessionCopyCurrentDictionary();
+  if (session == nullptr) return false;
+  CFRelease(session);
+  return true;
+}
+
+bool launcherArgument(std::string_view argument) { return argument.starts_with("-psn_"); }
 
 // Linked into the application: on a Mac it is what the application is for.
 Desktop desktop() { return {quimbo_run_desktop, {}}; }

@@ -37,8 +37,9 @@ class AppServiceDaemon final : public ServiceManager::DaemonService {
 std::unique_ptr<ServiceManager::DaemonService> SMAppServiceManager::daemonService(
     std::string_view plistName) {
   @autoreleasepool {
+    Class service = NSClassFromString(toNSString(serviceClass_));
     return std::make_unique<AppServiceDaemon>(
-        [SMAppService daemonServiceWithPlistName:toNSString(plistName)]);
+        [service daemonServiceWithPlistName:toNSString(plistName)]);
   }
 }
 

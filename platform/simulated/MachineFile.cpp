@@ -1,9 +1,17 @@
 #include "platform/simulated/MachineFile.h"
 
 #include <charconv>
+#include <cctype>
+#include <cerrno>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <sstream>
+#include <string>
+#if __has_include(<xlocale.h>)
+#include <xlocale.h>  // strtod_l on macOS
+#endif
 
 #include "platform/RegularFile.h"
 #include "platform/SmcService.h"
@@ -78,17 +86,32 @@ std::optional<std::uint64_t> decimalSize(std::string_view text) {
   return value;
 }
 
-// A decimal number, read the same whatever the locale's decimal separator.
-std::optional<double> decimal(std::string_view text, const LineParser& line) {
-  std::string_view number = text;
-  if (number.starts_with('+') && !number.substr(1).starts_with('-')) number.remove_prefix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (error == std::errc::result_out_of_range)
-    line.fail("'" + std::string(text) + "' is out of range");
-  if (number.empty() || error != std::errc() || end != number.data() + number.size()) {
-    return std::nullopt;
+// The "C" locale, whose decimal separator is a point whatever the user's is.
+struct CLocale {
+  locale_t locale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+  CLocale() = default;
+  CLocale(const CLocale&) = delete;
+  CLocale& operator=(const CLocale&) = delete;
+  ~CLocale() {
+    if (locale != locale_t{}) ::freelocale(locale);
   }
+};
+
+// A decimal number written with a point, read the same whatever the
+// locale's decimal separator: strtod under the "C" locale, which reads
+// what std::from_chars does (digits, a point, an exponent, inf and nan)
+// and more, so the more (leading space, hex) is turned away first.
+std::optional<double> decimal(std::string_view text, const LineParser& line) {
+  const bool plain = !text.empty() && std::isspace(static_cast<unsigned char>(text.front())) == 0 &&
+                     text.find_first_of("xX") == std::string_view::npos;
+  const CLocale c;
+  if (!plain || c.locale == locale_t{}) return std::nullopt;
+  const std::string number(text);
+  char* end = nullptr;
+  errno = 0;
+  const double value = ::strtod_l(number.c_str(), &end, c.locale);
+  if (end != number.c_str() + number.size()) return std::nullopt;
+  if (errno == ERANGE) line.fail("'" + number + "' is out of range");
   return value;
 }
 

@@ -3,11 +3,10 @@
 # a user would: the strip with the label at the top of the screen, a click
 # that opens the panel below it, a click on Çıkış that ends quimbo with
 # status 0; real sensors through hwmon; the panel of a machine without an
-# SMC; SIGTERM; the icon in a system tray (trayer's) that starts after
-# quimbo, goes and comes back; SIGTERM while the X server does not answer;
-# twelve fans on a low screen, scrolled, at a scale of 1.5; the panel
-# scrolled as a whole at a scale of 2 on a small screen; its border and
-# dividers at each scale; a display that cannot be reached.
+# SMC; SIGTERM, also while the X server does not answer; twelve fans on a
+# low screen, scrolled, at a scale of 1.5; the panel scrolled as a whole at a
+# scale of 2 on a small screen; its border and dividers at each scale; a
+# display that cannot be reached. Trays are tried in hosts.py.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
 . "$(dirname "$0")/hwmon-fixture.sh"
@@ -16,10 +15,8 @@ machine=$(realpath "$2")
 work=$(mktemp -d)
 xvfb_pid=""
 quimbo_pid=""
-trayer_pid=""
 cleanup() {
   [ -n "$quimbo_pid" ] && kill "$quimbo_pid" 2>/dev/null || true
-  [ -n "$trayer_pid" ] && kill "$trayer_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" && kill -CONT "$xvfb_pid"; } 2>/dev/null || true
   rm -rf "$work"
 }
@@ -32,7 +29,7 @@ fail() {
   exit 1
 }
 export XDG_RUNTIME_DIR=$work
-# Only this X server: no session bus, whose tray host would stand in for trayer.
+# Only this X server: no session bus, whose tray host would take the label.
 unset DBUS_SESSION_BUS_ADDRESS
 # xserver WIDTHxHEIGHT: a new X server of that size in place of the last.
 # Xvfb picks a free display and writes its number once it takes clients.
@@ -132,11 +129,21 @@ ended 0 "after Çıkış"
 echo "== real sensors through hwmon: the strip reads what the same simulated SMC reads"
 hwmon_fixture "$work/hwmon"
 printf 'FNum "ui8 " 01\nF0Ac "flt " = 1500\nTp01 "flt " = 61.5\n' > "$work/same.machine"
-start QUIMBO_SMC_SIM="$work/same.machine"
+start QUIMBO_SMC_SIM="$work/same.machine" QUIMBO_SMC_TRACE="$work/trace"
 strip=$(window Quimbo) || fail "no strip window"
 simulated=$(shot "$strip") || fail "the strip does not settle"
+
+echo "== the X server stops answering, the reading changes: SIGTERM ends quimbo within 2 seconds"
+kill -STOP "$xvfb_pid"
+sed -i 's/= 1500/= 3333/' "$work/same.machine"
+# Until a pass has read it (3333.0 as the SMC's float: 00 50 50 45), and the
+# label to repaint waits on the server.
+for _ in $(seq 100); do grep -q 00505045 "$work/trace" && break; sleep 0.1; done
 pkill -TERM -P "$quimbo_pid"
-ended 143 "after SIGTERM"
+ended 143 "2 seconds after SIGTERM, the X server stopped" 20
+kill -CONT "$xvfb_pid"
+
+echo "== over hwmon, the same strip"
 start QUIMBO_HWMON_ROOT="$work/hwmon"
 strip=$(window Quimbo) || fail "no strip window"
 [ "$(shot "$strip")" = "$simulated" ] || fail "the strip over hwmon differs from '61° · 1500'"
@@ -153,66 +160,6 @@ read -r sx sy sw sh < <(geometry "$strip")
 echo "== SIGTERM ends quimbo through its event loop"
 pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
 ended 143 "after SIGTERM"
-
-# tray_icon: "X Y W H" of trayer's window once an icon is docked in it
-tray_icon() {
-  local tray tx ty tw th
-  for _ in $(seq 100); do
-    tray=$(xdotool search --onlyvisible --name "^panel\$" 2>/dev/null | head -1) || true
-    if [ -n "$tray" ]; then
-      read -r tx ty tw th < <(geometry "$tray")
-      [ "$tw" -ge 16 ] && { echo "$tx $ty $tw $th"; return 0; }
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-strip_gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^Quimbo\$" > /dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-start_trayer() {
-  trayer --edge top --align right --widthtype request --height 24 >> "$work/trayer.log" 2>&1 &
-  trayer_pid=$!
-}
-
-echo "== a tray that starts after quimbo: the label moves into it, and a click on it opens the panel"
-cp "$machine" "$work/laptop.machine"
-start QUIMBO_SMC_SIM="$work/laptop.machine" QUIMBO_SMC_TRACE="$work/trace"
-window Quimbo > /dev/null || fail "no strip before the tray"
-start_trayer
-read -r tx ty tw th < <(tray_icon) || fail "no icon in the tray that came late"
-strip_gone || fail "the strip stayed beside the tray icon"
-xdotool mousemove $((tx + tw / 2)) $((ty + th / 2)) click 1
-panel=$(window "Quimbo panel") || fail "no panel after a click on the tray icon"
-read -r px py pw ph < <(geometry "$panel")
-[ "$pw" -eq 260 ] && [ "$py" -ge $((ty + th - 2)) ] && [ $((px + pw)) -le 1280 ] ||
-  fail "the panel is at $px,$py ${pw}x$ph, the icon at $tx,$ty ${tw}x$th"
-xdotool key Escape
-
-echo "== the tray goes: the strip comes back; the tray returns: the label moves in again"
-kill "$trayer_pid"
-wait "$trayer_pid" 2>/dev/null || true
-strip=$(window Quimbo) || fail "no strip after the tray went"
-read -r sx sy sw sh < <(geometry "$strip")
-[ "$sy" -eq 0 ] && [ $((sx + sw)) -eq 1280 ] || fail "the strip came back at $sx,$sy ${sw}x$sh"
-start_trayer
-tray_icon > /dev/null || fail "no icon in the tray that came back"
-strip_gone || fail "the strip stayed after the tray came back"
-
-echo "== the X server stops answering, the readings change: SIGTERM ends quimbo within 2 seconds"
-kill -STOP "$xvfb_pid"
-sed -i 's/= 2010.6/= 3333/' "$work/laptop.machine"
-# Until a pass has read it (3333.0 as the SMC's float: 00 50 50 45), and the
-# label to repaint waits on the server.
-for _ in $(seq 100); do grep -q 00505045 "$work/trace" && break; sleep 0.1; done
-pkill -TERM -P "$quimbo_pid"
-ended 143 "2 seconds after SIGTERM, the X server stopped" 20
-kill -CONT "$xvfb_pid"
-kill "$trayer_pid"
 
 echo "== twelve fans on a screen 600 high, at a scale of 1.5: the fan list scrolls between the header and Çıkış"
 xserver 1280x600

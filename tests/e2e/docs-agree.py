@@ -1,15 +1,22 @@
 #!/usr/bin/env python3
 """The manual page, --help and the README tell the same story: the same
-environment variables, and every key of the terminal front end.
+environment variables, and every key of the terminal front end; and
+quimbo-exporter's --help and manual page the same variables and options.
 
-    docs-agree.py QUIMBO MAN-SOURCE README
+    docs-agree.py QUIMBO MAN-SOURCE README EXPORTER EXPORTER-MAN-SOURCE
 """
 import re
 import subprocess
 import sys
 
-quimbo, man_source, readme = sys.argv[1:4]
-help_text = subprocess.run([quimbo, "--help"], capture_output=True, text=True, check=True).stdout
+quimbo, man_source, readme, exporter, exporter_man_source = sys.argv[1:6]
+
+
+def usage(program):
+    return subprocess.run([program, "--help"], capture_output=True, text=True, check=True).stdout
+
+
+help_text = usage(quimbo)
 man = open(man_source, encoding="utf-8").read()
 readme_text = open(readme, encoding="utf-8").read()
 
@@ -33,7 +40,16 @@ for name in ("--help", "the manual page"):
     if missing:
         fail.append(f"{name} does not mention {missing}")
 
+exporter_documents = {"quimbo-exporter --help": usage(exporter),
+                      "quimbo-exporter(1)": open(exporter_man_source, encoding="utf-8").read()}
+options = ["--textfile-directory", "--interval", "--once", "--help", "--version"]
+for name, text in exporter_documents.items():
+    if variables(text) != reference - {"QUIMBO_FRONTEND"}:
+        fail.append(f"{name} names {sorted(variables(text))}")
+    fail += [f"{name} does not mention {o}" for o in options if o not in text]
+
 if fail:
     print("FAIL: " + "\n      ".join(fail))
     sys.exit(1)
-print(f"the documents agree on {len(reference)} variables and {len(keys)} keys")
+print(f"the documents agree on {len(reference)} variables and {len(keys)} keys, "
+      f"and quimbo-exporter's on {len(options)} options")

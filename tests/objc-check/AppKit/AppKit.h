@@ -1,4 +1,4 @@
-// For the compile check only (scripts/check-objc.sh): GNUstep's AppKit, and
+// For the compile check only (scripts/check-mac.sh): GNUstep's AppKit, and
 // the later Apple interfaces that Quimbo uses and GNUstep lacks, declared
 // as Apple documents them.
 #pragma once
@@ -10,18 +10,15 @@
 @property(readonly, strong) NSStatusBarButton* button;
 @end
 
-// +[NSFont monospacedDigitSystemFontOfSize:weight:] (macOS 10.11).
-@interface NSFont (QuimboCheckAppleAdditions)
-+ (NSFont*)monospacedDigitSystemFontOfSize:(CGFloat)fontSize weight:(NSFontWeight)weight;
-@end
-
 // +[NSImage imageWithSystemSymbolName:accessibilityDescription:] (macOS 11).
 @interface NSImage (QuimboCheckAppleAdditions)
 + (instancetype)imageWithSystemSymbolName:(NSString*)name
                  accessibilityDescription:(NSString*)description;
 @end
 
-// -[NSApplication setActivationPolicy:] (macOS 10.6).
+// -[NSApplication setActivationPolicy:] (macOS 10.6), -[NSApplication
+// activate] (macOS 14).
 @interface NSApplication (QuimboCheckAppleAdditions)
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
+- (void)activate;
 @end

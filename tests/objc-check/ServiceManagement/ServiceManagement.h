@@ -1,4 +1,4 @@
-// For the compile check only (scripts/check-objc.sh): the part of Apple's
+// For the compile check only (scripts/check-mac.sh): the part of Apple's
 // ServiceManagement framework that Quimbo uses, declared as Apple documents
 // it (SMAppService, macOS 13).
 #pragma once

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quimbo {
+
+// A file that is only ever replaced whole: each content is written to a
+// temporary file beside it (never through a symbolic link, readable by
+// everyone), which is then renamed over it. A reader sees the old file or
+// the new one, never a part of one, and no temporary file stays behind.
+class AtomicFile final {
+ public:
+  AtomicFile(const std::string& directory, const std::string& name);
+
+  // Nothing when `content` is in place; otherwise why not, and the file is
+  // as it was.
+  std::optional<std::string> replace(std::string_view content) const;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string temporary_;
+};
+
+// Why `path` cannot hold such files: it is missing or not a directory.
+std::optional<std::string> notADirectory(const std::string& path);
+
+}  // namespace quimbo
