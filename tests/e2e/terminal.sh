@@ -18,7 +18,8 @@ writes() {  # writes PID FD: whether the process holds FD open for writing
   (( ($(awk '/^flags:/ {print "8#" $2}' "/proc/$1/fdinfo/$2") & 3) != 0 ))
 }
 # The running quimbo holds no socket and nothing open for writing but the
-# terminal it was given, and a pipe to itself where signals come through one.
+# terminal it was given, the screen's buffer in memory, and a pipe to itself
+# where signals come through one.
 reads_only() {
   local pid fd target
   pid=$(own_pid) || fail "quimbo is not running"
@@ -26,7 +27,7 @@ reads_only() {
     target=$(readlink "$fd") || continue
     case "$target" in
       socket:*) fail "quimbo holds a socket: $target" ;;
-      /dev/pts/* | /dev/tty* | anon_inode:*) ;;
+      /dev/pts/* | /dev/tty* | anon_inode:* | "/memfd:quimbo-screen (deleted)") ;;
       pipe:*) ! writes "$pid" "${fd##*/}" || reads_pipe "$pid" "$target" ||
         fail "quimbo holds $target open for writing" ;;
       *) ! writes "$pid" "${fd##*/}" || fail "quimbo holds $target open for writing" ;;
@@ -81,7 +82,7 @@ given_back
 echo "== without an SMC: the thermometer alone, and the notice in the panel"
 mkdir -p "$work/no-sensors"
 run "QUIMBO_HWMON_ROOT='$work/no-sensors'"
-wait_for "⊺"
+wait_for "♁"
 tmux -L "$socket" send-keys -t e2e Space
 wait_for "SMC'ye erişilemedi" "Çıkış"
 screen | grep -qF "°C" && fail "a temperature without an SMC"
