@@ -27,7 +27,7 @@ struct Published {
 class HwmonMachine {
  public:
   explicit HwmonMachine(const HwmonTree& tree)
-      : smc_(tree.root(), [this] { return now_; }),
+      : smc_(tree.root(), reports, [this] { return now_; }),
         mon_(Monitor::make({smc_, services_, runLoop_})) {}
 
   Published published() const {
@@ -48,6 +48,8 @@ class HwmonMachine {
     now_ += by;
     mon_->poll();
   }
+
+  testing::Reports reports;
 
  private:
   std::chrono::steady_clock::time_point now_{};
