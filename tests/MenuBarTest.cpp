@@ -129,8 +129,8 @@ TEST_F(MenuBarTest, ASmallTerminalClipsWithoutFailing) {
 std::string twelveFans() {
   std::string machine = "FNum \"ui8 \" 0c\nTp01 \"flt \" = 57.8\n";
   for (int i = 0; i < 12; ++i) {
-    const std::string key = Monitor::fanKey(i, Monitor::kActual);
-    machine += key.substr(key.size() - 4) + " \"flt \" = " + std::to_string(1100 + 100 * i) + "\n";
+    const std::string key = SMC::typeStr(SMC::fourCC(Monitor::fanKey(i, Monitor::kActual)));
+    machine += key + " \"flt \" = " + std::to_string(1100 + 100 * i) + "\n";
   }
   return machine;
 }
