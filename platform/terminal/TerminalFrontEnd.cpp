@@ -156,9 +156,10 @@ class Session final {
       screen_.resize();
       dirty_ = true;
     }
-    // A terminal that has not taken the last frame yet gets the latest one
-    // once it has: nothing is composed or painted meanwhile.
-    if (dirty_ && screen_.flush()) {
+    // What curses wrote since the last paint goes out first. A terminal that
+    // has not taken the last frame yet gets the latest one once it has:
+    // nothing is composed or painted meanwhile.
+    if (screen_.flush() && dirty_) {
       dirty_ = false;
       screen_.paint(menuBar_.compose(scene_, screen_.width(), screen_.height()));
     }
