@@ -18,7 +18,7 @@ constexpr int kPanelRow = 1;  // right below the bar
 // (none, where the list would stand, without fans).
 RowSpan fanRows(const Rendering& panel, ui::PanelView::Range fans) {
   const auto& rows = panel.columnRows;
-  if (fans.first + fans.count > rows.size() || fans.first == rows.size()) return {};
+  if (fans.first >= rows.size() || fans.first + fans.count > rows.size()) return {};
   const RowSpan& first = rows[fans.first];
   if (fans.count == 0) return {first.first, 0};
   return {first.first, rows[fans.first + fans.count - 1].end() - first.first};

@@ -7,8 +7,8 @@
 namespace quimbo::terminal {
 
 // The way from curses to a terminal that may stop taking output (a client
-// that reads no more, output stopped with Ctrl-S), without the program ever
-// waiting for it: curses writes into a file in memory, which takes any
+// that reads no more, output stopped by flow control), without the program
+// ever waiting for it: curses writes into a file in memory, which takes any
 // amount at once, and what it wrote is sent on through a descriptor of the
 // terminal that never blocks, as far as the terminal takes it. Curses retries
 // a write that would block for as long as it fails, so it must never write to
@@ -41,7 +41,7 @@ class TerminalOutput final {
 
   std::FILE* file_ = nullptr;
   int terminal_ = -1;
-  std::optional<int> sharedFlags_;  // to put back, when the terminal's own description was used
+  std::optional<int> sharedFlags_;  // to put back, when the shared description was used
   std::string waiting_;             // the bytes not sent yet: at most a frame and a few sequences
   std::size_t sent_ = 0;
   bool gone_ = false;
