@@ -148,9 +148,9 @@ xserver 1280x600
 {
   echo 'FNum "ui8 " 0c'
   echo 'Tp01 "flt " = 61.5'
-  for i in $(seq 0 11); do  # the keys of fans 10 and 11 are the last four characters: 10Ac
-    printf '%s "flt " = %d\n%s "flt " = 1000\n%s "flt " = 5000\n' "$(printf F%dAc "$i" | tail -c 4)" \
-      $((1500 + 100 * i)) "$(printf F%dMn "$i" | tail -c 4)" "$(printf F%dMx "$i" | tail -c 4)"
+  for i in $(seq 0 11); do
+    key=F$i && [ "$i" -lt 10 ] || key=$i # fans 10 and on: 10Ac, a key is four characters
+    printf '%sAc "flt " = %d\n%sMn "flt " = 1000\n%sMx "flt " = 5000\n' "$key" $((1500 + 100 * i)) "$key" "$key"
   done
 } > "$work/twelve.machine"
 start QUIMBO_SMC_SIM="$work/twelve.machine"
