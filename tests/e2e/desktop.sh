@@ -167,7 +167,8 @@ xserver 1280x600
   echo 'FNum "ui8 " 0c'
   echo 'Tp01 "flt " = 61.5'
   for i in $(seq 0 11); do
-    printf 'F%dAc "flt " = %d\nF%dMn "flt " = 1000\nF%dMx "flt " = 5000\n' "$i" $((1500 + 100 * i)) "$i" "$i"
+    key=F$i && [ "$i" -lt 10 ] || key=$i # fans 10 and on: 10Ac, a key is four characters
+    printf '%sAc "flt " = %d\n%sMn "flt " = 1000\n%sMx "flt " = 5000\n' "$key" $((1500 + 100 * i)) "$key" "$key"
   done
 } > "$work/twelve.machine"
 start QT_SCALE_FACTOR=1.5 QUIMBO_SMC_SIM="$work/twelve.machine"
