@@ -136,8 +136,8 @@ simulated=$(shot "$strip") || fail "the strip does not settle"
 echo "== the X server stops answering, the reading changes: SIGTERM ends quimbo within 2 seconds"
 kill -STOP "$xvfb_pid"
 sed -i 's/= 1500/= 3333/' "$work/same.machine"
-# Until a pass has read it (3333.0 as the SMC's float: 00 50 50 45), and the
-# label to repaint waits on the server.
+# Once a pass has read it (3333.0 as the SMC's float: 00 50 50 45), the
+# label's repaint waits on the server.
 for _ in $(seq 100); do grep -q 00505045 "$work/trace" && break; sleep 0.1; done
 pkill -TERM -P "$quimbo_pid"
 ended 143 "2 seconds after SIGTERM, the X server stopped" 20
