@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/desktop/ClickCatcher.h"
+#include "platform/desktop/MenuBarItem.h"
 
 namespace quimbo::desktop {
 
@@ -134,7 +135,7 @@ void PanelWindow::render(const View& body, PanelView::Range fans) {
 QRect PanelWindow::screenArea() const {
   const QScreen* screen = anchor_ ? QGuiApplication::screenAt(anchor_->center()) : nullptr;
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  return screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+  return screen ? workArea(*screen) : QRect(0, 0, 1920, 1080);
 }
 
 // Sizes the window to the panel, cut to the room beside the anchor, and
@@ -153,7 +154,7 @@ void PanelWindow::fit() {
   const int natural = total - (count > 0 ? fanArea_->maximumHeight() : 0) + fansHeight;
   bool down = true;
   int room = natural;
-  const QRect area = screenArea();
+  const QRect area = area_;
   // An anchor on a bar outside the area (a panel's strut) counts from the
   // area's edge.
   const int itemBottom = anchor_ ? std::max(anchor_->bottom(), area.top() - 1) : 0;
@@ -178,6 +179,7 @@ void PanelWindow::fit() {
 
 void PanelWindow::dropDownFrom(const QRect& anchor) {
   anchor_ = anchor;
+  area_ = screenArea();  // asked once an opening: it may take asking the compositor
   fit();
   QWidget::show();
   // A pop-up takes the keyboard through its grab; asking for the focus too

@@ -60,6 +60,7 @@ class PanelWindow final : public QWidget {
   WidgetRenderer fans_;
   WidgetRenderer foot_;
   std::optional<QRect> anchor_;
+  QRect area_;  // the room on the anchor's screen, beside its bars
 };
 
 }  // namespace quimbo::desktop
