@@ -74,7 +74,12 @@ using testing::QuitRecorder;
 const std::string kNote =
     "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar.";
 
-TEST(DesktopRenderer, TwoFansCarryEveryTextInOrderAndANewPassUpdatesThem) {
+// The colour a label's text is drawn in, as #aarrggbb.
+std::string colourOf(const QLabel* label) {
+  return label->palette().color(QPalette::WindowText).name(QColor::HexArgb).toStdString();
+}
+
+TEST(DesktopRenderer, ShowsEachTextStyledAndUpdatesInPlaceOrBuildsAnewForAnotherShape) {
   testing::MonitorHarness h(kTwoFansMachine);
   const auto mon = h.make();
   QuitRecorder quit;
@@ -86,21 +91,14 @@ TEST(DesktopRenderer, TwoFansCarryEveryTextInOrderAndANewPassUpdatesThem) {
                            "1000–5000 RPM", kNote, "her 2 sn güncellenir", "[Çıkış]"}));
   EXPECT_EQ(r.bars(), (std::vector<int>{250, 1000})) << "the fractions, in thousandths";
   EXPECT_EQ(r.host.width(), 260);
-
-  const QColor red = colourFor(ui::kRed, r.host.palette());
-  EXPECT_EQ(r.label("91°C")->palette().color(QPalette::WindowText), red)
-      << "the header is red at 91";
-  EXPECT_TRUE(r.label("91°C")->font().bold());
-  EXPECT_EQ(r.label(kNote)->palette().color(QPalette::WindowText), secondaryFor(r.host.palette()));
+  QLabel* header = r.label("91°C");
+  EXPECT_EQ(colourOf(header), "#ffeb3228") << "the header is red at 91";
+  EXPECT_TRUE(header->font().bold());
+  EXPECT_EQ(colourOf(r.label(kNote)), "#8c000000") << "the note is secondary";
   EXPECT_TRUE(r.label(kNote)->wordWrap());
-
-  for (QWidget* w : r.widgets()) {
-    if (auto* button = qobject_cast<QPushButton*>(w)) button->click();
-  }
+  for (QPushButton* button : r.host.findChildren<QPushButton*>()) button->click();
   EXPECT_EQ(quit.quits, 1) << "Çıkış quits";
 
-  // A new pass updates the widgets in place.
-  QLabel* header = r.label("91°C");
   h.smc.setMachine(
       MachineFile::parse(std::string(kTwoFansMachine) + "Tg0j \"flt \" = 95\n", "test"));
   mon->poll();
@@ -108,46 +106,13 @@ TEST(DesktopRenderer, TwoFansCarryEveryTextInOrderAndANewPassUpdatesThem) {
   EXPECT_EQ(r.renderer.builds(), 1) << "same shape: no widget made anew";
   EXPECT_EQ(header->text().toStdString(), "95°C") << "the same label, new text";
 
-  h.smc.setMachine(MachineFile::parse("FNum \"ui8 \" 01\nF0Ac \"flt \" = 900\n", "test"));
-  mon->poll();
-  r.renderer.show(ui::PanelView(*mon, quit).body());
-  EXPECT_EQ(r.renderer.builds(), 2) << "one fan less: built anew";
-  EXPECT_EQ(r.bars(), std::vector<int>{0});
-}
-
-TEST(DesktopRenderer, UnavailableAndFanlessForms) {
   testing::NoSmcHarness noSmc;
-  const auto unavailable = noSmc.make();
-  QuitRecorder quit;
-  Rendered r;
-  r.renderer.show(ui::PanelView(*unavailable, quit).body());
+  r.renderer.show(ui::PanelView(*noSmc.make(), quit).body());
+  EXPECT_EQ(r.renderer.builds(), 2);
   EXPECT_EQ(r.texts(), (std::vector<std::string>{"Quimbo", "SMC'ye erişilemedi", kNote,
                                                  "her 2 sn güncellenir", "[Çıkış]"}));
-  EXPECT_EQ(r.label("SMC'ye erişilemedi")->palette().color(QPalette::WindowText),
-            colourFor(ui::kOrange, r.host.palette()));
+  EXPECT_EQ(colourOf(r.label("SMC'ye erişilemedi")), "#fff08c00") << "the notice is orange";
   EXPECT_TRUE(r.bars().empty());
-
-  testing::MonitorHarness fanless("Tp01 \"flt \" = 69.99\n");
-  const auto mon = fanless.make();
-  Rendered f;
-  f.renderer.show(ui::PanelView(*mon, quit).body());
-  const auto texts = f.texts();
-  EXPECT_EQ(texts[1], "69°C");
-  EXPECT_EQ(f.label("69°C")->palette().color(QPalette::WindowText),
-            colourFor(ui::kGreen, f.host.palette()));
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "Fan yok (fansız model)"), texts.end());
-}
-
-// A machine with `fans` fans, each at 1500 rpm plus 100 per index.
-std::string fansMachine(int fans) {
-  std::string text = "FNum \"ui8 \" " + std::to_string(fans) + "\nTp01 \"flt \" = 61.5\n";
-  for (int i = 0; i < fans; ++i) {
-    // Fans 10 and on have the keys 10Ac, 10Mn, ...: a key is four characters.
-    const std::string key = i < 10 ? "F" + std::to_string(i) : std::to_string(i);
-    text += key + "Ac \"flt \" = " + std::to_string(1500 + 100 * i) + "\n" + key +
-            "Mn \"flt \" = 1000\n" + key + "Mx \"flt \" = 5000\n";
-  }
-  return text;
 }
 
 template <typename W>
@@ -165,7 +130,7 @@ QRect placeIn(const QWidget& window, const QWidget* child) {
 
 TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();  // 800x600
-  testing::MonitorHarness h(fansMachine(12));
+  testing::MonitorHarness h(testing::fansMachine(12));
   const auto mon = h.make();
   QuitRecorder quit;
   const ui::PanelView view(*mon, quit);
@@ -203,7 +168,7 @@ TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
   bar.setValue(bar.maximum());
   QLabel* last = findWidget<QLabel>(panel, QStringLiteral("2600 RPM"));
   ASSERT_NE(last, nullptr);
-  std::string faster = fansMachine(12);
+  std::string faster = testing::fansMachine(12);
   faster.replace(faster.find("= 2600"), 6, "= 2700");
   h.smc.setMachine(MachineFile::parse(faster, "test"));
   mon->poll();
