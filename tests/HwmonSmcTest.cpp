@@ -55,12 +55,8 @@ class HwmonMachine {
 
 void intelLaptop(HwmonTree& tree) {
   tree.device(0, "acpitz").temp(1, 45000);
-  tree.device(1, "coretemp")
-      .temp(1, 62000, "Package id 0")
-      .temp(2, 58000, "Core 0")
-      .temp(3, 61000, "Core 1")
-      .temp(4, 55000, "Core 2")
-      .temp(5, 60000, "Core 3");
+  tree.device(1, "coretemp").temp(1, 62000, "Package id 0").temp(2, 58000, "Core 0");
+  tree.temp(3, 61000, "Core 1").temp(4, 55000, "Core 2").temp(5, 60000, "Core 3");
   tree.device(2, "thinkpad").temp(1, 63000).temp(2, 40000).fan(1, 2900);
   tree.device(3, "nvme").temp(1, 39850, "Composite").temp(2, 52850, "Sensor 1");
 }
@@ -69,18 +65,10 @@ void intelLaptop(HwmonTree& tree) {
 void amdDesktop(HwmonTree& tree) {
   tree.device(0, "nvme").temp(1, 41850, "Composite");
   tree.device(1, "k10temp").temp(1, 68500, "Tctl").temp(3, 64250, "Tccd1");
-  tree.device(2, "amdgpu")
-      .temp(1, 51000, "edge")
-      .temp(2, 55000, "junction")
-      .temp(3, 70000, "mem")
-      .fan(1, 1200, 0, 3300);
-  tree.device(3, "nct6798")
-      .temp(1, 33000, "SYSTIN")
-      .temp(2, 45500, "CPUTIN")
-      .temp(3, 37000, "AUXTIN0")
-      .fan(1, 820, 200)
-      .fan(2, 1105)
-      .fan(3, 0);
+  tree.device(2, "amdgpu").temp(1, 51000, "edge").temp(2, 55000, "junction");
+  tree.temp(3, 70000, "mem").fan(1, 1200, 0, 3300);
+  tree.device(3, "nct6798").temp(1, 33000, "SYSTIN").temp(2, 45500, "CPUTIN");
+  tree.temp(3, 37000, "AUXTIN0").fan(1, 820, 200).fan(2, 1105).fan(3, 0);
   tree.device(4, "nvme").temp(1, 47850, "Composite");
 }
 
@@ -111,21 +99,12 @@ TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
       {"AMD desktop", amdDesktop, "68/55/47/37 max 68 | 1200/0/3300 820/200/0 1105/0/0 0/0/0"},
       {"Intel Mac",
        [](HwmonTree& t) {
-         t.device(0, "applesmc")
-             .temp(1, 28000, "TA0P")
-             .temp(2, 31000, "TB0T")
-             .temp(3, 56000, "TC0D")
-             .temp(4, 52000, "TC0P")
-             .temp(5, 48000, "TG0P")
-             .temp(6, 36000, "TH0P")
-             .temp(7, 30000, "Ts0P")
-             .fan(1, 2001, 2000, 6200)
-             .write("fan1_label", "Left side")
-             .fan(2, 1998, 2000, 6200);
+         t.device(0, "applesmc").temp(1, 28000, "TA0P").temp(2, 31000, "TB0T");
+         t.temp(3, 56000, "TC0D").temp(4, 52000, "TC0P").temp(5, 48000, "TG0P");
+         t.temp(6, 36000, "TH0P").temp(7, 30000, "Ts0P").fan(1, 2001, 2000, 6200);
+         t.write("fan1_label", "Left side").fan(2, 1998, 2000, 6200);
        },
        "56/48/36/30 max 56 | 2001/2000/6200 1998/2000/6200"},
-      {"single-board computer", [](HwmonTree& t) { t.device(0, "cpu_thermal").temp(1, 47236); },
-       "47/0/0/0 max 47 |"},
       {"nothing", [](HwmonTree&) {}, "unavailable"},
       // A role with more sensors than keys keeps its hottest.
       {"eight P-cores, the sixth hottest", [](HwmonTree& t) { appleSilicon(t, 43); },

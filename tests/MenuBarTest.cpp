@@ -198,10 +198,10 @@ TEST(TerminalGlyphs, EveryOneDrawnIsInDejaVuSansMono) {
   for (int e = 1; e < 8; ++e) draw(render(ui::View(ui::ProgressView{e / 8.0, 1.0}), 1).grid);
   testing::MonitorHarness fans(testing::kTwoFansMachine);
   testing::NoSmcHarness noSmc;
-  for (const std::function<std::shared_ptr<Monitor>()>& make :
-       {std::function([&] { return fans.make(); }), std::function([&] { return noSmc.make(); })}) {
-    QuitRecorder quit;
-    ui::QuimboApp app(make, quit);
+  QuitRecorder quit;
+  ui::QuimboApp apps[] = {{[&] { return fans.make(); }, quit},
+                          {[&] { return noSmc.make(); }, quit}};
+  for (ui::QuimboApp& app : apps) {
     ui::MenuBarExtra scene = app.body();
     MenuBar bar;
     for (const int height : {24, 60, 12}) {

@@ -60,18 +60,21 @@ struct Rendered {
     }
     return out;
   }
-  QLabel* label(const std::string& text) {
-    for (QWidget* w : widgets()) {
-      if (auto* l = qobject_cast<QLabel*>(w); l && l->text().toStdString() == text) return l;
-    }
-    return nullptr;
-  }
 };
+
+// The first of the window's widgets of type W that shows `text`.
+template <typename W = QLabel>
+W* findWidget(const QWidget& window, const char* text) {
+  for (W* w : window.findChildren<W*>()) {
+    if (w->text() == QString::fromUtf8(text)) return w;
+  }
+  return nullptr;
+}
 
 using testing::kTwoFansMachine;
 using testing::QuitRecorder;
 
-const std::string kNote =
+constexpr const char* kNote =
     "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar.";
 
 // The colour a label's text is drawn in, as #aarrggbb.
@@ -91,11 +94,11 @@ TEST(DesktopRenderer, ShowsEachTextStyledAndUpdatesInPlaceOrBuildsAnewForAnother
                            "1000–5000 RPM", kNote, "her 2 sn güncellenir", "[Çıkış]"}));
   EXPECT_EQ(r.bars(), (std::vector<int>{250, 1000})) << "the fractions, in thousandths";
   EXPECT_EQ(r.host.width(), 260);
-  QLabel* header = r.label("91°C");
+  QLabel* header = findWidget(r.host, "91°C");
   EXPECT_EQ(colourOf(header), "#ffeb3228") << "the header is red at 91";
   EXPECT_TRUE(header->font().bold());
-  EXPECT_EQ(colourOf(r.label(kNote)), "#8c000000") << "the note is secondary";
-  EXPECT_TRUE(r.label(kNote)->wordWrap());
+  EXPECT_EQ(colourOf(findWidget(r.host, kNote)), "#8c000000") << "the note is secondary";
+  EXPECT_TRUE(findWidget(r.host, kNote)->wordWrap());
   for (QPushButton* button : r.host.findChildren<QPushButton*>()) button->click();
   EXPECT_EQ(quit.quits, 1) << "Çıkış quits";
 
@@ -111,21 +114,9 @@ TEST(DesktopRenderer, ShowsEachTextStyledAndUpdatesInPlaceOrBuildsAnewForAnother
   EXPECT_EQ(r.renderer.builds(), 2);
   EXPECT_EQ(r.texts(), (std::vector<std::string>{"Quimbo", "SMC'ye erişilemedi", kNote,
                                                  "her 2 sn güncellenir", "[Çıkış]"}));
-  EXPECT_EQ(colourOf(r.label("SMC'ye erişilemedi")), "#fff08c00") << "the notice is orange";
+  EXPECT_EQ(colourOf(findWidget(r.host, "SMC'ye erişilemedi")), "#fff08c00")
+      << "the notice is orange";
   EXPECT_TRUE(r.bars().empty());
-}
-
-template <typename W>
-W* findWidget(const QWidget& window, const QString& text) {
-  for (W* w : window.findChildren<W*>()) {
-    if (w->text() == text) return w;
-  }
-  return nullptr;
-}
-
-// Where a child of the window lies, in the window's coordinates.
-QRect placeIn(const QWidget& window, const QWidget* child) {
-  return QRect(child->mapTo(&window, QPoint(0, 0)), child->size());
 }
 
 TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
@@ -136,8 +127,10 @@ TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
   const ui::PanelView view(*mon, quit);
   PanelWindow panel;
   panel.render(view.body(), view.fanList());
-  const int natural = panel.height();
-  ASSERT_GT(natural, screen.height()) << "twelve fans need more than the screen";
+  ASSERT_GT(panel.height(), screen.height()) << "twelve fans need more than the screen";
+  const auto inView = [&](const QWidget* w) {
+    return w && panel.rect().contains(QRect(w->mapTo(&panel, QPoint(0, 0)), w->size()));
+  };
 
   struct Case {
     QRect item;
@@ -150,14 +143,8 @@ TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
     EXPECT_TRUE(screen.contains(placed)) << "the panel runs off the screen";
     EXPECT_EQ(c.below ? placed.top() : placed.bottom(), c.below ? 22 : 577);
     EXPECT_EQ(placed.width(), 260);
-    for (const QString& text : {QStringLiteral("Quimbo"), QStringLiteral("her 2 sn güncellenir")}) {
-      const QLabel* label = findWidget<QLabel>(panel, text);
-      ASSERT_NE(label, nullptr);
-      EXPECT_TRUE(panel.rect().contains(placeIn(panel, label))) << text.toStdString();
-    }
-    const QPushButton* quitButton = findWidget<QPushButton>(panel, QStringLiteral("Çıkış"));
-    ASSERT_NE(quitButton, nullptr);
-    EXPECT_TRUE(panel.rect().contains(placeIn(panel, quitButton))) << "Çıkış out of view";
+    EXPECT_TRUE(inView(findWidget(panel, "Quimbo"))) << "the header out of view";
+    EXPECT_TRUE(inView(findWidget<QPushButton>(panel, "Çıkış"))) << "Çıkış out of view";
     EXPECT_GT(panel.fanArea().verticalScrollBar()->maximum(), 0) << "the fans do not scroll";
     panel.hide();
   }
@@ -166,7 +153,7 @@ TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
   panel.dropDownFrom(QRect(700, 0, 80, 22));
   QScrollBar& bar = *panel.fanArea().verticalScrollBar();
   bar.setValue(bar.maximum());
-  QLabel* last = findWidget<QLabel>(panel, QStringLiteral("2600 RPM"));
+  QLabel* last = findWidget(panel, "2600 RPM");
   ASSERT_NE(last, nullptr);
   std::string faster = testing::fansMachine(12);
   faster.replace(faster.find("= 2600"), 6, "= 2700");
