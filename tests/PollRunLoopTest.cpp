@@ -73,8 +73,7 @@ TEST(PollRunLoop, InputIsReadUntilTheOtherEndHangsUp) {
                         {"pseudo-terminal", pseudoTerminalEnds, nullptr}};
   for (const Case& c : cases) {
     const auto [in, out] = c.open();
-    ASSERT_GE(in, 0) << c.name;
-    ASSERT_GE(out, 0) << c.name;
+    ASSERT_TRUE(in >= 0 && out >= 0) << c.name;
     PollRunLoop loop;
     std::string read;
     int reads = 0, hangUps = 0;

@@ -99,6 +99,7 @@ TEST_P(SimulatedSmcTest, TakesARewrittenMachineFileOnceItStandsStillAndReportsRe
   // or refused and reported, once a look finds it unchanged.
   const std::string refused = path.string() + ":2: the type \"flt\" is not exactly four characters";
   const std::string kept = "; the machine stays as it was";
+  const std::string missing = path.string() + ": cannot be opened: No such file or directory";
   struct Step {
     const char* what;
     std::function<void()> change;
@@ -115,10 +116,7 @@ TEST_P(SimulatedSmcTest, TakesARewrittenMachineFileOnceItStandsStillAndReportsRe
       {"the same version at the next look", same, 3000, {refused + kept}},
       {"and at the ones after", same, 3000, {}},
       {"gone", [&] { std::filesystem::remove(path); }, 3000, {}},
-      {"still gone",
-       same,
-       3000,
-       {path.string() + ": cannot be opened: No such file or directory" + kept}},
+      {"still gone", same, 3000, {missing + kept}},
   };
   for (const Step& step : steps) {
     step.change();
@@ -134,29 +132,29 @@ TEST_P(SimulatedSmcTest, RefusesWhatTheSmcDoesNotOffer) {
   Routed route(GetParam(), simulated);
   UserClient& smc = route.client();
   SMC::Param request{}, response{};
-  std::size_t size = sizeof response;
-  EXPECT_NE(smc.callStructMethod(SimulatedSmc::kConnection, 2, &request, 80, &response, &size), 0)
-      << "not open yet";
+  request.key = SMC::fourCC("FNum");
+  const auto call = [&](UserClient::Connection connection, std::uint32_t selector,
+                        std::uint8_t command, std::size_t size = sizeof request) {
+    request.command = command;
+    std::size_t out = sizeof response;
+    return smc.callStructMethod(connection, selector, &request, size, &response, &out);
+  };
+  EXPECT_NE(call(SimulatedSmc::kConnection, 2, 9), 0) << "not open yet";
 
   UserClient::Connection connection = 0;
   EXPECT_EQ(smc.getMatchingService(smc.serviceMatching("IOUSBHostDevice")), 0u);
   const auto service = smc.getMatchingService(smc.serviceMatching("AppleSMC"));
   EXPECT_NE(smc.serviceOpen(service, smc.ownTask(), 1, &connection), 0) << "type 1";
   ASSERT_EQ(smc.serviceOpen(service, smc.ownTask(), 0, &connection), 0);
-
-  request.key = SMC::fourCC("FNum");
   for (std::uint8_t command : {0, 6, 8, 10, 17}) {  // 6 would write a key
-    request.command = command;
-    EXPECT_NE(smc.callStructMethod(connection, 2, &request, 80, &response, &size), 0)
-        << "command " << int(command);
+    EXPECT_NE(call(connection, 2, command), 0) << "command " << int(command);
   }
-  request.command = 9;
-  EXPECT_NE(smc.callStructMethod(connection, 3, &request, 80, &response, &size), 0) << "selector";
-  EXPECT_NE(smc.callStructMethod(connection, 2, &request, 79, &response, &size), 0) << "size";
-  EXPECT_EQ(smc.callStructMethod(connection, 2, &request, 80, &response, &size), 0);
+  EXPECT_NE(call(connection, 3, 9), 0) << "selector";
+  EXPECT_NE(call(connection, 2, 9, 79), 0) << "size";
+  EXPECT_EQ(call(connection, 2, 9), 0);
   EXPECT_EQ(response.keyInfo.dataSize, 1u);
   request.key = SMC::fourCC("Tp01");
-  EXPECT_EQ(smc.callStructMethod(connection, 2, &request, 80, &response, &size), 0);
+  EXPECT_EQ(call(connection, 2, 9), 0);
   EXPECT_EQ(response.result, SimulatedSmc::kKeyNotFound);
   EXPECT_EQ(smc.objectRelease(service), 0);
 }
