@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -96,8 +97,8 @@ TEST(MachineFile, DecimalValuesReadTheSameInEveryLocale) {
   EXPECT_EQ(inC.keys.at(SMC::fourCC("Tp01")).bytes, (std::vector<std::uint8_t>{0x1f, 0x40}));
 }
 
-// What stands at the path of a machine file, and what loading it says
-// (FIFOs, devices and loops of links: tests/e2e/files.sh).
+// What stands at the path of a machine file, and what loading it says, at
+// once: a FIFO without a writer does not hold it up, nor /dev/zero.
 TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
   const auto dir = std::filesystem::temp_directory_path() /
                    ("quimbo-machine-files-" + std::to_string(::getpid()));
@@ -109,6 +110,8 @@ TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
   std::ofstream(dir / "full") << good << std::string((1 << 20) - good.size() - 1, '#') << '\n';
   std::filesystem::copy_file(dir / "full", dir / "over");
   std::ofstream(dir / "over", std::ios::app) << '#';
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_symlink(dir / "loop", dir / "loop");
 
   struct Case {
     std::string file;
@@ -121,6 +124,9 @@ TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
       {"over", "is longer than 1048576 bytes"},
       {"missing", "cannot be opened: No such file or directory"},
       {".", "is a directory"},
+      {"fifo", "is not a regular file"},
+      {"/dev/zero", "is not a regular file"},
+      {"loop", "cannot be opened: Too many levels of symbolic links"},
   };
   for (const Case& c : cases) {
     const std::string path = (dir / c.file).lexically_normal().string();

@@ -6,9 +6,9 @@
 
 #include "monitor/Monitor.h"
 #include "platform/simulated/MachineFile.h"
-#include "tests/support/ManualRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/RecordingUserClient.h"
+#include "tests/support/ManualRunLoop.h"
 
 namespace quimbo::testing {
 
@@ -53,6 +53,19 @@ struct MonitorHarness {
   RecordingServiceManager services;
   ManualRunLoop runLoop;
 };
+
+// A machine of `fans` fans at 1500 rpm and 100 more per index, between 1000
+// and 5000, and a CPU at 61.5 °C. Fans 10 and on have the four-character
+// keys the SMC holds: 10Ac, 10Mn, ...
+inline std::string fansMachine(int fans) {
+  std::string text = "FNum \"ui8 \" = " + std::to_string(fans) + "\nTp01 \"flt \" = 61.5\n";
+  for (int i = 0; i < fans; ++i) {
+    const std::string key = i < 10 ? "F" + std::to_string(i) : std::to_string(i);
+    text += key + "Ac \"flt \" = " + std::to_string(1500 + 100 * i) + "\n" + key +
+            "Mn \"flt \" = 1000\n" + key + "Mx \"flt \" = 5000\n";
+  }
+  return text;
+}
 
 // A Monitor on a machine without an SMC: the lookup finds no service.
 struct NoSmcHarness {

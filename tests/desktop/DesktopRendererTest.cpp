@@ -36,71 +36,67 @@ void walk(QWidget* widget, std::vector<QWidget*>& out) {
   }
 }
 
+// A renderer and what it shows in the order its layouts hold it: texts,
+// [buttons], and bars by their value in thousandths.
 struct Rendered {
   QWidget host;
   WidgetRenderer renderer{&host};
-  std::vector<QWidget*> widgets() {
-    std::vector<QWidget*> out;
-    walk(&host, out);
-    return out;
-  }
-  std::vector<std::string> texts() {
+  std::vector<std::string> contents() {
+    std::vector<QWidget*> widgets;
+    walk(&host, widgets);
     std::vector<std::string> out;
-    for (QWidget* w : widgets()) {
+    for (QWidget* w : widgets) {
       if (auto* label = qobject_cast<QLabel*>(w)) out.push_back(label->text().toStdString());
       if (auto* button = qobject_cast<QPushButton*>(w))
         out.push_back("[" + button->text().toStdString() + "]");
+      if (auto* bar = qobject_cast<QProgressBar*>(w)) out.push_back(std::to_string(bar->value()));
     }
     return out;
-  }
-  std::vector<int> bars() {
-    std::vector<int> out;
-    for (QWidget* w : widgets()) {
-      if (auto* bar = qobject_cast<QProgressBar*>(w)) out.push_back(bar->value());
-    }
-    return out;
-  }
-  QLabel* label(const std::string& text) {
-    for (QWidget* w : widgets()) {
-      if (auto* l = qobject_cast<QLabel*>(w); l && l->text().toStdString() == text) return l;
-    }
-    return nullptr;
   }
 };
+
+// The first of the window's widgets of type W that shows `text`.
+template <typename W = QLabel>
+W* findWidget(const QWidget& window, const char* text) {
+  for (W* w : window.findChildren<W*>()) {
+    if (w->text() == QString::fromUtf8(text)) return w;
+  }
+  return nullptr;
+}
 
 using testing::kTwoFansMachine;
 using testing::QuitRecorder;
 
-const std::string kNote =
+constexpr const char* kNote =
     "Fan kontrolü Apple Silicon'da donanımsal olarak kilitli — Quimbo izleme yapar.";
 
-TEST(DesktopRenderer, TwoFansCarryEveryTextInOrderAndANewPassUpdatesThem) {
+// The colour a label's text is drawn in, as #aarrggbb.
+std::string colourOf(const QLabel* label) {
+  return label->palette().color(QPalette::WindowText).name(QColor::HexArgb).toStdString();
+}
+
+TEST(DesktopRenderer, ShowsEachTextStyledAndUpdatesInPlaceOrBuildsAnewForAnotherShape) {
   testing::MonitorHarness h(kTwoFansMachine);
   const auto mon = h.make();
   QuitRecorder quit;
   Rendered r;
   r.renderer.show(ui::PanelView(*mon, quit).body());
-  EXPECT_EQ(r.texts(), (std::vector<std::string>{
-                           "Quimbo", "91°C", "CPU", "72°C", "GPU", "91°C", "SSD", "41°C", "Ortam",
-                           "30°C", "Fan 1", "1999 RPM", "1000–5000 RPM", "Fan 2", "6000 RPM",
-                           "1000–5000 RPM", kNote, "her 2 sn güncellenir", "[Çıkış]"}));
-  EXPECT_EQ(r.bars(), (std::vector<int>{250, 1000})) << "the fractions, in thousandths";
+  EXPECT_EQ(r.contents(),
+            (std::vector<std::string>{"Quimbo", "91°C",          "CPU",   "72°C",
+                                      "GPU",    "91°C",          "SSD",   "41°C",
+                                      "Ortam",  "30°C",          "Fan 1", "1999 RPM",
+                                      "250",    "1000–5000 RPM", "Fan 2", "6000 RPM",
+                                      "1000",   "1000–5000 RPM", kNote,   "her 2 sn güncellenir",
+                                      "[Çıkış]"}));
   EXPECT_EQ(r.host.width(), 260);
-
-  const QColor red = colourFor(ui::kRed, r.host.palette());
-  EXPECT_EQ(r.label("91°C")->palette().color(QPalette::WindowText), red)
-      << "the header is red at 91";
-  EXPECT_TRUE(r.label("91°C")->font().bold());
-  EXPECT_EQ(r.label(kNote)->palette().color(QPalette::WindowText), secondaryFor(r.host.palette()));
-  EXPECT_TRUE(r.label(kNote)->wordWrap());
-
-  for (QWidget* w : r.widgets()) {
-    if (auto* button = qobject_cast<QPushButton*>(w)) button->click();
-  }
+  QLabel* header = findWidget(r.host, "91°C");
+  EXPECT_EQ(colourOf(header), "#ffeb3228") << "the header is red at 91";
+  EXPECT_TRUE(header->font().bold());
+  EXPECT_EQ(colourOf(findWidget(r.host, kNote)), "#8c000000") << "the note is secondary";
+  EXPECT_TRUE(findWidget(r.host, kNote)->wordWrap());
+  for (QPushButton* button : r.host.findChildren<QPushButton*>()) button->click();
   EXPECT_EQ(quit.quits, 1) << "Çıkış quits";
 
-  // A new pass updates the widgets in place.
-  QLabel* header = r.label("91°C");
   h.smc.setMachine(
       MachineFile::parse(std::string(kTwoFansMachine) + "Tg0j \"flt \" = 95\n", "test"));
   mon->poll();
@@ -108,71 +104,27 @@ TEST(DesktopRenderer, TwoFansCarryEveryTextInOrderAndANewPassUpdatesThem) {
   EXPECT_EQ(r.renderer.builds(), 1) << "same shape: no widget made anew";
   EXPECT_EQ(header->text().toStdString(), "95°C") << "the same label, new text";
 
-  h.smc.setMachine(MachineFile::parse("FNum \"ui8 \" 01\nF0Ac \"flt \" = 900\n", "test"));
-  mon->poll();
-  r.renderer.show(ui::PanelView(*mon, quit).body());
-  EXPECT_EQ(r.renderer.builds(), 2) << "one fan less: built anew";
-  EXPECT_EQ(r.bars(), std::vector<int>{0});
-}
-
-TEST(DesktopRenderer, UnavailableAndFanlessForms) {
   testing::NoSmcHarness noSmc;
-  const auto unavailable = noSmc.make();
-  QuitRecorder quit;
-  Rendered r;
-  r.renderer.show(ui::PanelView(*unavailable, quit).body());
-  EXPECT_EQ(r.texts(), (std::vector<std::string>{"Quimbo", "SMC'ye erişilemedi", kNote,
-                                                 "her 2 sn güncellenir", "[Çıkış]"}));
-  EXPECT_EQ(r.label("SMC'ye erişilemedi")->palette().color(QPalette::WindowText),
-            colourFor(ui::kOrange, r.host.palette()));
-  EXPECT_TRUE(r.bars().empty());
-
-  testing::MonitorHarness fanless("Tp01 \"flt \" = 69.99\n");
-  const auto mon = fanless.make();
-  Rendered f;
-  f.renderer.show(ui::PanelView(*mon, quit).body());
-  const auto texts = f.texts();
-  EXPECT_EQ(texts[1], "69°C");
-  EXPECT_EQ(f.label("69°C")->palette().color(QPalette::WindowText),
-            colourFor(ui::kGreen, f.host.palette()));
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "Fan yok (fansız model)"), texts.end());
-}
-
-// A machine with `fans` fans, each at 1500 rpm plus 100 per index.
-std::string fansMachine(int fans) {
-  std::string text = "FNum \"ui8 \" " + std::to_string(fans) + "\nTp01 \"flt \" = 61.5\n";
-  for (int i = 0; i < fans; ++i) {
-    // Fans 10 and on have the keys 10Ac, 10Mn, ...: a key is four characters.
-    const std::string key = i < 10 ? "F" + std::to_string(i) : std::to_string(i);
-    text += key + "Ac \"flt \" = " + std::to_string(1500 + 100 * i) + "\n" + key +
-            "Mn \"flt \" = 1000\n" + key + "Mx \"flt \" = 5000\n";
-  }
-  return text;
-}
-
-template <typename W>
-W* findWidget(const QWidget& window, const QString& text) {
-  for (W* w : window.findChildren<W*>()) {
-    if (w->text() == text) return w;
-  }
-  return nullptr;
-}
-
-// Where a child of the window lies, in the window's coordinates.
-QRect placeIn(const QWidget& window, const QWidget* child) {
-  return QRect(child->mapTo(&window, QPoint(0, 0)), child->size());
+  r.renderer.show(ui::PanelView(*noSmc.make(), quit).body());
+  EXPECT_EQ(r.renderer.builds(), 2);
+  EXPECT_EQ(r.contents(), (std::vector<std::string>{"Quimbo", "SMC'ye erişilemedi", kNote,
+                                                    "her 2 sn güncellenir", "[Çıkış]"}));
+  EXPECT_EQ(colourOf(findWidget(r.host, "SMC'ye erişilemedi")), "#fff08c00")
+      << "the notice is orange";
 }
 
 TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();  // 800x600
-  testing::MonitorHarness h(fansMachine(12));
+  testing::MonitorHarness h(testing::fansMachine(12));
   const auto mon = h.make();
   QuitRecorder quit;
   const ui::PanelView view(*mon, quit);
   PanelWindow panel;
   panel.render(view.body(), view.fanList());
-  const int natural = panel.height();
-  ASSERT_GT(natural, screen.height()) << "twelve fans need more than the screen";
+  ASSERT_GT(panel.height(), screen.height()) << "twelve fans need more than the screen";
+  const auto inView = [&](const QWidget* w) {
+    return w && panel.rect().contains(QRect(w->mapTo(&panel, QPoint(0, 0)), w->size()));
+  };
 
   struct Case {
     QRect item;
@@ -185,14 +137,8 @@ TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
     EXPECT_TRUE(screen.contains(placed)) << "the panel runs off the screen";
     EXPECT_EQ(c.below ? placed.top() : placed.bottom(), c.below ? 22 : 577);
     EXPECT_EQ(placed.width(), 260);
-    for (const QString& text : {QStringLiteral("Quimbo"), QStringLiteral("her 2 sn güncellenir")}) {
-      const QLabel* label = findWidget<QLabel>(panel, text);
-      ASSERT_NE(label, nullptr);
-      EXPECT_TRUE(panel.rect().contains(placeIn(panel, label))) << text.toStdString();
-    }
-    const QPushButton* quitButton = findWidget<QPushButton>(panel, QStringLiteral("Çıkış"));
-    ASSERT_NE(quitButton, nullptr);
-    EXPECT_TRUE(panel.rect().contains(placeIn(panel, quitButton))) << "Çıkış out of view";
+    EXPECT_TRUE(inView(findWidget(panel, "Quimbo"))) << "the header out of view";
+    EXPECT_TRUE(inView(findWidget<QPushButton>(panel, "Çıkış"))) << "Çıkış out of view";
     EXPECT_GT(panel.fanArea().verticalScrollBar()->maximum(), 0) << "the fans do not scroll";
     panel.hide();
   }
@@ -201,9 +147,9 @@ TEST(DesktopPanelWindow, StaysInTheRoomBesideItsItemAndScrollsTheFansOnly) {
   panel.dropDownFrom(QRect(700, 0, 80, 22));
   QScrollBar& bar = *panel.fanArea().verticalScrollBar();
   bar.setValue(bar.maximum());
-  QLabel* last = findWidget<QLabel>(panel, QStringLiteral("2600 RPM"));
+  QLabel* last = findWidget(panel, "2600 RPM");
   ASSERT_NE(last, nullptr);
-  std::string faster = fansMachine(12);
+  std::string faster = testing::fansMachine(12);
   faster.replace(faster.find("= 2600"), 6, "= 2700");
   h.smc.setMachine(MachineFile::parse(faster, "test"));
   mon->poll();
