@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include "bench/Laptop.h"
-#include "platform/desktop/MenuBarItem.h"
+#include "platform/desktop/TrayIcon.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "ui/PanelView.h"
 
@@ -48,7 +48,7 @@ void DesktopTrayIcon(benchmark::State& state) {
   Laptop laptop;
   const ui::View label = ui::QuimboApp::menuBarLabel(laptop.app.mon());
   for (auto _ : state) {
-    benchmark::DoNotOptimize(desktop::trayIcon(label, Qt::black));
+    benchmark::DoNotOptimize(desktop::trayIcon(label));
   }
 }
 BENCHMARK(DesktopTrayIcon);

@@ -15,9 +15,6 @@ if [[ ${1:-} == -o ]]; then
   out=$2
   shift 2
 fi
-# A compiler cache shared between work trees, where the machine has one.
-build_env=${BUILD_ENV:-/work/build-env.sh}
-if [[ -f $build_env ]]; then source "$build_env"; fi
 
 # faults ids | faults check ID... | faults file ID | faults apply ID
 faults() {
@@ -98,7 +95,8 @@ suite() {
   fi
   rm -f "$failed_log"
   ctest --preset default -j2 --timeout 300 >"$logs/$1.test.log" 2>&1 || true
-  if [[ -f $failed_log ]]; then cut -d: -f2- "$failed_log" | paste -sd, -; fi
+  # Lines are "number:name", with "  # GetParam() = ..." after a parameterised test's name.
+  if [[ -f $failed_log ]]; then cut -d: -f2- "$failed_log" | sed 's/  # .*//' | paste -sd, -; fi
 }
 
 if (($# == 0)); then mapfile -t ids < <(faults ids); else ids=("$@"); fi
@@ -115,8 +113,9 @@ fi
 started=$SECONDS
 printf 'id\tresult\tfailing tests\n' >"$out"
 for id in "${ids[@]}"; do
-  changed=$(faults file "$id")
-  cp "$changed" "$saved"
+  file=$(faults file "$id")
+  cp "$file" "$saved"
+  changed=$file  # only once its copy is safe
   faults apply "$id"
   failing=$(suite "$id")
   restore

@@ -12,11 +12,13 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   ncurses-term  # xterm-direct, for the test of the colours curses is given
   # the desktop item follows the tray: XFixes selection events
   libxcb-xfixes0-dev
-  # the tray over D-Bus (asked through libdbus before Qt starts), tested on a
-  # private session bus with a watcher in Python
-  libdbus-1-dev dbus python3-gi
-  # Wayland sessions, tested under a headless Weston
-  qt6-wayland weston
+  # Wayland sessions, natively or through XWayland
+  qt6-wayland
+  # real tray hosts, driven over D-Bus (python3-gi) and read off screenshots
+  # (python3-pil): waybar under a headless sway, GNOME Shell with its
+  # AppIndicator extension
+  dbus python3-gi python3-pil sway xwayland waybar grim
+  gnome-shell gnome-shell-extension-appindicator
   locales  # the end-to-end tests run under Turkish and German locales
   # quimbo-exporter is tested with promtool, node_exporter and Prometheus
   prometheus prometheus-node-exporter

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QIcon>
-#include <QPixmap>
 #include <QRect>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -37,15 +35,6 @@ class MenuBarItem {
 // Before Qt starts: the display platform Qt is to use, where the system
 // offers a choice (X11, XWayland or Wayland on Linux).
 void prepareDisplay();
-
-// The label as a tray icon, drawn at every size a tray commonly asks for
-// (16 to 64 pixels). A tray gives every icon a square, so the label's parts
-// are stacked ("57°" over "1840"), each as large as the square allows; the
-// symbol alone fills it.
-QIcon trayIcon(const ui::View& label, const QColor& colour);
-
-// The text a label reads, or "" for a symbol alone.
-QString labelText(const ui::View& label);
 
 class StripItem final : public QWidget, public MenuBarItem {
  public:

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/desktop/ClickCatcher.h"
+
 namespace quimbo::desktop {
 
 using namespace ui;
@@ -82,6 +84,7 @@ PanelWindow::PanelWindow()
   column->addWidget(headHost_);
   column->addWidget(fanArea_);
   column->addWidget(footHost_);
+  new ClickCatcher(this);
 }
 
 void PanelWindow::paintEvent(QPaintEvent*) {
@@ -139,9 +142,13 @@ void PanelWindow::fit() {
   bool down = true;
   int cut = 0;
   const QRect area = screenArea();
+  // An anchor on a bar outside the area (a panel's strut) counts from the
+  // area's edge.
+  const int itemBottom = anchor_ ? std::max(anchor_->bottom(), area.top() - 1) : 0;
+  const int itemTop = anchor_ ? std::min(anchor_->top(), area.bottom() + 1) : 0;
   if (anchor_) {
-    const int below = area.bottom() - anchor_->bottom();
-    const int above = anchor_->top() - area.top();
+    const int below = area.bottom() - itemBottom;
+    const int above = itemTop - area.top();
     down = natural <= below || below >= above;
     cut = std::clamp(natural - (down ? below : above), 0, fansHeight);
   }
@@ -150,7 +157,7 @@ void PanelWindow::fit() {
   setFixedSize(width, height);
   if (!anchor_) return;
   const int x = std::clamp(anchor_->left(), area.left(), area.right() + 1 - width);
-  move(x, down ? anchor_->bottom() + 1 : anchor_->top() - height);
+  move(x, down ? itemBottom + 1 : itemTop - height);
 }
 
 void PanelWindow::dropDownFrom(const QRect& anchor) {

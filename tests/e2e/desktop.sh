@@ -3,9 +3,8 @@
 # a user would: the strip with the label at the top of the screen, a click
 # that opens the panel below it, a click on Çıkış that ends quimbo with
 # status 0; real sensors through hwmon; the panel of a machine without an
-# SMC; SIGTERM; the icon in a system tray (trayer's) that starts after
-# quimbo, goes and comes back; twelve fans on a low screen, scrolled; a
-# display that cannot be reached.
+# SMC; SIGTERM; twelve fans on a low screen, scrolled; a display that
+# cannot be reached. Trays are tried in hosts.py.
 #   tests/e2e/desktop.sh path/to/quimbo path/to/machine-file
 set -euo pipefail
 . "$(dirname "$0")/hwmon-fixture.sh"
@@ -14,10 +13,8 @@ machine=$(realpath "$2")
 work=$(mktemp -d)
 xvfb_pid=""
 quimbo_pid=""
-trayer_pid=""
 cleanup() {
   [ -n "$quimbo_pid" ] && kill "$quimbo_pid" 2>/dev/null || true
-  [ -n "$trayer_pid" ] && kill "$trayer_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -30,7 +27,7 @@ fail() {
   exit 1
 }
 export XDG_RUNTIME_DIR=$work
-# Only this X server: no session bus, whose tray host would stand in for trayer.
+# Only this X server: no session bus, whose tray host would take the label.
 unset DBUS_SESSION_BUS_ADDRESS
 # xserver WIDTHxHEIGHT: a new X server of that size in place of the last.
 # Xvfb picks a free display and writes its number once it takes clients.
@@ -145,58 +142,6 @@ echo "== SIGTERM ends quimbo through its event loop"
 pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
-
-# tray_icon: "X Y W H" of trayer's window once an icon is docked in it
-tray_icon() {
-  local tray tx ty tw th
-  for _ in $(seq 100); do
-    tray=$(xdotool search --onlyvisible --name "^panel\$" 2>/dev/null | head -1) || true
-    if [ -n "$tray" ]; then
-      read -r tx ty tw th < <(geometry "$tray")
-      [ "$tw" -ge 16 ] && { echo "$tx $ty $tw $th"; return 0; }
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-strip_gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^Quimbo\$" > /dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-start_trayer() {
-  trayer --edge top --align right --widthtype request --height 24 >> "$work/trayer.log" 2>&1 &
-  trayer_pid=$!
-}
-
-echo "== a tray that starts after quimbo: the label moves into it, and a click on it opens the panel"
-start QUIMBO_SMC_SIM="$machine"
-window Quimbo > /dev/null || fail "no strip before the tray"
-start_trayer
-read -r tx ty tw th < <(tray_icon) || fail "no icon in the tray that came late"
-strip_gone || fail "the strip stayed beside the tray icon"
-xdotool mousemove $((tx + tw / 2)) $((ty + th / 2)) click 1
-panel=$(window "Quimbo panel") || fail "no panel after a click on the tray icon"
-read -r px py pw ph < <(geometry "$panel")
-[ "$pw" -eq 260 ] && [ "$py" -ge $((ty + th - 2)) ] && [ $((px + pw)) -le 1280 ] ||
-  fail "the panel is at $px,$py ${pw}x$ph, the icon at $tx,$ty ${tw}x$th"
-xdotool key Escape
-
-echo "== the tray goes: the strip comes back; the tray returns: the label moves in again"
-kill "$trayer_pid"
-wait "$trayer_pid" 2>/dev/null || true
-strip=$(window Quimbo) || fail "no strip after the tray went"
-read -r sx sy sw sh < <(geometry "$strip")
-[ "$sy" -eq 0 ] && [ $((sx + sw)) -eq 1280 ] || fail "the strip came back at $sx,$sy ${sw}x$sh"
-start_trayer
-tray_icon > /dev/null || fail "no icon in the tray that came back"
-strip_gone || fail "the strip stayed after the tray came back"
-pkill -TERM -P "$quimbo_pid"  # perl's child: this run's quimbo
-wait_status
-[ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after moving in and out"
-kill "$trayer_pid"
 
 echo "== twelve fans on a screen 600 high: the fan list scrolls between the header and Çıkış"
 xserver 1280x600

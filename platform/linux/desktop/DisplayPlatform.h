@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -13,23 +12,15 @@ struct DisplaySession {
   bool userChose = false;  // QT_QPA_PLATFORM is set: the user's choice holds
 };
 
-// The Qt platform to run on, or none to leave Qt's choice. On Wayland a
-// client cannot place its own windows, so:
-// - a tray hosted over D-Bus is used natively ("wayland"): the item is in
-//   the tray, the panel a window that the compositor places;
-// - without one, XWayland ("xcb") where DISPLAY is also set: the strip at the
-//   top right and the panel below it, as on X11;
-// - Wayland alone: natively, the strip a window that the compositor places,
-//   the panel a pop-up under it.
-// `trayOverDBus` is asked only when the answer depends on it.
-std::optional<std::string> qtPlatformFor(const DisplaySession& session,
-                                         const std::function<bool()>& trayOverDBus);
+// The Qt platform to run on, or none to leave Qt's choice. X11 wherever
+// DISPLAY is set, XWayland in a Wayland session: there the panel opens where
+// its item is, which a Wayland client cannot ask for (a window of its own is
+// placed by the compositor, and a pop-up needs a parent window of its own,
+// which an item drawn by another program's tray is not). Wayland alone runs
+// natively: the strip and the panel are windows the compositor places.
+std::optional<std::string> qtPlatformFor(const DisplaySession& session);
 
 // This process's session, from the environment.
 DisplaySession displaySession();
-
-// Whether a StatusNotifierWatcher runs on the session bus; asked before Qt
-// starts, so through libdbus.
-bool statusNotifierWatcherRuns();
 
 }  // namespace quimbo::desktop

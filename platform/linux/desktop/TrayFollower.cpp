@@ -1,5 +1,7 @@
 #include "platform/linux/desktop/TrayFollower.h"
 
+#include "platform/linux/desktop/StatusNotifierItem.h"
+
 namespace quimbo::desktop {
 
 std::unique_ptr<MenuBarItem> MenuBarItem::make(Activated activated, std::function<void()> moved) {
@@ -17,16 +19,22 @@ void TrayFollower::setLabel(const ui::View& label) {
 }
 
 void TrayFollower::follow() {
-  const bool tray = watch_.available();
-  if (item_ && tray == inTray_) return;
+  TrayWatch::Tray tray = watch_.tray();
+  if (item_ && tray == tray_) return;
   const bool moving = item_ != nullptr;
-  if (tray) {
-    watch_.lock();
-    item_ = std::make_unique<TrayItem>(activated_);
-  } else {
-    item_ = std::make_unique<StripItem>(activated_);
+  item_.reset();  // the old item leaves its tray before the new one comes
+  switch (tray.kind) {
+    case TrayWatch::Tray::Kind::dbus:
+      item_ = std::make_unique<StatusNotifierItem>(activated_, tray.drawsLabels);
+      break;
+    case TrayWatch::Tray::Kind::xembed:
+      item_ = std::make_unique<TrayItem>(activated_);
+      break;
+    case TrayWatch::Tray::Kind::none:
+      item_ = std::make_unique<StripItem>(activated_);
+      break;
   }
-  inTray_ = tray;
+  tray_ = std::move(tray);
   if (label_) item_->setLabel(*label_);
   if (moving) moved_();
 }

@@ -6,6 +6,8 @@
 #include <QAbstractEventDispatcher>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
+#include <QDBusReply>
+#include <QFile>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
@@ -94,35 +96,40 @@ TrayWatch::TrayWatch(std::function<void()> changed)
                QDBusServiceWatcher::WatchForOwnerChange) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return;
-  watcherPresent_ = bus.interface()->isServiceRegistered(kWatcherService);
   QObject::connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
                    [this](const QString&, const QString&, const QString& owner) {
-                     watcherPresent_ = !owner.isEmpty();
+                     watcherOwner_ = owner;
                      changed_();
                    });
+  watcherOwner_ = bus.interface()->serviceOwner(kWatcherService);
   bus.connect(kWatcherService, kWatcherPath, kWatcherService,
               QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(hostRegistered()));
 }
 
-bool TrayWatch::available() const {
-  if (protocol_ == Protocol::dbus) return watcherPresent_;
-  if (protocol_ == Protocol::xembed) return xembed_.present();
-  return xembed_.present() || dbusTrayReady();
-}
-
-void TrayWatch::lock() {
-  if (!protocol_) protocol_ = dbusTrayReady() ? Protocol::dbus : Protocol::xembed;
+TrayWatch::Tray TrayWatch::tray() const {
+  if (dbusTrayReady()) return {Tray::Kind::dbus, watcherOwner_, hostDrawsLabels()};
+  return {xembed_.present() ? Tray::Kind::xembed : Tray::Kind::none, {}, false};
 }
 
 void TrayWatch::hostRegistered() { changed_(); }
 
-// Asked as Qt asks it, through the watcher's introspected property: a
-// watcher that does not declare it is no D-Bus tray to Qt either.
+// Asked through the watcher's introspected property, as Qt's tray icon asks
+// it: where this says no, Qt's icon goes to the XEmbed tray, never to a
+// D-Bus tray of its own.
 bool TrayWatch::dbusTrayReady() const {
-  if (!watcherPresent_) return false;
+  if (watcherOwner_.isEmpty()) return false;
   QDBusInterface watcher(kWatcherService, kWatcherPath, kWatcherService,
                          QDBusConnection::sessionBus());
   return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+// GNOME Shell's AppIndicator extension draws an item's label beside its
+// icon; its watcher runs in the shell itself. Other hosts show the icon alone.
+bool TrayWatch::hostDrawsLabels() const {
+  const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(watcherOwner_);
+  if (!pid.isValid()) return false;
+  QFile name(QStringLiteral("/proc/%1/comm").arg(pid.value()));
+  return name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "gnome-shell";
 }
 
 }  // namespace quimbo::desktop

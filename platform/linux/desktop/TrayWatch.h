@@ -3,9 +3,9 @@
 #include <QAbstractNativeEventFilter>
 #include <QDBusServiceWatcher>
 #include <QObject>
+#include <QString>
 #include <cstdint>
 #include <functional>
-#include <optional>
 
 namespace quimbo::desktop {
 
@@ -29,35 +29,36 @@ class XEmbedTray final : public QAbstractNativeEventFilter {
   bool present_ = false;
 };
 
-// Whether a system tray is there to hold the item, for the whole run: an
-// XEmbed tray, or a StatusNotifierWatcher with a host on the session bus.
-// Both are followed through events (the X server's, the bus's), so the
-// watch costs no wake-up while nothing changes.
-//
-// Qt picks the tray protocol once, when the first tray icon is made: the
-// D-Bus tray when a watcher with a host runs then, XEmbed otherwise, for
-// good. lock() records that choice; from then on only that tray counts.
+// The tray that holds the item, for the whole run: a StatusNotifierWatcher
+// with a host on the session bus, or else an XEmbed tray. Both are followed
+// through events (the bus's, the X server's), so the watch costs no wake-up
+// while nothing changes.
 class TrayWatch final : public QObject {
   Q_OBJECT
 
  public:
+  struct Tray {
+    enum class Kind { none, xembed, dbus };
+    Kind kind = Kind::none;
+    QString watcher;           // the watcher's unique name on the bus
+    bool drawsLabels = false;  // the host shows an item's XAyatanaLabel
+    bool operator==(const Tray&) const = default;
+  };
+
   explicit TrayWatch(std::function<void()> changed);
-  bool available() const;
-  // Called just before the first tray icon is made.
-  void lock();
+  Tray tray() const;
 
  private slots:
   void hostRegistered();
 
  private:
-  enum class Protocol { xembed, dbus };
   bool dbusTrayReady() const;
+  bool hostDrawsLabels() const;
 
   std::function<void()> changed_;
   XEmbedTray xembed_;
   QDBusServiceWatcher watcher_;
-  bool watcherPresent_ = false;
-  std::optional<Protocol> protocol_;
+  QString watcherOwner_;
 };
 
 }  // namespace quimbo::desktop

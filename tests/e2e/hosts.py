@@ -1,0 +1,578 @@
+#!/usr/bin/python3
+"""Quimbo in real tray hosts that others wrote, end to end:
+
+  hosts.py QUIMBO trayer   trayer's XEmbed tray on a bare X server (Xvfb)
+  hosts.py QUIMBO sway     waybar under a headless sway, with XWayland and alone
+  hosts.py QUIMBO gnome    GNOME Shell 43 on Xvfb, with its AppIndicator extension
+
+Each start of quimbo checks what a user sees: the label legible on the bar
+(WCAG contrast 3:1 against the bar's own colour, measured on a screenshot),
+the panel opening beside the item and closing on a click outside, the item
+following the tray as it goes and comes back, the exit status.
+
+Run as root (as CI runs it), it makes an unprivileged user for the hosts
+that refuse root and gives GNOME Shell a system bus of its own in a private
+mount namespace; the checks then run as that user, on a session bus of
+their own (dbus-run-session).
+"""
+
+import ctypes
+import json
+import os
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+from gi.repository import Gio, GLib
+from PIL import Image, ImageGrab
+
+USER = "quimbo-e2e"
+PATIENCE = 30.0  # seconds: a busy machine is slow, a broken one never gets there
+IDLE_CPU = 0.5  # seconds of CPU in two passes while nothing changes: each takes milliseconds
+WIDTH, HEIGHT = 1280, 720
+MACHINE = 'FNum "ui8 " 01\nF0Ac "flt " = 1500\nTp01 "flt " = 61.5\n'
+LABEL = "61° · 1500"
+HOTTER = 'FNum "ui8 " 01\nF0Ac "flt " = 2500\nTp01 "flt " = 72.5\n'
+PANEL = "Quimbo panel"
+ITEM = "org.kde.StatusNotifierItem"
+WATCHER = "org.kde.StatusNotifierWatcher"
+FNUM = "6d754e46"  # "FNum" in a trace's records: read first in every pass, in two exchanges
+
+
+class Failed(Exception):
+    pass
+
+
+def wait_for(what, check, patience=PATIENCE):
+    """The first true value of check(), or a failure naming `what`."""
+    deadline = time.monotonic() + patience
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failed(what)
+        time.sleep(0.1)
+
+
+def contrast(a, b):
+    """The WCAG contrast ratio of two sRGB colours."""
+    def luminance(colour):
+        c = [v / 255 for v in colour[:3]]
+        c = [v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4 for v in c]
+        return 0.2126 * c[0] + 0.7152 * c[1] + 0.0722 * c[2]
+    high, low = sorted((luminance(a), luminance(b)), reverse=True)
+    return (high + 0.05) / (low + 0.05)
+
+
+class Bar:
+    """A bar on a screenshot: its colour (the commonest in the box) and the
+    pixels that stand out from it at 3:1, grouped into items by the gaps
+    between them."""
+
+    def __init__(self, image, box):
+        self.image, self.box = image, box
+        crop = image.convert("RGB").crop(box)
+        self.colour = max(crop.getcolors(crop.width * crop.height))[1]
+        self.legible = [(box[0] + x, box[1] + y) for y in range(crop.height)
+                        for x in range(crop.width)
+                        if contrast(crop.getpixel((x, y)), self.colour) >= 3]
+
+    def items(self, gap=12):
+        """(left, right) of each group, left to right."""
+        groups = []
+        for x in sorted({x for x, _ in self.legible}):
+            if groups and x - groups[-1][1] <= gap:
+                groups[-1][1] = x
+            else:
+                groups.append([x, x])
+        return groups
+
+
+def legible(what, shoot, box, ready=lambda bar: True):
+    """The bar in `box` of shoot()'s screenshots, once at least 20 of its
+    pixels stand out and it is ready(); saved where HOSTS_SCREENSHOTS says."""
+    bar = wait_for(what + ": nothing on the bar stands out at 3:1", lambda: (
+        lambda b: b if len(b.legible) >= 20 and ready(b) else None)(Bar(shoot(), box)))
+    if os.environ.get("HOSTS_SCREENSHOTS"):  # for the README
+        bar.image.crop(box).save(os.path.join(os.environ["HOSTS_SCREENSHOTS"], "".join(
+            c if c.isalnum() else "-" for c in what) + ".png"))
+    return bar
+
+
+class VirtualPointer:
+    """Clicks as a mouse makes them, through the compositor: a Wayland
+    client of just enough wire protocol to drive wlroots' virtual pointer."""
+
+    def __init__(self):
+        self.socket = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.socket.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"]))
+        self.ids, self.buffer, globals_ = 1, b"", {}
+        registry = self.send(1, 1, "n")
+        for obj, opcode, body in self.roundtrip():
+            if obj == registry and opcode == 0:
+                length = struct.unpack("=I", body[4:8])[0]
+                globals_[body[8:8 + length - 1].decode()] = struct.unpack("=I", body[:4])[0]
+        manager = "zwlr_virtual_pointer_manager_v1"
+        manager = self.send(registry, 0, "usun", globals_[manager], manager, 1)
+        self.pointer = self.send(manager, 0, "un", 0)
+
+    def send(self, obj, opcode, signature, *args):
+        """Sends a request; returns the id of the object it makes, if any."""
+        body, made, args = b"", None, list(args)
+        for kind in signature:
+            if kind == "n":
+                self.ids += 1
+                made = self.ids
+                body += struct.pack("=I", made)
+            elif kind == "u":
+                body += struct.pack("=I", args.pop(0))
+            else:
+                text = args.pop(0).encode() + b"\0"
+                body += struct.pack("=I", len(text)) + text + b"\0" * (-len(text) % 4)
+        self.socket.sendall(struct.pack("=II", obj, (8 + len(body)) << 16 | opcode) + body)
+        return made
+
+    def roundtrip(self):
+        """The events that come before the compositor has seen every request."""
+        done = self.send(1, 0, "n")
+        while True:
+            while len(self.buffer) >= 8:
+                obj, word = struct.unpack("=II", self.buffer[:8])
+                if len(self.buffer) < word >> 16:
+                    break
+                body, self.buffer = self.buffer[8:word >> 16], self.buffer[word >> 16:]
+                if obj == done:
+                    return
+                yield obj, word & 0xffff, body
+            self.buffer += self.socket.recv(65536)
+
+    def move(self, x, y, buttons=()):
+        now = int(time.monotonic() * 1000) & 0xffffffff
+        self.send(self.pointer, 1, "uuuuu", now, x, y, WIDTH, HEIGHT)
+        for state in buttons:
+            self.send(self.pointer, 4, "")
+            self.send(self.pointer, 2, "uuu", now, 0x110, state)  # BTN_LEFT
+        self.send(self.pointer, 4, "")
+        list(self.roundtrip())
+
+    def click(self, x, y):
+        self.move(x, y, buttons=(1, 0))
+
+
+class Session:
+    """The processes of one test, ended in reverse order, and the session
+    bus they share."""
+
+    def __init__(self, quimbo, work):
+        self.quimbo_path, self.work, self.processes = quimbo, work, []
+        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        self.machine = os.path.join(work, "machine")
+        with open(self.machine, "w") as f:
+            f.write(MACHINE)
+
+    def start(self, args, log, **env):
+        with open(os.path.join(self.work, log), "a") as out:
+            process = subprocess.Popen(args, stdout=out, stderr=subprocess.STDOUT,
+                                       env={k: v for k, v in dict(os.environ, **env).items() if v is not None})
+        self.processes.append(process)
+        return process
+
+    def quimbo(self, **env):
+        return self.start([self.quimbo_path], "quimbo.log",
+                          **{"QUIMBO_FRONTEND": "desktop", "QUIMBO_SMC_SIM": self.machine, **env})
+
+    def end(self, process, status=128 + signal.SIGTERM):
+        process.send_signal(signal.SIGTERM)
+        try:
+            ended = process.wait(timeout=PATIENCE)
+        except subprocess.TimeoutExpired:
+            raise Failed("%s did not end on SIGTERM" % process.args[0])
+        if status is not None and ended != status:
+            raise Failed("%s ended with status %d, not %d" % (process.args[0], ended, status))
+
+    def close(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+
+    def call(self, name, path, interface, method, args=None, reply=None):
+        try:
+            return self.bus.call_sync(name, path, interface, method, args,
+                                      GLib.VariantType(reply) if reply else None,
+                                      Gio.DBusCallFlags.NONE, 5000, None).unpack()
+        except (GLib.Error, AttributeError):
+            return None
+
+    def properties(self, name, path, interface):
+        got = self.call(name, path, "org.freedesktop.DBus.Properties", "GetAll",
+                        GLib.Variant("(s)", (interface,)), "(a{sv})")
+        return got[0] if got else {}
+
+    def item(self):
+        """The item registered with the watcher: (bus name, path, its properties)."""
+        items = self.properties(WATCHER, "/StatusNotifierWatcher", WATCHER).get(
+            "RegisteredStatusNotifierItems", [])
+        for service in items:  # NAME/PATH, or NAME@/PATH in GNOME's watcher
+            name, path = service.split("@", 1) if "@" in service else service.split("/", 1)
+            path = "/" + path.lstrip("/")
+            properties = self.properties(name, path, ITEM)
+            if properties.get("Id") == "quimbo":
+                return name, path, properties
+        return None
+
+    def wait_label(self, label, ayatana=False):
+        """The item once its tooltip (and, for hosts that draw it, its label) reads `label`."""
+        def ready():
+            found = self.item()
+            return found if found and found[2]["ToolTip"][2] == (label or "Quimbo") and \
+                found[2]["XAyatanaLabel"] == (label if ayatana else "") else None
+        return wait_for("no item whose tooltip reads %r" % label, ready)
+
+    def activate(self, item, x, y):
+        self.call(item[0], item[1], ITEM, "Activate", GLib.Variant("(ii)", (x, y)))
+
+    def count_signals(self, item):
+        """A list that fills with the names of the item's signals as they come."""
+        heard = []
+        self.bus.signal_subscribe(item[0], ITEM, None, item[1], None, 0,
+                                  lambda *args: heard.append(args[4]))
+        return heard
+
+    def pump(self):
+        while GLib.MainContext.default().iteration(False):
+            pass
+
+
+class X:
+    """An X server's windows, through xdotool."""
+
+    def __init__(self, display):
+        self.display = display
+
+    def run(self, *args):
+        done = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
+                              env=dict(os.environ, DISPLAY=self.display))
+        return done.stdout.split() if done.returncode == 0 else []
+
+    def visible(self, title):
+        found = self.run("search", "--onlyvisible", "--name", "^%s$" % title)
+        return self.geometry(found[0]) if found else None
+
+    def geometry(self, window):
+        values = dict(v.split("=") for v in self.run("getwindowgeometry", "--shell", window))
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")) if values else None
+
+    def shot(self):
+        return ImageGrab.grab(xdisplay=self.display)
+
+    def panel_opens(self, what, click):
+        click()
+        return wait_for("%s: no panel" % what, lambda: self.visible(PANEL))
+
+    def panel_closes(self, what, click):
+        click()
+        wait_for("%s: the panel stayed open" % what, lambda: not self.visible(PANEL))
+
+
+def start_xvfb(session):
+    """A bare X server on a free display, once it takes clients."""
+    read, write = os.pipe()
+    session.processes.append(subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
+         "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stderr=subprocess.DEVNULL))
+    os.close(write)
+    with os.fdopen(read) as display:
+        return X(":" + display.readline().strip())
+
+
+def beside(what, panel, x, y, below=True):
+    """The panel opened at (x, y): below it (or above), its left edge there
+    unless the screen's edge pushed it aside."""
+    px, py, pw, ph = panel
+    edge = py - 1 if below else py + ph
+    if abs(edge - y) > 1 or not (px == x or px + pw == WIDTH) or py < 0 or py + ph > HEIGHT:
+        raise Failed("%s: Activate(%d, %d) opened the panel at %d,%d %dx%d" % (
+            what, x, y, px, py, pw, ph))
+
+
+def check_trayer(session):
+    x = start_xvfb(session)
+    env = dict(DISPLAY=x.display, DBUS_SESSION_BUS_ADDRESS=None)
+    quimbo = session.quimbo(**env)
+    wait_for("no strip before the tray", lambda: x.visible("Quimbo"))
+    for tint, name in ((None, "trayer, light"), ("0x333333", "trayer, dark")):
+        tint = ["--tint", tint, "--transparent", "true", "--alpha", "0"] if tint else []
+        trayer = session.start(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                "request", "--height", "24", *tint], "trayer.log", **env)
+        tx, ty, tw, th = wait_for("%s: no icon in the tray" % name,
+                                  lambda: (lambda g: g if g and g[2] >= 16 else None)(x.visible("panel")))
+        wait_for("%s: the strip stayed beside the icon" % name, lambda: not x.visible("Quimbo"))
+        legible(name + ", the icon", x.shot, (tx, ty, tx + tw, ty + th))
+        panel = x.panel_opens(name, lambda: x.run("mousemove", tx + tw // 2, ty + th // 2, "click", 1))
+        if panel[1] < ty + th - 2 or panel[0] + panel[2] > WIDTH:
+            raise Failed("%s: the panel at %s, the tray at %d,%d %dx%d" % (name, panel, tx, ty, tw, th))
+        x.panel_closes(name + ", a click outside", lambda: x.run("mousemove", 300, 500, "click", 1))
+        session.end(trayer, status=None)
+        strip = wait_for("%s went: no strip" % name, lambda: x.visible("Quimbo"))
+        if strip[1] != 0 or strip[0] + strip[2] != WIDTH:
+            raise Failed("the strip came back at %s" % (strip,))
+    session.end(quimbo)
+
+
+def start_sway(session):
+    """A headless sway with XWayland, once it is up: its X server and a pointer."""
+    config = os.path.join(session.work, "sway.conf")
+    env_file = os.path.join(session.work, "sway.env")
+    with open(config, "w") as f:
+        f.write("output HEADLESS-1 resolution %dx%d\nxwayland force\n"
+                "exec env > %s.part && mv %s.part %s\n" % (WIDTH, HEIGHT, env_file, env_file, env_file))
+    session.start(["sway", "-c", config], "sway.log", WLR_BACKENDS="headless",
+                  WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
+    wait_for("sway did not start", lambda: os.path.exists(env_file))
+    with open(env_file) as f:
+        env = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+    os.environ.update(WAYLAND_DISPLAY=env["WAYLAND_DISPLAY"], SWAYSOCK=env["SWAYSOCK"])
+    wait_for("XWayland did not start", lambda: os.path.exists(
+        "/tmp/.X11-unix/X" + env["DISPLAY"].lstrip(":")))
+    return X(env["DISPLAY"]), VirtualPointer()
+
+
+def start_waybar(session, colour):
+    config = os.path.join(session.work, "waybar.json")
+    style = os.path.join(session.work, "waybar-%s.css" % colour)
+    with open(config, "w") as f:
+        f.write('{"layer": "top", "position": "top", "height": 28, "modules-right": ["tray"],'
+                ' "tray": {"icon-size": 22}}')
+    with open(style, "w") as f:
+        f.write("* { font-family: DejaVu Sans; font-size: 13px; }\n"
+                "window#waybar { background: #%s; }\n" % colour)
+    return session.start(["waybar", "-c", config, "-s", style], "waybar.log")
+
+
+def grim(session):
+    path = os.path.join(session.work, "shot.png")
+    subprocess.run(["grim", path], check=True)
+    return Image.open(path)
+
+
+def sway_window(title):
+    """sway's node of the window with that title, or None."""
+    nodes = [json.loads(subprocess.run(["swaymsg", "-t", "get_tree"], capture_output=True).stdout)]
+    while nodes:
+        node = nodes.pop()
+        if node.get("name") == title:
+            return node
+        nodes += node.get("nodes", []) + node.get("floating_nodes", [])
+    return None
+
+
+def check_sway(session):
+    x, pointer = start_sway(session)
+    waybar = start_waybar(session, "333333")
+    wait_for("waybar hosts no tray", lambda: session.properties(
+        WATCHER, "/StatusNotifierWatcher", WATCHER).get("IsStatusNotifierHostRegistered"))
+    trace = os.path.join(session.work, "trace")
+    quimbo = session.quimbo(DISPLAY=x.display, QUIMBO_SMC_TRACE=trace)
+    for colour in ("333333", "eeeeee"):
+        name = "waybar on #%s" % colour
+        item = session.wait_label(LABEL)
+        pointer.move(WIDTH // 2, HEIGHT // 2)  # sway draws the pointer into screenshots
+        if x.visible("Quimbo"):
+            raise Failed("%s: a strip beside the item" % name)
+        left, right = legible(name + ", the icon", lambda: grim(session), (0, 0, WIDTH, 28)).items()[-1]
+        centre = ((left + right) // 2, 14)
+        desktop = grim(session).getpixel((400, 500))
+        panel = x.panel_opens(name, lambda: session.activate(item, *centre))
+        beside(name, panel, *centre)
+        # On the screen too, and with it the clear window beneath it.
+        wait_for(name + ": the panel is not on the screen", lambda: grim(session).getpixel(
+            (panel[0] + panel[2] // 2, panel[1] + panel[3] // 2)) != desktop)
+        x.panel_closes(name + ", a click outside", lambda: pointer.click(400, 500))
+        # Apart by more than GTK's double-click distance: waybar activates
+        # the item on each press of a double click too.
+        x.panel_opens(name + ", a click on the item", lambda: pointer.click(centre[0] - 4, 10))
+        x.panel_closes(name + ", a second click on the item", lambda: pointer.click(centre[0] + 4, 18))
+        beside(name + " at the bottom", x.panel_opens(name, lambda: session.activate(item, 900, 710)),
+               900, 710, below=False)
+        x.panel_closes(name, lambda: session.activate(item, 900, 710))
+        if colour == "333333":
+            print("== idle, the item signals only when its label changes, and quimbo does not spin")
+            heard = session.count_signals(item)
+            passes = lambda: sum(FNUM in line for line in open(trace))
+            cpu = lambda: sum(map(int, open("/proc/%d/stat" % quimbo.pid).read().rsplit(")", 1)[1].split()[11:13]))
+            before, spent = passes(), cpu()
+            wait_for("no two sampling passes", lambda: passes() >= before + 4)
+            session.pump()
+            if heard:
+                raise Failed("the item sent %s while its label stayed" % heard)
+            if (cpu() - spent) / os.sysconf("SC_CLK_TCK") > IDLE_CPU:
+                raise Failed("quimbo spins: %d ticks of CPU in two passes" % (cpu() - spent))
+            with open(session.machine, "w") as f:
+                f.write(HOTTER)
+            session.wait_label("72° · 2500")
+            session.pump()
+            if sorted(set(heard)) != ["NewIcon", "NewToolTip"]:
+                raise Failed("a new label sent %s" % heard)
+            with open(session.machine, "w") as f:
+                f.write(MACHINE)
+            print("== waybar goes: the strip at the top right, on XWayland; it comes back light")
+            session.end(waybar, status=None)
+            strip = wait_for("no strip after waybar went", lambda: x.visible("Quimbo"))
+            if strip[1] != 0 or strip[0] + strip[2] != WIDTH:
+                raise Failed("the strip is at %s" % (strip,))
+            waybar = start_waybar(session, "eeeeee")
+            wait_for("the strip stayed after waybar came back", lambda: not x.visible("Quimbo"))
+    session.end(quimbo)
+
+    print("== Wayland alone: the item in waybar, the panel and the strip windows of their own")
+    quimbo = session.quimbo(DISPLAY=None)
+    item = session.wait_label(LABEL)
+    session.activate(item, 1260, 14)
+    wait_for("no panel with the focus on Wayland", lambda: (sway_window(PANEL) or {}).get("focused"))
+    pointer.click(100, 500)
+    wait_for("a click outside left the panel open", lambda: not sway_window(PANEL))
+    session.end(waybar, status=None)
+    wait_for("no strip on Wayland after waybar went", lambda: sway_window("Quimbo"))
+    session.end(quimbo)
+
+
+def check_gnome(session):
+    x = start_xvfb(session)
+    subprocess.run(["gsettings", "set", "org.gnome.shell", "enabled-extensions",
+                    "['ubuntu-appindicators@ubuntu.com']"], check=True)
+    session.start(["gnome-shell", "--x11", "--replace"], "gnome-shell.log", DISPLAY=x.display)
+    wait_for("GNOME Shell hosts no tray", lambda: session.properties(
+        WATCHER, "/StatusNotifierWatcher", WATCHER).get("IsStatusNotifierHostRegistered"))
+    # The shell opens with the overview, where the top bar is clear: it is
+    # left for the desktop as soon as it shows.
+    shell = ("org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties")
+    overview = lambda: session.properties(*shell[:2], "org.gnome.Shell").get("OverviewActive")
+    wait_for("no overview at the start", overview)
+    session.call(*shell, "Set", GLib.Variant("(ssv)", ("org.gnome.Shell", "OverviewActive",
+                                                       GLib.Variant("b", False))))
+    wait_for("the overview stays open", lambda: overview() is False)
+    right = (WIDTH // 2 + 100, 0, WIDTH, 24)  # right of the clock
+    shot = x.shot().convert("RGB")
+    rows = [max(shot.crop((0, y, WIDTH, y + 1)).getcolors(WIDTH))[1] for y in range(HEIGHT)]
+    bottom = next(y for y in range(HEIGHT) if rows[y] != rows[0])
+    before = len(Bar(x.shot(), right).items())
+
+    def item_in_bar(what, wide):
+        """The item's centre once it shows, drawn to the end."""
+        shots = [None]
+
+        def settled(bar):
+            shots.append(bar.image.crop(bar.box).tobytes())
+            return shots[-1] == shots[-2] and len(bar.items()) > before
+        left, right_edge = legible(what, x.shot, right[:3] + (bottom,), settled).items()[0]
+        if (right_edge - left > 50) != wide:
+            raise Failed("%s: the item is %d pixels wide" % (what, right_edge - left))
+        return (left + right_edge) // 2, bottom // 2
+
+    quimbo = session.quimbo(DISPLAY=x.display)
+    session.wait_label(LABEL, ayatana=True)
+    cx, cy = item_in_bar("GNOME: the label in the top bar", wide=True)
+    # The extension activates an item without a menu on its first click,
+    # and from then on on a double click.
+    click = lambda *more: x.run("mousemove", cx, cy, "click", *more, 1)
+    panel = x.panel_opens("GNOME, a first click", click)
+    if panel[1] != bottom or not (panel[0] <= cx <= panel[0] + panel[2]):
+        raise Failed("the panel at %s, not under the item at %d in a bar %d high" % (panel, cx, bottom))
+    x.panel_closes("GNOME, a click outside", lambda: x.run("mousemove", 400, 400, "click", 1))
+    x.panel_opens("GNOME, a double click", lambda: click("--repeat", 2, "--delay", 120))
+    x.panel_closes("GNOME, a click on the item", click)
+    x.run("mousemove", 400, 400)
+    session.end(quimbo)
+    wait_for("the item stayed in the bar after quimbo ended", lambda: not session.properties(
+        WATCHER, "/StatusNotifierWatcher", WATCHER)["RegisteredStatusNotifierItems"])
+
+    print("== without an SMC: the thermometer alone, legible")
+    os.makedirs(os.path.join(session.work, "no-sensors"), exist_ok=True)
+    quimbo = session.quimbo(QUIMBO_SMC_SIM=None, DISPLAY=x.display,
+                            QUIMBO_HWMON_ROOT=os.path.join(session.work, "no-sensors"))
+    session.wait_label("", ayatana=True)
+    item_in_bar("GNOME: the thermometer in the top bar", wide=False)
+    session.end(quimbo)
+
+
+CHECKS = {"trayer": check_trayer, "sway": check_sway, "gnome": check_gnome}
+
+
+def inside(host, quimbo, work):
+    """The checks, as the user the hosts run as, on a session bus of their own."""
+    session = Session(quimbo, work)
+    try:
+        CHECKS[host](session)
+    except Failed as failure:
+        print("FAIL:", failure)
+        for log in sorted(f for f in os.listdir(work) if f.endswith(".log")):
+            with open(os.path.join(work, log), errors="replace") as f:
+                print("-- %s:\n%s" % (log, f.read()[-3000:]))
+        return 1
+    finally:
+        session.close()
+    print("all %s checks passed" % host)
+    return 0
+
+
+def as_user(args):
+    """The command as USER (made when missing), where root runs this."""
+    if os.getuid() != 0:
+        return args
+    if subprocess.run(["id", USER], capture_output=True).returncode != 0:
+        subprocess.run(["useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", USER])
+    return ["runuser", "-u", USER, "--", *args]
+
+
+def private_system_bus():
+    """A system bus of this process's own, and no logind: GNOME Shell needs
+    the one and takes the session from the other when it is there."""
+    if ctypes.CDLL(None, use_errno=True).unshare(0x20000) != 0:  # CLONE_NEWNS
+        raise OSError(ctypes.get_errno(), "unshare")
+    subprocess.run(["mount", "--make-rprivate", "/"], check=True)
+    for folder in ("/run/systemd", "/run/dbus"):
+        os.makedirs(folder, exist_ok=True)
+        subprocess.run(["mount", "-t", "tmpfs", "tmpfs", folder], check=True)
+    bus = subprocess.Popen(["dbus-daemon", "--system", "--nofork", "--nopidfile"])
+    wait_for("no system bus", lambda: os.path.exists("/run/dbus/system_bus_socket"))
+    return bus
+
+
+def main():
+    if sys.argv[1] == "--inside":
+        return inside(*sys.argv[2:5])
+    quimbo, host = os.path.realpath(sys.argv[1]), sys.argv[2]
+    with tempfile.TemporaryDirectory(prefix="quimbo-hosts-") as work:
+        for part in ("bin", "lib", "share"):  # the program and its module, where the user can read them
+            shutil.copytree(os.path.join(os.path.dirname(os.path.dirname(quimbo)), part),
+                            os.path.join(work, "q", part))
+        bus = private_system_bus() if host == "gnome" and os.getuid() == 0 else None
+        try:
+            os.makedirs(os.path.join(work, "run"), mode=0o700)
+            args = as_user(["env", "HOME=" + work, "XDG_RUNTIME_DIR=" + os.path.join(work, "run"),
+                            "dbus-run-session", "--", sys.executable, os.path.realpath(__file__),
+                            "--inside", host, os.path.join(work, "q/bin/quimbo"), work])
+            if os.getuid() == 0:
+                subprocess.run(["chown", "-R", USER + ":", work], check=True)
+            environment = {k: os.environ[k] for k in ("PATH", "LANG", "ASAN_OPTIONS", "UBSAN_OPTIONS",
+                                                      "HOSTS_SCREENSHOTS") if k in os.environ}
+            if "suppressions=" in os.environ.get("LSAN_OPTIONS", ""):  # read by the user too
+                shutil.copy(os.environ["LSAN_OPTIONS"].split("suppressions=")[1].split(":")[0],
+                            os.path.join(work, "lsan.supp"))
+                environment["LSAN_OPTIONS"] = "suppressions=" + os.path.join(work, "lsan.supp")
+            return subprocess.run(args, env=environment).returncode
+        finally:
+            if bus:
+                bus.terminate()
+                bus.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
