@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """How quimbo picks its front end where the desktop cannot be used, with and
 without a terminal: a display it cannot use makes it say why in one line and
-run in the terminal when there is one, and fail when there is none or the
-desktop was asked for by name; a terminal asked for without one, and an
-unknown QUIMBO_FRONTEND, are errors.
+run in the terminal when there is one (where SIGHUP ends it with 129), and
+fail when there is none or the desktop was asked for by name; a terminal
+asked for without one, and an unknown QUIMBO_FRONTEND, are errors.
 
     terminal-fallback.py QUIMBO REASON MACHINE-FILE
 """
@@ -24,8 +24,9 @@ for name in ("QUIMBO_FRONTEND", "WAYLAND_DISPLAY"):
 
 
 def on_pty(**env):
-    """Output and exit status of quimbo on a pseudo-terminal; once it shows
-    the label, it is ended with SIGTERM."""
+    """Output and exit status of quimbo on a pseudo-terminal (None if it
+    would not end); once it shows the label, it is sent SIGHUP, as by kill
+    with the terminal still there."""
     pid, master = pty.fork()
     if pid == 0:
         os.execve(quimbo, [quimbo], dict(base, **env))
@@ -39,10 +40,16 @@ def on_pty(**env):
                 break
             seen += data
     if LABEL.encode() in seen:
-        os.kill(pid, signal.SIGTERM)
-    _, status = os.waitpid(pid, 0)
+        os.kill(pid, signal.SIGHUP)
+    deadline = time.monotonic() + 20
+    while not (ended := os.waitpid(pid, os.WNOHANG))[0] and time.monotonic() < deadline:
+        time.sleep(0.05)
+    if not ended[0]:
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
     os.close(master)
-    return seen.decode("utf-8", "replace").replace("\r\n", "\n"), os.waitstatus_to_exitcode(status)
+    status = os.waitstatus_to_exitcode(ended[1]) if ended[0] else None
+    return seen.decode("utf-8", "replace").replace("\r\n", "\n"), status
 
 
 def without_tty(**env):
@@ -55,10 +62,12 @@ def without_tty(**env):
 
 
 fail = []
-text, _ = on_pty()
+text, status = on_pty()
 first = text.split("\n", 1)[0]
 if reason not in first or "running in the terminal" not in first or LABEL not in text:
     fail.append(f"with a terminal, no fallback: {text[-2000:]!r}")
+if status != 128 + signal.SIGHUP:
+    fail.append(f"SIGHUP with the terminal there: status {status}, not 129")
 
 unknown = "quimbo: QUIMBO_FRONTEND must be terminal or desktop, not 'gui'\n"
 cases = [
