@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <limits>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/MonitorHarness.h"
 #include "tests/QuitRecorder.h"
