@@ -16,6 +16,7 @@
 #include "exporter/Exposition.h"
 #include "exporter/Readings.h"
 #include "platform/AtomicFile.h"
+#include "platform/DescriptorLimit.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/SmcChoice.h"
 #include "platform/runloop/PollRunLoop.h"
@@ -166,6 +167,7 @@ int main(int argc, char** argv) {
   // A file past the size limit fails its write, which is reported, instead
   // of ending the process.
   std::signal(SIGXFSZ, SIG_IGN);
+  raiseDescriptorLimit();
   DiagnosticStream diagnostics(std::cerr, kProgram);
   try {
     return run(options, diagnostics);

@@ -1,6 +1,7 @@
 // Quimbo: the process entry. Picks the platform adapters from the
 // environment and runs the application loop.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <string_view>
 
 #include "monitor/Monitor.h"
+#include "platform/DescriptorLimit.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/FrontEndChoice.h"
 #include "platform/SmcChoice.h"
@@ -73,6 +75,17 @@ bool errorsOnScreen() {
          ::fstat(STDOUT_FILENO, &screen) == 0 && error.st_rdev == screen.st_rdev;
 }
 
+// Writes the reports held while the terminal was taken, as far as the
+// terminal takes them at once: one that reads no more must not hold the way
+// out.
+void releaseWithoutWaiting(DiagnosticStream& diagnostics) {
+  const int flags = ::fcntl(STDERR_FILENO, F_GETFL);
+  if (flags >= 0) ::fcntl(STDERR_FILENO, F_SETFL, flags | O_NONBLOCK);
+  diagnostics.release();
+  std::cerr.clear();
+  if (flags >= 0) ::fcntl(STDERR_FILENO, F_SETFL, flags);
+}
+
 // The adapters every front end runs over.
 struct Adapters {
   UserClient& smc;
@@ -85,13 +98,14 @@ int runTerminal(const Adapters& adapters) {
     return fail("the terminal front end needs a terminal on standard input and output");
   }
   // Reports that would land on the screen wait until it is given back.
-  if (errorsOnScreen()) adapters.diagnostics.hold();
+  const bool held = errorsOnScreen();
+  if (held) adapters.diagnostics.hold();
   PollRunLoop loop;
   terminal::TerminalFrontEnd terminal(loop);
   const auto makeMonitor = [&] { return Monitor::make({adapters.smc, adapters.services, loop}); };
   ui::QuimboApp app(makeMonitor, terminal);
   const int status = terminal.run(app);
-  adapters.diagnostics.release();
+  if (held) releaseWithoutWaiting(adapters.diagnostics);
   return status;
 }
 
@@ -137,6 +151,7 @@ int main(int argc, char** argv) {
   // A trace file past the size limit fails its writes, which the trace
   // reports, instead of ending the process.
   std::signal(SIGXFSZ, SIG_IGN);
+  raiseDescriptorLimit();
   DiagnosticStream diagnostics(std::cerr);
   try {
     const std::unique_ptr<UserClient> smc = chosenSmcUserClient(diagnostics);

@@ -20,6 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+struct Unheard final : Diagnostics {
+  void report(const std::string&) override {}
+};
+
 // A hwmon tree in a temporary folder, laid out by `fill`.
 class Fixture {
  public:
@@ -80,7 +84,8 @@ void twoSocketServer(Fixture& f) {
 
 void SamplingPassHwmon(benchmark::State& state, void (*fill)(Fixture&)) {
   Fixture fixture(fill);
-  HwmonSmc smc(fixture.root);
+  Unheard diagnostics;
+  HwmonSmc smc(fixture.root, diagnostics);
   timeSamplingPasses(state, smc);
 }
 BENCHMARK_CAPTURE(SamplingPassHwmon, amdDesktop, amdDesktop);
@@ -89,7 +94,7 @@ BENCHMARK_CAPTURE(SamplingPassHwmon, twoSocketServer, twoSocketServer);
 void ReadAttributesDirectly(benchmark::State& state, void (*fill)(Fixture&)) {
   Fixture fixture(fill);
   std::vector<int> files;
-  for (const auto& [key, source] : hwmon::mapSensors(hwmon::scan(fixture.root)).keys) {
+  for (const auto& [key, source] : hwmon::mapSensors(*hwmon::scan(fixture.root)).keys) {
     for (const std::string& path : source.paths) {
       files.push_back(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     }
@@ -106,7 +111,7 @@ BENCHMARK_CAPTURE(ReadAttributesDirectly, twoSocketServer, twoSocketServer);
 
 void RescanHwmon(benchmark::State& state, void (*fill)(Fixture&)) {
   Fixture fixture(fill);
-  for (auto _ : state) benchmark::DoNotOptimize(hwmon::mapSensors(hwmon::scan(fixture.root)));
+  for (auto _ : state) benchmark::DoNotOptimize(hwmon::mapSensors(*hwmon::scan(fixture.root)));
 }
 BENCHMARK_CAPTURE(RescanHwmon, amdDesktop, amdDesktop);
 BENCHMARK_CAPTURE(RescanHwmon, twoSocketServer, twoSocketServer);

@@ -21,14 +21,15 @@ BENCHMARK(SamplingPassSimulated);
 
 // The most a pass can read: 255 fans with all three keys, and every sensor.
 void SamplingPassMostFans(benchmark::State& state) {
-  // From F100Ac on, keys share their packed code with a shorter one (F10Ac):
-  // each code is listed once, and answers for all its keys.
+  // A key is the last four characters of what is asked for (10Ac for
+  // F10Ac), and from F110Ac on keys share theirs with a shorter one's (10Ac):
+  // each is listed once, and answers for all its fans.
   std::string machine = "FNum \"ui8 \" ff\n";
-  std::set<std::uint32_t> listed;
+  std::set<std::string> listed;
   for (int i = 0; i < 255; ++i) {
     for (const char* suffix : {"Ac", "Mn", "Mx"}) {
-      const std::string key = "F" + std::to_string(i) + suffix;
-      if (listed.insert(SMC::fourCC(key)).second) machine += key + " \"flt \" = 1500\n";
+      const std::string key = SMC::typeStr(SMC::fourCC("F" + std::to_string(i) + suffix));
+      if (listed.insert(key).second) machine += key + " \"flt \" = 1500\n";
     }
   }
   for (const SMC::TempKey& row : SMC::tempKeys)

@@ -41,7 +41,7 @@ void ComposeAndPaintOpenPanel(benchmark::State& state) {
   std::FILE* out = std::fopen("/dev/null", "w");
   std::FILE* in = std::fopen("/dev/null", "r");
   {
-    terminal::TerminalScreen screen(out, in);
+    terminal::TerminalScreen screen(fileno(out), in);
     terminal::MenuBar bar;
     bar.key(terminal::MenuBar::Key::activate);
     for (auto _ : state) {

@@ -21,6 +21,10 @@ namespace {
 using namespace quimbo;
 using fuzzing::FileKind;
 
+struct Unheard final : Diagnostics {
+  void report(const std::string&) override {}
+};
+
 void mapSyntheticDevices(FuzzedDataProvider& data) {
   using namespace hwmon;
   std::vector<Device> devices(data.ConsumeIntegralInRange<std::size_t>(0, 6));
@@ -76,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const auto root = scratch.path() / "hwmon";
   buildTree(data, root);
   std::chrono::steady_clock::time_point now{};
-  HwmonSmc smc(root, [&] { return now; });
+  Unheard diagnostics;
+  HwmonSmc smc(root, diagnostics, [&] { return now; });
   LinuxServiceManager services;
   ManualRunLoop runLoop;
   const auto mon = Monitor::make({smc, services, runLoop});

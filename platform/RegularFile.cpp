@@ -77,6 +77,10 @@ std::optional<std::string> RegularFile::read(std::size_t maxBytes) {
   }
 }
 
+bool RegularFile::lackedDescriptors() const {
+  return fault_ == Fault::cannotOpen && (error_ == EMFILE || error_ == ENFILE);
+}
+
 bool RegularFile::linked() const {
   struct stat status;
   return fd_ >= 0 && ::fstat(fd_, &status) == 0 && status.st_nlink > 0;

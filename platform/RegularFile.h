@@ -31,6 +31,9 @@ class RegularFile final {
   RegularFile& operator=(const RegularFile&) = delete;
 
   bool isOpen() const { return fd_ >= 0; }
+  // Whether it could not be opened for want of file descriptors, which
+  // says nothing about the file itself.
+  bool lackedDescriptors() const;
 
   // The whole file, which must be shorter than `buffer`: nothing when it is
   // not, or when it cannot be read. A file stays bounded however it grows.

@@ -26,7 +26,7 @@ std::unique_ptr<UserClient> chosenSmcUserClient(Diagnostics& diagnostics) {
     return std::make_unique<SimulatedSmc>(
         SimulatedSmc::watching(*machine, diagnostics, std::move(trace)));
   }
-  return System::smcUserClient();
+  return System::smcUserClient(diagnostics);
 }
 
 }  // namespace quimbo

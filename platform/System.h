@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "monitor/ServiceManager.h"
+#include "platform/Diagnostics.h"
 #include "platform/desktop/DesktopModule.h"
 #include "smc/UserClient.h"
 
@@ -14,8 +15,9 @@
 namespace quimbo::System {
 
 // The machine's own SMC user client: IOKit's AppleSMC on macOS; on Linux
-// the hwmon bridge over /sys/class/hwmon, or the folder in QUIMBO_HWMON_ROOT.
-std::unique_ptr<UserClient> smcUserClient();
+// the hwmon bridge over /sys/class/hwmon, or the folder in QUIMBO_HWMON_ROOT,
+// which tells `diagnostics` of sensors it cannot read.
+std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics);
 
 // Launch daemons: SMAppService on macOS; a stand-in with none on Linux.
 std::unique_ptr<ServiceManager> serviceManager();

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <map>
 
@@ -27,7 +29,7 @@ struct Published {
 class HwmonMachine {
  public:
   explicit HwmonMachine(const HwmonTree& tree)
-      : smc_(tree.root(), [this] { return now_; }),
+      : smc_(tree.root(), reports, [this] { return now_; }),
         mon_(Monitor::make({smc_, services_, runLoop_})) {}
 
   Published published() const {
@@ -48,6 +50,8 @@ class HwmonMachine {
     now_ += by;
     mon_->poll();
   }
+
+  testing::Reports reports;
 
  private:
   std::chrono::steady_clock::time_point now_{};
@@ -204,6 +208,43 @@ TEST(HwmonSmc, ContentsThatAreNotANumberReadNothing) {
   machine.pass();
   EXPECT_EQ(machine.published().temperatures, "0/0/0/0 max 0");
   EXPECT_EQ(machine.published().fans, "900/500/0");
+}
+
+// The soft limit on file descriptors, lowered for as long as this lives.
+struct DescriptorLimit {
+  rlimit saved{};
+  DescriptorLimit() { ::getrlimit(RLIMIT_NOFILE, &saved); }
+  ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &saved); }
+  void set(rlim_t soft) const {
+    const rlimit lowered{soft, saved.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+  }
+};
+
+TEST(HwmonSmc, ShortOfDescriptorsEveryKeyReadsASensorAndNothingBlanks) {
+  HwmonTree tree;
+  tree.device(0, "acpitz");  // forty ambient sensors, the last the hottest
+  for (int n = 1; n <= 40; ++n) tree.temp(n, n == 40 ? 50000 : 30000);
+  tree.device(1, "coretemp").temp(1, 61000, "Package id 0");
+  tree.device(2, "nvme").temp(1, 40000, "Composite");
+  DescriptorLimit limit;
+  limit.set(20);  // room for ten attribute files
+  HwmonMachine machine(tree);
+  EXPECT_EQ(machine.published().temperatures, "61/0/40/30 max 61") << "each key its first file";
+  const std::vector<std::string> reported = {
+      tree.root().string() +
+      ": too few file descriptors to read every sensor: 32 of 42 files are left out"};
+  EXPECT_EQ(machine.reports.lines, reported);
+
+  const int lowestFree = ::dup(STDIN_FILENO);
+  ::close(lowestFree);
+  limit.set(static_cast<rlim_t>(lowestFree));  // none left: the rescan cannot list the tree
+  machine.pass(5s);
+  EXPECT_EQ(machine.published().temperatures, "61/0/40/30 max 61") << "the open sensors stay";
+  limit.set(limit.saved.rlim_cur);
+  machine.pass(5s);
+  EXPECT_EQ(machine.published().temperatures, "61/0/40/50 max 61") << "every sensor, at last";
+  EXPECT_EQ(machine.reports.lines, reported) << "reported once";
 }
 
 TEST(SensorMap, AChipsEarlierRuleComesBeforeDeviceOrder) {

@@ -46,6 +46,9 @@ TEST(MachineFile, RefusesBadInputNamingFileLineAndFault) {
   };
   const Case cases[] = {
       {"FNum", "m:1: expected the type in quotes after the key FNum"},
+      {"FNum \"ui8 \" 01\nF0Acc \"flt \" = 1", "m:2: the key F0Acc is not exactly four characters"},
+      {"XYZF0Ac \"flt \" = 1", "m:1: the key XYZF0Ac is not exactly four characters"},
+      {"Ts0 !84", "m:1: the key Ts0 is not exactly four characters"},
       {"\nFNum \"ui8\" 02", "m:2: the type \"ui8\" is not exactly four characters"},
       {"FNum \"ui8 02", "m:1: the type has no closing quote"},
       {"FNum \"ui8 \" 2", "m:1: '2' is not a value byte in hex"},

@@ -35,6 +35,12 @@ class RecordingServiceManager final : public ServiceManager {
   };
 };
 
+// What an adapter reported, in order.
+struct Reports final : Diagnostics {
+  std::vector<std::string> lines;
+  void report(const std::string& message) override { lines.push_back(message); }
+};
+
 // A Monitor over a simulated machine, a manual clock and a recording
 // service manager.
 struct MonitorHarness {

@@ -13,6 +13,7 @@
 
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/runloop/SelfPipe.h"
+#include "platform/runloop/SignalWatchdog.h"
 #ifdef __linux__
 #include "platform/linux/SignalFd.h"
 #endif
@@ -198,6 +199,27 @@ TEST_P(SignalSources, WhatWasInForceBeforeComesBackAfter) {
 
 INSTANTIATE_TEST_SUITE_P(PollRunLoop, SignalSources, ::testing::ValuesIn(sourceKinds()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SignalWatchdog, HandsSignalsOnAndEndsTheProcessWithTheirStatusWhenTheLoopDoesNot) {
+  {
+    PollRunLoop loop;
+    loop.handleSignals(std::make_unique<SignalWatchdog>(SignalSource::make({SIGUSR1}), 1min),
+                       [&](int signal) { loop.stop(signal); });
+    // Sent to the process, as from outside: a thread reads no signal raised for another.
+    loop.post([] { ::kill(::getpid(), SIGUSR1); });
+    EXPECT_EQ(loop.run(), SIGUSR1);
+  }  // its thread, which would take the signals below, ends here
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+    EXPECT_EXIT(
+        {
+          SignalWatchdog watchdog(SignalSource::make({signal}), 50ms);
+          ::kill(::getpid(), signal);
+          for (;;) ::pause();  // a loop stuck for good
+        },
+        ::testing::ExitedWithCode(status), "");
+  }
+}
 
 // The lowest free descriptor: the same before and after means nothing leaked.
 int nextFd() {

@@ -19,15 +19,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::RecordingServiceManager;
+using testing::Reports;
 using testing::Routed;
 
 // Every case runs over each route to the simulated SMC.
 class SimulatedSmcTest : public ::testing::TestWithParam<testing::Route> {};
-
-struct Reports final : Diagnostics {
-  std::vector<std::string> lines;
-  void report(const std::string& message) override { lines.push_back(message); }
-};
 
 const std::string kShippedMachine =
     std::string(QUIMBO_SOURCE_DIR) + "/machines/apple-silicon-laptop.machine";
@@ -117,7 +113,7 @@ TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
   EXPECT_EQ(fromHex(lines.back().request).key, SMC::fourCC("Ts0S"));
 }
 
-TEST_P(SimulatedSmcTest, PicksUpARewrittenMachineFileAndReportsEachRefusedVersionOnce) {
+TEST_P(SimulatedSmcTest, TakesARewrittenMachineFileOnceItStandsStillAndReportsRefusalsOnce) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("quimbo-rewritten-" + std::to_string(::getpid()) + ".machine");
   const auto rewrite = [&](const std::string& text) {
@@ -135,13 +131,14 @@ TEST_P(SimulatedSmcTest, PicksUpARewrittenMachineFileAndReportsEachRefusedVersio
   EXPECT_EQ(reader.number("F0Ac"), 1840);
 
   rewrite("FNum \"ui8 \" 01\nF0Ac \"flt \" = 2500.5\n");
+  std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - 1s);
   now += 400ms;
   EXPECT_EQ(reader.number("F0Ac"), 1840) << "not looked at yet";
   now += 100ms;
-  EXPECT_EQ(reader.number("F0Ac"), 2500.5);
+  EXPECT_EQ(reader.number("F0Ac"), 2500.5) << "written a second ago: taken at once";
 
-  // A look before each read below; a refused version is reported when it
-  // is still there at the next look, and only then.
+  // A look before each read below. A version written just now is taken,
+  // or refused and reported, once a look finds it unchanged.
   const std::string refused = path.string() + ":2: the type \"flt\" is not exactly four characters";
   const std::string kept = "; the machine stays as it was";
   struct Step {
@@ -153,12 +150,12 @@ TEST_P(SimulatedSmcTest, PicksUpARewrittenMachineFileAndReportsEachRefusedVersio
   const auto same = [] {};
   const auto to = [&](const char* text) { return [&, text] { rewrite(text); }; };
   const Step steps[] = {
-      {"a rewrite that does not parse", to("FNum \"ui8 \" 01\nF0Ac \"flt\" = 1\n"), 2500.5, {}},
-      {"the same version at the next look", same, 2500.5, {refused + kept}},
-      {"and at the ones after", same, 2500.5, {}},
-      {"a good version", to("FNum \"ui8 \" 01\nF0Ac \"flt \" = 3000\n"), 3000, {}},
-      {"broken again", to("FNum \"ui8 \" 01\nF0Ac \"flt\" = 12\n"), 3000, {}},
-      {"still broken", same, 3000, {refused + kept}},
+      {"being written", to("FNum \"ui8 \" 01\n"), 2500.5, {}},
+      {"still being written", to("FNum \"ui8 \" 01\nF0Ac \"flt \" = 3000\n"), 2500.5, {}},
+      {"unchanged since the last look", same, 3000, {}},
+      {"a rewrite that does not parse", to("FNum \"ui8 \" 01\nF0Ac \"flt\" = 1\n"), 3000, {}},
+      {"the same version at the next look", same, 3000, {refused + kept}},
+      {"and at the ones after", same, 3000, {}},
       {"a FIFO in its place",
        [&] {
          std::filesystem::remove(path);

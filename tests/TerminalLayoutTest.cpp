@@ -26,7 +26,7 @@ TEST(TerminalLayout, TwoFansAtThePanelWidth) {
             "  ✻ Quimbo                        91°C\n"
             "    ▣  CPU            ▦  GPU\n"
             "       72°C              91°C\n"
-            "    ▭  SSD            ⊺  Ortam\n"
+            "    ▭  SSD            ♁  Ortam\n"
             "       41°C              30°C\n"
             "  ────────────────────────────────────\n"
             "  ✣ Fan 1                     1999 RPM\n"
@@ -37,7 +37,7 @@ TEST(TerminalLayout, TwoFansAtThePanelWidth) {
             "  1000–5000 RPM\n"
             "  ────────────────────────────────────\n"
             "    Fan kontrolü Apple Silicon'da\n"
-            "  ⚿ donanımsal olarak kilitli — Quimbo\n"
+            "  ⊘ donanımsal olarak kilitli — Quimbo\n"
             "    izleme yapar.\n"
             "  ────────────────────────────────────\n"
             "  her 2 sn güncellenir       [ Çıkış ]\n");
@@ -74,7 +74,7 @@ TEST(TerminalLayout, UnavailableAndFanlessForms) {
             "  ⚠ SMC'ye erişilemedi\n"
             "  ────────────────────────────────────\n"
             "    Fan kontrolü Apple Silicon'da\n"
-            "  ⚿ donanımsal olarak kilitli — Quimbo\n"
+            "  ⊘ donanımsal olarak kilitli — Quimbo\n"
             "    izleme yapar.\n"
             "  ────────────────────────────────────\n"
             "  her 2 sn güncellenir       [ Çıkış ]\n");

@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -20,11 +21,15 @@
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "platform/runloop/SignalSource.h"
+#include "platform/runloop/SignalWatchdog.h"
 #include "ui/QuimboApp.h"
 
 namespace {
 
 constexpr std::initializer_list<int> kQuitSignals = {SIGINT, SIGTERM, SIGHUP};
+// How long the event loop has to end after a quit signal before the process
+// ends without it.
+constexpr std::chrono::seconds kQuitGrace(1);
 
 // What Qt said last while it was connecting to the display. Qt's message
 // handler is a plain function, so this is the one place it can keep it.
@@ -76,16 +81,18 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
   // Taken before Qt starts its threads, which inherit the blocked mask: an
   // interrupt or a logout's SIGTERM then ends the event loop, and the
   // windows are taken down in order, with the terminal front end's status.
-  const auto quitSignals = SignalSource::make(kQuitSignals);
+  // Where the loop is stuck in a round trip to a display server that does
+  // not answer, the watchdog ends the process with that status.
+  SignalWatchdog quitSignals(SignalSource::make(kQuitSignals), kQuitGrace);
   desktop::prepareDisplay();
   int argc = 1;
   char* argv[] = {program, nullptr};
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quimbo"));
   QApplication::setQuitOnLastWindowClosed(false);
-  QSocketNotifier onSignal(quitSignals->fd(), QSocketNotifier::Read);
+  QSocketNotifier onSignal(quitSignals.fd(), QSocketNotifier::Read);
   QObject::connect(&onSignal, &QSocketNotifier::activated, [&] {
-    quitSignals->drain([](int signal) { QApplication::exit(128 + signal); });
+    quitSignals.drain([](int signal) { QApplication::exit(128 + signal); });
   });
   desktop::QtRunLoop loop;
   desktop::DesktopFrontEnd desktop(loop, Bundle::main());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <functional>
@@ -35,6 +36,11 @@ class MenuBarItem {
 // Before Qt starts: the display platform Qt is to use, where the system
 // offers a choice (X11, XWayland or Wayland on Linux).
 void prepareDisplay();
+
+// The part of `screen` that windows may take, beside its bars and docks: as
+// the window system says, or, where it says nothing of them to X clients
+// (sway), as the compositor says.
+QRect workArea(const QScreen& screen);
 
 class StripItem final : public QWidget, public MenuBarItem {
  public:

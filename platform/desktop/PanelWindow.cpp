@@ -1,7 +1,6 @@
 #include "platform/desktop/PanelWindow.h"
 
 #include <QGuiApplication>
-#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -9,6 +8,7 @@
 #include <cmath>
 
 #include "platform/desktop/ClickCatcher.h"
+#include "platform/desktop/MenuBarItem.h"
 
 namespace quimbo::desktop {
 
@@ -49,6 +49,18 @@ QWidget* plainHost(QWidget* parent) {
   return host;
 }
 
+// A frameless scroll area over `content`, which shows the window's background.
+QScrollArea* scrollArea(QWidget* parent, QWidget* content) {
+  auto* area = new QScrollArea(parent);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  area->setWidgetResizable(true);
+  area->setWidget(content);
+  area->viewport()->setAutoFillBackground(false);
+  content->setAutoFillBackground(false);  // setWidget made it fill, over the window's border
+  return area;
+}
+
 }  // namespace
 
 PanelSections splitPanel(const View& body, PanelView::Range fans) {
@@ -64,33 +76,32 @@ PanelSections splitPanel(const View& body, PanelView::Range fans) {
 
 PanelWindow::PanelWindow()
     : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint),
-      headHost_(plainHost(this)),
+      content_(new QWidget),
+      headHost_(plainHost(content_)),
       fansHost_(plainHost(nullptr)),
-      footHost_(plainHost(this)),
-      fanArea_(new QScrollArea(this)),
+      footHost_(plainHost(content_)),
+      fanArea_(scrollArea(content_, fansHost_)),
+      column_(new QVBoxLayout(content_)),
       head_(headHost_),
       fans_(fansHost_),
       foot_(footHost_) {
   setWindowTitle(QStringLiteral("Quimbo panel"));
   setAutoFillBackground(true);
-  fanArea_->setFrameShape(QFrame::NoFrame);
   fanArea_->setFixedHeight(0);
-  fanArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  fanArea_->setWidgetResizable(true);
-  fanArea_->setWidget(fansHost_);
-  fanArea_->viewport()->setAutoFillBackground(false);
-  auto* column = new QVBoxLayout(this);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->addWidget(headHost_);
-  column->addWidget(fanArea_);
-  column->addWidget(footHost_);
+  column_->setContentsMargins(0, 0, 0, 0);
+  column_->addWidget(headHost_);
+  column_->addWidget(fanArea_);
+  column_->addWidget(footHost_);
+  page_ = scrollArea(this, content_);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(0, 0, 0, 0);
+  window->addWidget(page_);
+  // Drawn over the scroll areas and their bars, which would hide it.
+  border_ = new QFrame(this);
+  border_->setFrameStyle(QFrame::Box | QFrame::Plain);
+  border_->setForegroundRole(QPalette::Mid);
+  border_->setAttribute(Qt::WA_TransparentForMouseEvents);
   new ClickCatcher(this);
-}
-
-void PanelWindow::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.setPen(palette().color(QPalette::Mid));
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 // A hidden panel gives its window-system window back, and the next opening
@@ -113,9 +124,10 @@ void PanelWindow::render(const View& body, PanelView::Range fans) {
   head_.show(sections.head);
   fans_.show(sections.fans);
   foot_.show(sections.foot);
+  fanCount_ = fans.count;
   fanArea_->setVisible(fans.count > 0);
   if (const auto* stack = body.as<VStack>()) {
-    layout()->setSpacing(static_cast<int>(std::lround(stack->spacing.value_or(0))));
+    column_->setSpacing(static_cast<int>(std::lround(stack->spacing.value_or(0))));
   }
   fit();
 }
@@ -123,25 +135,26 @@ void PanelWindow::render(const View& body, PanelView::Range fans) {
 QRect PanelWindow::screenArea() const {
   const QScreen* screen = anchor_ ? QGuiApplication::screenAt(anchor_->center()) : nullptr;
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  return screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+  return screen ? workArea(*screen) : QRect(0, 0, 1920, 1080);
 }
 
-// Sizes the window to the panel, the fan list cut to the room there is, and
-// places it beside the anchor.
+// Sizes the window to the panel, cut to the room beside the anchor, and
+// places it there. The fan list gives up what the room lacks, down to one
+// whole fan; where even that does not fit, the panel scrolls as a whole.
 void PanelWindow::fit() {
-  const int width = sizeHint().width();
+  const int width = content_->sizeHint().width();
   // Wrapped texts take their lines at the window's width. The fan list's
   // height is fixed, so its part of the total is known and swapped for the
   // list's whole height without touching the list (which keeps its scroll
   // position through updates).
-  const int total =
-      layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height();
-  const bool list = fanArea_->isVisibleTo(this);
-  const int fansHeight = list ? fansHost_->sizeHint().height() : 0;
-  const int natural = total - (list ? fanArea_->maximumHeight() : 0) + fansHeight;
+  const int total = column_->hasHeightForWidth() ? column_->totalHeightForWidth(width)
+                                                 : column_->totalSizeHint().height();
+  const int count = static_cast<int>(fanCount_);
+  const int fansHeight = count > 0 ? fansHost_->sizeHint().height() : 0;
+  const int natural = total - (count > 0 ? fanArea_->maximumHeight() : 0) + fansHeight;
   bool down = true;
-  int cut = 0;
-  const QRect area = screenArea();
+  int room = natural;
+  const QRect area = area_;
   // An anchor on a bar outside the area (a panel's strut) counts from the
   // area's edge.
   const int itemBottom = anchor_ ? std::max(anchor_->bottom(), area.top() - 1) : 0;
@@ -150,18 +163,23 @@ void PanelWindow::fit() {
     const int below = area.bottom() - itemBottom;
     const int above = itemTop - area.top();
     down = natural <= below || below >= above;
-    cut = std::clamp(natural - (down ? below : above), 0, fansHeight);
+    room = std::min(natural, down ? below : above);
   }
-  if (list) fanArea_->setFixedHeight(fansHeight - cut);
-  const int height = natural - cut;
-  setFixedSize(width, height);
+  const int oneFan = count > 0 ? (fansHeight + count - 1) / count : 0;
+  const bool whole = natural - fansHeight + oneFan > room;
+  if (count > 0) fanArea_->setFixedHeight(whole ? fansHeight : fansHeight - (natural - room));
+  page_->setVerticalScrollBarPolicy(whole ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  const int windowWidth = width + (whole ? page_->verticalScrollBar()->sizeHint().width() : 0);
+  setFixedSize(windowWidth, room);
+  border_->setGeometry(rect());
   if (!anchor_) return;
-  const int x = std::clamp(anchor_->left(), area.left(), area.right() + 1 - width);
-  move(x, down ? itemBottom + 1 : itemTop - height);
+  const int x = std::clamp(anchor_->left(), area.left(), area.right() + 1 - windowWidth);
+  move(x, down ? itemBottom + 1 : itemTop - room);
 }
 
 void PanelWindow::dropDownFrom(const QRect& anchor) {
   anchor_ = anchor;
+  area_ = screenArea();  // asked once an opening: it may take asking the compositor
   fit();
   QWidget::show();
   // A pop-up takes the keyboard through its grab; asking for the focus too

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFrame>
 #include <QRect>
 #include <QScrollArea>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <optional>
 
@@ -26,7 +28,8 @@ PanelSections splitPanel(const ui::View& body, ui::PanelView::Range fans);
 // window-style menu-bar extra does. It is never taller than the room the
 // screen leaves beside its item and never covers the item: where the room is
 // short, the fan list scrolls (wheel and scroll bar) between the header and
-// the footer, which stay in view.
+// the footer, which stay in view; where it cannot hold them and one whole
+// fan, the panel scrolls as a whole.
 class PanelWindow final : public QWidget {
  public:
   PanelWindow();
@@ -38,21 +41,26 @@ class PanelWindow final : public QWidget {
   const QScrollArea& fanArea() const { return *fanArea_; }
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
   void fit();
   QRect screenArea() const;
 
+  QWidget* content_;  // the three sections, in a column
   QWidget* headHost_;
   QWidget* fansHost_;
   QWidget* footHost_;
   QScrollArea* fanArea_;
+  QVBoxLayout* column_;
+  QScrollArea* page_;  // holds the column, and scrolls it where the room is shortest
+  QFrame* border_;
+  std::size_t fanCount_ = 0;
   WidgetRenderer head_;
   WidgetRenderer fans_;
   WidgetRenderer foot_;
   std::optional<QRect> anchor_;
+  QRect area_;  // the room on the anchor's screen, beside its bars
 };
 
 }  // namespace quimbo::desktop

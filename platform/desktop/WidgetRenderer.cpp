@@ -122,7 +122,8 @@ class WidgetRenderer::Element {
     const QString string = QString::fromStdString(text.string());
     setFontIfChanged(label, font_);
     setTextColour(label, colour_);
-    label->setWordWrap(QFontMetrics(font_).horizontalAdvance(string) > kWrapWidth);
+    const bool wrap = QFontMetrics(font_).horizontalAdvance(string) > kWrapWidth;
+    if (label->wordWrap() != wrap) label->setWordWrap(wrap);  // repaints even when unchanged
     setLabelText(label, string);
   }
 
@@ -187,12 +188,13 @@ class WidgetRenderer::Element {
   }
 
   void operator()(const Divider&) {
-    made<QFrame>([] {
-      auto* line = new QFrame;
-      line->setFrameShape(QFrame::HLine);
-      line->setFrameShadow(QFrame::Plain);
+    made<QWidget>([] {
+      // Filled rather than drawn as a line: a line along the middle of one
+      // point misses every pixel at some scales (1.5).
+      auto* line = new QWidget;
       line->setFixedHeight(1);
-      line->setForegroundRole(QPalette::Mid);
+      line->setBackgroundRole(QPalette::Mid);
+      line->setAutoFillBackground(true);
       return line;
     });
   }
@@ -289,8 +291,16 @@ void WidgetRenderer::show(const View& view) {
     shape_ = std::move(shape);
     host_->setUpdatesEnabled(true);
   }
-  // Sized by height-for-width, so that wrapped texts get all their lines.
-  host_->adjustSize();
+  // A window of its own is sized by height-for-width, so that wrapped texts
+  // get all their lines. A host inside another window's layout is sized by
+  // that layout, and only has its own brought up to date, so that its size
+  // hint counts what was just built: resizing it here would be undone there,
+  // and repaint the window at every update.
+  if (host_->isWindow()) {
+    host_->adjustSize();
+  } else {
+    host_->layout()->activate();
+  }
 }
 
 QColor WidgetRenderer::foreground(const Environment& env) const {

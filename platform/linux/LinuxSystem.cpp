@@ -19,9 +19,10 @@ bool isSet(const char* name) {
 
 }  // namespace
 
-std::unique_ptr<UserClient> smcUserClient() {
+std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
   const char* root = std::getenv("QUIMBO_HWMON_ROOT");
-  return std::make_unique<HwmonSmc>(root != nullptr && *root != '\0' ? root : kHwmonRoot);
+  return std::make_unique<HwmonSmc>(root != nullptr && *root != '\0' ? root : kHwmonRoot,
+                                    diagnostics);
 }
 
 std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<LinuxServiceManager>(); }

@@ -6,7 +6,9 @@
 
 namespace quimbo::System {
 
-std::unique_ptr<UserClient> smcUserClient() { return std::make_unique<IOKitUserClient>(); }
+std::unique_ptr<UserClient> smcUserClient(Diagnostics&) {
+  return std::make_unique<IOKitUserClient>();
+}
 
 std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<SMAppServiceManager>(); }
 

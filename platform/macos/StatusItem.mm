@@ -3,6 +3,7 @@
 #import <AppKit/AppKit.h>
 
 #include <QCursor>
+#include <QScreen>
 #include <QWidget>
 #include <string>
 
@@ -94,5 +95,7 @@ std::unique_ptr<MenuBarItem> MenuBarItem::make(Activated activated, std::functio
 
 // Qt's Cocoa platform is the only one here.
 void prepareDisplay() {}
+
+QRect workArea(const QScreen& screen) { return screen.availableGeometry(); }
 
 }  // namespace quimbo::desktop

@@ -25,6 +25,11 @@ void PollRunLoop::watch(int fd, Action onReadable, Action onHangUp) {
   watches_.push_back({fd, std::move(onReadable), std::move(onHangUp)});
 }
 
+void PollRunLoop::whenWritable(int fd, Action onWritable) {
+  std::erase_if(writers_, [fd](const auto& writer) { return writer.first == fd; });
+  writers_.emplace_back(fd, std::move(onWritable));
+}
+
 void PollRunLoop::handleSignals(std::initializer_list<int> signals,
                                 std::function<void(int)> onSignal) {
   signals_.reset();  // an earlier set gives its signals back first
@@ -69,6 +74,7 @@ int PollRunLoop::run() {
     fds.clear();
     // A watch that hung up stays in the list with a negative fd: poll skips it.
     for (const Watch& w : watches_) fds.push_back({w.open ? w.fd : -1, POLLIN, 0});
+    for (const auto& [fd, action] : writers_) fds.push_back({fd, POLLOUT, 0});
     const int signalFd = signals_ ? signals_->fd() : -1;
     if (signalFd >= 0) fds.push_back({signalFd, POLLIN, 0});
     int timeout = -1;
@@ -79,12 +85,24 @@ int PollRunLoop::run() {
     if (ready < 0 && errno != EINTR) {
       throw std::system_error(errno, std::generic_category(), "poll");
     }
+    // Those that became writable wait no more; their actions may wait anew.
+    const std::size_t watched = watches_.size();
+    std::vector<Action> writable;
+    for (std::size_t i = watched, w = 0; w < writers_.size(); ++i) {
+      if (ready > 0 && fds[i].revents != 0) {
+        writable.push_back(std::move(writers_[w].second));
+        writers_.erase(writers_.begin() + static_cast<std::ptrdiff_t>(w));
+      } else {
+        ++w;
+      }
+    }
     for (std::size_t i = 0; ready > 0 && i < fds.size() && !stopped_; ++i) {
       if (fds[i].revents == 0) continue;
       if (fds[i].fd == signalFd) {
         readSignals();
         continue;
       }
+      if (i >= watched) continue;  // a writer, called below
       if (fds[i].revents & POLLIN) watches_[i].onReadable();
       // A hung-up terminal reports POLLIN with POLLHUP, and its reads fail at
       // once: the input left has just been read, and polling the fd again
@@ -93,6 +111,11 @@ int PollRunLoop::run() {
         watches_[i].open = false;
         if (watches_[i].onHangUp) watches_[i].onHangUp();
       }
+      runTasks();
+    }
+    for (Action& action : writable) {
+      if (stopped_) break;
+      action();
       runTasks();
     }
     if (!stopped_) timers_.fireDue(elapsed_());

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "monitor/RunLoop.h"
@@ -37,6 +38,9 @@ class PollRunLoop final : public RunLoop {
   // takes all the input pending: when the other end has gone, it is called
   // once more for what was left, and then `onHangUp`.
   void watch(int fd, Action onReadable, Action onHangUp);
+  // Calls `onWritable` once, when `fd` takes output again, or has failed (a
+  // write says which). A later call for the same fd replaces this one.
+  void whenWritable(int fd, Action onWritable);
   // Takes the signals (SignalSource::make) and delivers each to `onSignal` from the loop. Throws
   // std::system_error when the signals cannot be taken.
   void handleSignals(std::initializer_list<int> signals, std::function<void(int)> onSignal);
@@ -63,6 +67,7 @@ class PollRunLoop final : public RunLoop {
   TimerQueue timers_;
   std::deque<Action> tasks_;
   std::vector<Watch> watches_;
+  std::vector<std::pair<int, Action>> writers_;
   Action idle_;
   std::unique_ptr<SignalSource> signals_;
   std::function<void(int)> onSignal_;

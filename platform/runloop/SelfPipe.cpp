@@ -1,8 +1,5 @@
 #include "platform/runloop/SelfPipe.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <string>
@@ -26,16 +23,9 @@ int writeEndOf(int signal) { return writeEndsPlusOne[signal].load() - 1; }
 void setWriteEnd(int signal, int fd) { writeEndsPlusOne[signal].store(fd + 1); }
 
 // Runs in whichever thread the signal interrupts: only async-signal-safe
-// calls, and errno as it was.
+// calls.
 void writeSignal(int signal) {
-  const int savedErrno = errno;
-  if (const int fd = writeEndOf(signal); fd >= 0) {
-    const auto byte = static_cast<unsigned char>(signal);
-    // The write end does not block: with the pipe full the signal is
-    // dropped, as a second pending signal of one number is.
-    [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
-  }
-  errno = savedErrno;
+  if (const int fd = writeEndOf(signal); fd >= 0) SignalPipe::send(fd, signal);
 }
 
 [[noreturn]] void fail(int fault, const std::string& what) {
@@ -46,15 +36,6 @@ void writeSignal(int signal) {
 
 SelfPipe::SelfPipe(std::initializer_list<int> which) {
   try {
-    int ends[2];
-    if (::pipe(ends) != 0) fail(errno, "pipe");
-    readEnd_ = ends[0];
-    writeEnd_ = ends[1];
-    for (const int end : ends) {  // no pipe2 on every system: one flag at a time
-      if (::fcntl(end, F_SETFD, FD_CLOEXEC) != 0 || ::fcntl(end, F_SETFL, O_NONBLOCK) != 0) {
-        fail(errno, "pipe flags");
-      }
-    }
     sigset_t mask;
     sigemptyset(&mask);
     for (const int signal : which) {
@@ -83,7 +64,7 @@ void SelfPipe::take(int signal) {
   // all the same, since the pipe is readable.
   action.sa_flags = SA_RESTART;
   Taken taken{signal, {}, writeEndOf(signal)};
-  setWriteEnd(signal, writeEnd_);  // before the handler can run
+  setWriteEnd(signal, pipe_.writeEnd());  // before the handler can run
   if (::sigaction(signal, &action, &taken.action) != 0) {
     const int fault = errno;
     setWriteEnd(signal, taken.writeEnd);
@@ -108,18 +89,6 @@ void SelfPipe::giveBack() {
     setWriteEnd(t->signal, t->writeEnd);
   }
   taken_.clear();
-  if (readEnd_ >= 0) ::close(readEnd_);
-  if (writeEnd_ >= 0) ::close(writeEnd_);
-}
-
-void SelfPipe::drain(const std::function<void(int)>& onSignal) {
-  unsigned char signals[64];
-  for (;;) {
-    const ssize_t count = ::read(readEnd_, signals, sizeof signals);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return;  // empty: the read end does not block
-    for (ssize_t i = 0; i < count; ++i) onSignal(signals[i]);
-  }
 }
 
 }  // namespace quimbo

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "platform/runloop/SignalPipe.h"
 #include "platform/runloop/SignalSource.h"
 
 namespace quimbo {
@@ -23,8 +24,8 @@ class SelfPipe final : public SignalSource {
   SelfPipe(const SelfPipe&) = delete;
   SelfPipe& operator=(const SelfPipe&) = delete;
 
-  int fd() const override { return readEnd_; }
-  void drain(const std::function<void(int)>& onSignal) override;
+  int fd() const override { return pipe_.readEnd(); }
+  void drain(const std::function<void(int)>& onSignal) override { pipe_.drain(onSignal); }
 
  private:
   struct Taken {
@@ -36,8 +37,7 @@ class SelfPipe final : public SignalSource {
   void take(int signal);
   void giveBack();
 
-  int readEnd_ = -1;
-  int writeEnd_ = -1;
+  SignalPipe pipe_;
   std::vector<Taken> taken_;
   sigset_t oldMask_{};
   bool masked_ = false;

@@ -158,6 +158,7 @@ std::vector<std::uint8_t> encode(std::string_view type, double value, const Line
 MachineKey parseKey(LineParser& line) {
   MachineKey key;
   key.name = std::string(line.word());
+  if (key.name.size() != 4) line.fail("the key " + key.name + " is not exactly four characters");
 
   if (line.peek() == '!') {
     const std::string_view fault = line.word().substr(1);

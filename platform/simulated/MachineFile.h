@@ -43,9 +43,9 @@ class MachineFileError final : public std::runtime_error {
 //   Tp01 "flt " 00 00 f8 41 size=2    key information reports dataSize 2
 //   Tp05 "flt " 00 00 f8 41 attr=d4   the attribute byte
 //
-// Keys are packed like every client packs them: a key longer than four
-// characters keeps its last four. Decimal values are written with a point,
-// whatever the locale.
+// A key is exactly four characters, as the SMC holds it: the speed a client
+// asks for as "F10Ac" (fan 10's) is the key 10Ac, the last four. Decimal
+// values are written with a point, whatever the locale.
 namespace MachineFile {
 
 Machine parse(std::string_view text, std::string_view path);

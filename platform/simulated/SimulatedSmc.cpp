@@ -31,8 +31,14 @@ SimulatedSmc SimulatedSmc::watching(const std::string& path, Diagnostics& diagno
                                     std::optional<TraceFile> trace, Clock now) {
   const auto version = versionOf(path);
   SimulatedSmc smc(MachineFile::load(path), std::move(trace), std::move(now));
-  smc.watch_.emplace(Watch{path, diagnostics, version, std::nullopt, smc.now_()});
+  const auto loadedAt = smc.now_();
+  smc.watch_.emplace(Watch{path, diagnostics, version, loadedAt, true, loadedAt});
   return smc;
+}
+
+bool SimulatedSmc::Watch::settled(std::chrono::steady_clock::time_point now) const {
+  if (now - seenAt >= kSettle) return true;
+  return seen && std::filesystem::file_time_type::clock::now() - seen->written >= kSettle;
 }
 
 std::optional<SimulatedSmc::Version> SimulatedSmc::versionOf(const std::string& path) {
@@ -48,20 +54,17 @@ void SimulatedSmc::refresh() {
   const auto now = now_();
   if (!watch_ || now - watch_->lookedAt < kLookInterval) return;
   watch_->lookedAt = now;
-  const auto version = versionOf(watch_->path);
-  if (version == watch_->seen) {
-    if (watch_->refusal) {
-      watch_->diagnostics.report(*watch_->refusal + "; the machine stays as it was");
-      watch_->refusal.reset();
-    }
-    return;
+  if (const auto version = versionOf(watch_->path); version != watch_->seen) {
+    watch_->seen = version;
+    watch_->seenAt = now;
+    watch_->taken = false;
   }
-  watch_->seen = version;
+  if (watch_->taken || !watch_->settled(now)) return;
+  watch_->taken = true;
   try {
     machine_ = MachineFile::load(watch_->path);
-    watch_->refusal.reset();
   } catch (const MachineFileError& error) {
-    watch_->refusal = error.what();
+    watch_->diagnostics.report(std::string(error.what()) + "; the machine stays as it was");
   }
 }
 

@@ -24,15 +24,17 @@ class SimulatedSmc final : public SmcService {
                         Clock now = std::chrono::steady_clock::now);
 
   // The machine of a machine file, read again whenever the file is rewritten
-  // (looked at no more than once per kLookInterval). A version of the file
-  // that cannot be read or parsed leaves the machine as it was; it is
-  // reported once, when it is still there at the next look (a file caught
-  // half written is not), and a later version that reads clears it. Throws
-  // MachineFileError when the file cannot be read or parsed now.
+  // (looked at no more than once per kLookInterval), once the new version
+  // has stood still for kSettle: it was written that long ago, or was seen
+  // unchanged at a look that long ago. A file still being written is not
+  // taken half written. A version that cannot be read or parsed leaves the
+  // machine as it was and is reported once. Throws MachineFileError when the
+  // file cannot be read or parsed now.
   static SimulatedSmc watching(const std::string& path, Diagnostics& diagnostics,
                                std::optional<TraceFile> trace = std::nullopt,
                                Clock now = std::chrono::steady_clock::now);
   static constexpr std::chrono::milliseconds kLookInterval{500};
+  static constexpr std::chrono::milliseconds kSettle{500};
 
   // Replaces what the machine holds; the connection stays as it is.
   void setMachine(Machine machine) { machine_ = std::move(machine); }
@@ -58,9 +60,11 @@ class SimulatedSmc final : public SmcService {
   struct Watch {
     std::string path;
     Diagnostics& diagnostics;
-    std::optional<Version> seen;         // at the last look
-    std::optional<std::string> refusal;  // why `seen` was not taken, until reported
+    std::optional<Version> seen;                   // at the last look
+    std::chrono::steady_clock::time_point seenAt;  // the look that first saw it
+    bool taken = true;                             // loaded, or refused and reported
     std::chrono::steady_clock::time_point lookedAt;
+    bool settled(std::chrono::steady_clock::time_point now) const;
   };
 
   Clock now_;

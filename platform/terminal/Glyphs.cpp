@@ -12,9 +12,9 @@ char32_t symbolGlyph(std::string_view systemName) {
       {"cpu", U'▣'},
       {"cpu.fill", U'▦'},
       {"internaldrive", U'▭'},
-      {"thermometer.low", U'⊺'},
-      {"thermometer.medium", U'⊺'},
-      {"lock.fill", U'⚿'},
+      {"thermometer.low", U'♁'},
+      {"thermometer.medium", U'♁'},
+      {"lock.fill", U'⊘'},
       {"exclamationmark.triangle", U'⚠'},
       {"", U' '},
   }};

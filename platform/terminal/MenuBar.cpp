@@ -14,12 +14,32 @@ constexpr CellStyle kBorder{std::nullopt, false, true, false};
 constexpr CellStyle kMark{std::nullopt, true, false, false};
 constexpr int kPanelRow = 1;  // right below the bar
 
-// The rows of the panel's fan list, from where its column's children landed.
+// The rows of the panel's fan list, from where its column's children landed
+// (none, where the list would stand, without fans).
 RowSpan fanRows(const Rendering& panel, ui::PanelView::Range fans) {
   const auto& rows = panel.columnRows;
-  if (fans.count == 0 || fans.first + fans.count > rows.size()) return {};
+  if (fans.first >= rows.size() || fans.first + fans.count > rows.size()) return {};
   const RowSpan& first = rows[fans.first];
+  if (fans.count == 0) return {first.first, 0};
   return {first.first, rows[fans.first + fans.count - 1].end() - first.first};
+}
+
+// The rows that scroll in `room` rows: the fan list, while the rest leaves
+// it a row; in less room, everything from it to the footer (the note too);
+// in less still, everything between the header and the footer (the tiles
+// too). None when not even the header, a row and the footer fit: the panel
+// does not show then.
+std::optional<RowSpan> scrollingRows(const Rendering& panel, ui::PanelView::Range fans, int room) {
+  const RowSpan list = fanRows(panel, fans);
+  const auto& rows = panel.columnRows;
+  const int height = panel.grid.height();
+  if (height <= room || rows.size() < 3) return list;
+  const int footer = rows.back().first;
+  for (const RowSpan span : {list, RowSpan{list.first, footer - list.first},
+                             RowSpan{rows[1].first, footer - rows[1].first}}) {
+    if (height - span.count < room) return span;
+  }
+  return std::nullopt;
 }
 
 void drawBox(CellGrid& grid, int row, int col, int width, int height) {
@@ -62,7 +82,12 @@ CellGrid MenuBar::compose(ui::MenuBarExtra& scene, int width, int height) {
   const ui::PanelView& content = scene.content;
   const Rendering panel = render(content.body(), kLabelNaturalWidth);
   const int room = screen.height() - kPanelRow - 2;  // below the bar, inside the box's border
-  const Viewport view = fitRows(panel, fanRows(panel, content.fanList()), room, scrolled_);
+  const std::optional<RowSpan> scrolling = scrollingRows(panel, content.fanList(), room);
+  if (!scrolling) {
+    panel_ = {};
+    return screen;
+  }
+  const Viewport view = fitRows(panel, *scrolling, room, scrolled_);
   scrolled_ = view.offset;
   maxScroll_ = view.maxOffset;
   page_ = view.window.count;

@@ -14,8 +14,9 @@ namespace quimbo::terminal {
 // The menu-bar item on a terminal: the top line is the menu bar with the
 // label at its right end; activating the label drops the panel down below
 // it, in a box about 40 columns wide. A panel taller than the terminal keeps
-// its header and footer in view and scrolls its fan list, with a mark on the
-// box's border where more is hidden.
+// its header and footer in view and scrolls its fan list (in a terminal too
+// short for that, the note and then the tiles as well), with a mark on the
+// box's border where more is hidden. Below six rows the panel does not show.
 class MenuBar final {
  public:
   enum class Key { activate, escape, tab, up, down, pageUp, pageDown, home, end };
@@ -45,7 +46,7 @@ class MenuBar final {
 
   bool open_ = false;
   bool buttonFocused_ = false;
-  int scrolled_ = 0;  // the fan list's first row in view
+  int scrolled_ = 0;  // the scrolling rows' first row in view
   int page_ = 0;      // how many rows of it show
   int maxScroll_ = 0;
   Area label_;

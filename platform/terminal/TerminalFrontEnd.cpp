@@ -156,9 +156,14 @@ class Session final {
       screen_.resize();
       dirty_ = true;
     }
-    if (!dirty_) return;
-    dirty_ = false;
-    screen_.paint(menuBar_.compose(scene_, screen_.width(), screen_.height()));
+    // What curses wrote since the last paint goes out first. A terminal that
+    // has not taken the last frame yet gets the latest one once it has:
+    // nothing is composed or painted meanwhile.
+    if (screen_.flush() && dirty_) {
+      dirty_ = false;
+      screen_.paint(menuBar_.compose(scene_, screen_.width(), screen_.height()));
+    }
+    if (screen_.waiting()) loop_.whenWritable(screen_.outputFd(), [this] { screen_.flush(); });
   }
 
   PollRunLoop& loop_;

@@ -2,13 +2,16 @@
 
 #include <curses.h>
 #include <sys/ioctl.h>
+#include <term.h>
 #include <unistd.h>
 
 #include <langinfo.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cwchar>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "platform/terminal/Palette.h"
@@ -23,21 +26,40 @@ constexpr mmask_t kWheelUp = BUTTON4_PRESSED;
 constexpr mmask_t kWheelDown = BUTTON5_PRESSED;
 constexpr int kWheelLines = 3;
 
+// Why TERM names no terminal the screen can be drawn on.
+std::string unusable(bool typeKnown) {
+  const char* term = std::getenv("TERM");
+  std::string why = "TERM is not set";
+  if (term != nullptr && *term != '\0') {
+    why = "TERM=" + std::string(term) +
+          (typeKnown ? " cannot place the cursor" : " is not a known terminal type");
+  }
+  return "the terminal cannot be used: " + why;
+}
+
 }  // namespace
 
-TerminalScreen::TerminalScreen() : TerminalScreen(stdout, stdin) {}
+TerminalScreen::TerminalScreen() : TerminalScreen(STDOUT_FILENO, stdin) {}
 
-TerminalScreen::TerminalScreen(std::FILE* out, std::FILE* in) : rescue_(fileno(out)) {
+TerminalScreen::TerminalScreen(int out, std::FILE* in) : output_(out), rescue_(output_.terminal()) {
   // The texts and glyphs are UTF-8: take the user's locale, and a UTF-8 one
   // when the user's is not.
   std::setlocale(LC_ALL, "");
   if (std::string_view(nl_langinfo(CODESET)) != "UTF-8") std::setlocale(LC_CTYPE, "C.UTF-8");
-  screen_ = newterm(nullptr, out, in);
-  if (screen_ == nullptr) throw std::runtime_error("the terminal cannot be used (is TERM set?)");
+  screen_ = newterm(nullptr, output_.file(), in);
+  if (screen_ == nullptr) throw std::runtime_error(unusable(false));
   set_term(screen_);
-  cbreak();
-  noecho();
-  nonl();
+  const char* cursorAddress = tigetstr("cup");
+  if (cursorAddress == nullptr || cursorAddress == reinterpret_cast<char*>(-1)) {
+    delscreen(screen_);
+    throw std::runtime_error(unusable(true));  // a "dumb" terminal
+  }
+  // Curses cannot set the modes of its output, which is no terminal: they
+  // are set here, as it would, and its size is read here.
+  termios modes{};
+  if (::tcgetattr(output_.terminal(), &modes) == 0) shellModes_ = modes;
+  takeModes();
+  resize();
   curs_set(0);
   keypad(stdscr, TRUE);
   nodelay(stdscr, TRUE);
@@ -51,15 +73,34 @@ TerminalScreen::TerminalScreen(std::FILE* out, std::FILE* in) : rescue_(fileno(o
     directColour_ = COLORS >= 0x1000000;
   }
   rescue_.arm(true);
+  output_.flush();
 }
 
 TerminalScreen::~TerminalScreen() {
   if (!gone_) {
     curs_set(1);
     endwin();
+    output_.flush();  // as far as the terminal takes it: the way out never waits
+    giveModesBack();
   }
   rescue_.arm(false);
   delscreen(screen_);
+}
+
+void TerminalScreen::takeModes() {
+  if (!shellModes_) return;
+  termios modes = *shellModes_;
+  modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL);
+  modes.c_lflag |= ISIG;
+  modes.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
+  modes.c_oflag &= ~static_cast<tcflag_t>(ONLCR);
+  modes.c_cc[VMIN] = 1;
+  modes.c_cc[VTIME] = 0;
+  ::tcsetattr(output_.terminal(), TCSANOW, &modes);
+}
+
+void TerminalScreen::giveModesBack() {
+  if (shellModes_) ::tcsetattr(output_.terminal(), TCSANOW, &*shellModes_);
 }
 
 int TerminalScreen::width() const { return COLS; }
@@ -67,16 +108,21 @@ int TerminalScreen::height() const { return LINES; }
 
 void TerminalScreen::resize() {
   winsize size{};
-  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
+  if (::ioctl(output_.terminal(), TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
     resizeterm(size.ws_row, size.ws_col);
   }
   clearok(stdscr, TRUE);
+  // Nothing of stdscr is left for the next read of a key to refresh: only
+  // paint() sends output.
+  wnoutrefresh(stdscr);
 }
 
 void TerminalScreen::suspend() {
   if (isendwin()) return;
   rescue_.arm(false);
   endwin();
+  output_.flush();
+  giveModesBack();
 }
 
 void TerminalScreen::resume() {
@@ -85,12 +131,14 @@ void TerminalScreen::resume() {
   // meanwhile: put it in the shell's state, so that the next paint sets it
   // all up again.
   if (!isendwin()) endwin();
+  takeModes();
   resize();
   rescue_.arm(true);
 }
 
 void TerminalScreen::hungUp() {
   gone_ = true;
+  output_.drop();
   rescue_.arm(false);
 }
 
@@ -143,6 +191,7 @@ void TerminalScreen::paint(const CellGrid& grid) {
   }
   wnoutrefresh(stdscr);
   doupdate();
+  output_.flush();
 }
 
 std::optional<TerminalScreen::Input> TerminalScreen::read() {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <termios.h>
+
 #include <cstdio>
 #include <optional>
 #include <variant>
 
 #include "platform/terminal/CellGrid.h"
+#include "platform/terminal/TerminalOutput.h"
 #include "platform/terminal/TerminalRescue.h"
 
 struct screen;  // curses' SCREEN
@@ -13,7 +16,10 @@ namespace quimbo::terminal {
 
 // A curses session on the controlling terminal: set up on construction,
 // and the terminal given back as it was on destruction, whatever the way out
-// (a fatal signal included).
+// (a fatal signal included). Nothing here waits for the terminal: what it
+// does not take at once waits in TerminalOutput, and the terminal's modes are
+// set without waiting for output to drain. Ctrl-S and Ctrl-Q are keys like
+// any other; Ctrl-C, Ctrl-Z and Ctrl-\ send their signals.
 class TerminalScreen final {
  public:
   struct Key {
@@ -30,9 +36,11 @@ class TerminalScreen final {
   };
   using Input = std::variant<Key, Click, Wheel>;
 
+  // A session on standard output and input. Throws std::runtime_error when
+  // TERM names no terminal type that can place the cursor.
   TerminalScreen();
   // A session on another terminal, for measuring: output to `out`.
-  TerminalScreen(std::FILE* out, std::FILE* in);
+  TerminalScreen(int out, std::FILE* in);
   ~TerminalScreen();
   TerminalScreen(const TerminalScreen&) = delete;
   TerminalScreen& operator=(const TerminalScreen&) = delete;
@@ -51,15 +59,27 @@ class TerminalScreen final {
   // The terminal has gone: nothing more is written to it, not even on the
   // way out.
   void hungUp();
-  // Draws the grid; only what changed since the last paint is sent.
+  // Draws the grid; only what changed since the last paint is sent. Paint
+  // only while no output waits: curses takes it as shown.
   void paint(const CellGrid& grid);
+  // Sends the output that waits as far as the terminal takes it; returns
+  // whether none is left. While some is, poll outputFd() for POLLOUT.
+  bool flush() { return output_.flush(); }
+  bool waiting() const { return output_.waiting(); }
+  int outputFd() const { return output_.terminal(); }
   // The next pending input, or none.
   std::optional<Input> read();
 
  private:
   int colourPair(const CellStyle& style);
+  // The modes curses would set (no echo, no line editing, no translation of
+  // newlines), and no flow control, so that Ctrl-S cannot stop the output.
+  void takeModes();
+  void giveModesBack();
 
+  TerminalOutput output_;
   TerminalRescue rescue_;
+  std::optional<termios> shellModes_;  // none when the output is no terminal
   ::screen* screen_ = nullptr;
   bool gone_ = false;
   bool directColour_ = false;

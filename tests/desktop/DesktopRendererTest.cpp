@@ -142,7 +142,8 @@ TEST(DesktopRenderer, UnavailableAndFanlessForms) {
 std::string fansMachine(int fans) {
   std::string text = "FNum \"ui8 \" " + std::to_string(fans) + "\nTp01 \"flt \" = 61.5\n";
   for (int i = 0; i < fans; ++i) {
-    const std::string key = "F" + std::to_string(i);
+    // Fans 10 and on have the keys 10Ac, 10Mn, ...: a key is four characters.
+    const std::string key = i < 10 ? "F" + std::to_string(i) : std::to_string(i);
     text += key + "Ac \"flt \" = " + std::to_string(1500 + 100 * i) + "\n" + key +
             "Mn \"flt \" = 1000\n" + key + "Mx \"flt \" = 5000\n";
   }

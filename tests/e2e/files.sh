@@ -2,10 +2,11 @@
 # Drives the real quimbo and quimbo-snapshot where files are concerned:
 # machine files read the same under Turkish and German locales (whose
 # decimal separator is a comma), a rewrite that is refused reported once on
-# standard error (at exit when standard error is the terminal), FIFOs,
-# endless files and loops of links where files are expected, and the trace
-# file: refused when it is a link or a FIFO, created for its owner only,
-# stopped with one message when it cannot be written.
+# standard error (at exit when standard error is the terminal), a file
+# rewritten slowly never taken half written, FIFOs, endless files and loops of
+# links where files are expected, more hwmon sensors than file descriptors,
+# and the trace file: refused when it is a link or a FIFO, created for its
+# owner only, stopped with one message when it cannot be written.
 #   tests/e2e/files.sh path/to/quimbo path/to/quimbo-snapshot|none path/to/machine-file
 set -euo pipefail
 here=$(dirname "$0")
@@ -98,6 +99,7 @@ exec 3<&-
 
 tp09=$(grep -n '^Tp09 ' "$machine" | cut -d: -f1)
 broken="quimbo: $work/machine:$tp09: the type \"flt\" is not exactly four characters; the machine stays as it was"
+long_key="quimbo: $work/machine:$(grep -n '^F1Ac ' "$machine" | cut -d: -f1): the key XYZF1Ac is not exactly four characters; the machine stays as it was"
 
 echo "== tr_TR.UTF-8, standard error to a file: rewrites with decimals are taken, a refused one reported once"
 cp "$machine" "$work/machine"
@@ -113,6 +115,18 @@ passes 3
 shows "66° · 3333" || fail "the refused rewrite changed the readings"
 rewrite 's/^F1Ac .*/F1Ac "flt " = 3333.5/; s/^Tp09 .*/Tp09 "flt " = 71.5/'
 wait_for "71° · 3333"
+echo "   rewritten in place a line at a time, for longer than a pass: never taken half written"
+tmux -L "$socket" send-keys -t e2e Enter
+wait_for "38°C"  # the SSD, on the file's last line
+for value in 4444 5555; do
+  sed -e "s/^F1Ac .*/F1Ac \"flt \" = $value/" -e 's/^Tp09 .*/Tp09 "flt " = 71.5/' "$machine" > "$work/slow"
+  while IFS= read -r line; do printf '%s\n' "$line" && sleep 0.1; done < "$work/slow" > "$work/machine" &
+  while kill -0 $! 2> /dev/null; do
+    text=$(screen)
+    [[ -z $text || ($text =~ 71°\ ·\ (3333|4444|5555) && $text == *38°C*) ]] || fail "taken half written"
+  done
+  wait_for "71° · $value"
+done
 kill -TERM "$(own_pid)"
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
@@ -125,15 +139,16 @@ start "LC_ALL=de_DE.UTF-8 QUIMBO_SMC_SIM='$work/machine' QUIMBO_SMC_TRACE='$work
 wait_for "57° · 2010"
 rewrite 's/^F1Ac .*/F1Ac "flt " = 3333.5/; s/^Tp09 .*/Tp09 "flt " = 66.6/'
 wait_for "66° · 3333"
-rewrite 's/^F1Ac .*/F1Ac "flt " = 3333.5/; s/^Tp09 .*/Tp09 "flt" = 70.5/'
+rewrite 's/^F1Ac .*/XYZF1Ac "flt " = 4444/'
 passes 3
 screen | grep -qF "quimbo:" && fail "a report on the running terminal's screen"
+shows "66° · 3333" || fail "a key of seven characters was taken"
 kill -TERM "$(own_pid)"
 wait_status
 [ "$(cat "$work/status")" = 143 ] || fail "exit status $(cat "$work/status") after SIGTERM"
 restored || fail "terminal modes not restored: $(cat "$work/stty")"
-within 5 shows "$broken" || fail "the report was lost at exit"
-[ "$(screen | grep -cF "the type")" = 1 ] || fail "reported more than once"
+within 5 shows "$long_key" || fail "the report was lost at exit"
+[ "$(screen | grep -cF "the key")" = 1 ] || fail "reported more than once"
 
 echo "== a trace that cannot be written (a file-size limit) stops with one message; sampling goes on"
 cp "$machine" "$work/machine"
@@ -149,9 +164,12 @@ wait_status
 [ "$(cat "$work/err")" = "quimbo: $work/trace: cannot be written: File too large; the trace stops here" ] ||
   fail "standard error holds: $(cat "$work/err")"
 
-echo "== FIFOs, endless files and loops of links in a hwmon tree: the other sensors, and SIGTERM answered"
+echo "== FIFOs, endless files and loops of links in a hwmon tree, and more sensors than"
+echo "   descriptors: the other sensors, one report, and SIGTERM answered"
 hwmon_fixture "$work/hwmon"
-mkdir -p "$work/hwmon/hwmon2" "$work/hwmon/hwmon3"
+mkdir -p "$work/hwmon/hwmon2" "$work/hwmon/hwmon3" "$work/hwmon/hwmon5"
+echo acpitz > "$work/hwmon/hwmon5/name"
+for n in $(seq 300); do echo 30000 > "$work/hwmon/hwmon5/temp${n}_input"; done
 (
   cd "$work/hwmon/hwmon2"
   echo cpu_thermal > name  # every sensor of this chip is a CPU sensor
@@ -166,11 +184,14 @@ mkdir -p "$work/hwmon/hwmon2" "$work/hwmon/hwmon3"
   echo 3000 > fan1_input
   ln -s ../hwmon4 ../hwmon4
 )
-start "QUIMBO_HWMON_ROOT='$work/hwmon' '$quimbo'"
+start "ulimit -n 64; QUIMBO_HWMON_ROOT='$work/hwmon' '$quimbo' 2> '$work/err'"
 wait_for "61° · 1500"
 tmux -L "$socket" send-keys -t e2e Enter
-wait_for "61°C" "Fan 1" "1500 RPM"
+wait_for "61°C" "Fan 1" "1500 RPM" "Ortam" "30°C"
 shows "Fan 2" && fail "the fan of a device whose name is a FIFO"
+within 7 hides "61° · 1500" && fail "the label changed, with more sensors than descriptors"
+grep -qE "^quimbo: $work/hwmon: too few file descriptors to read every sensor: [0-9]+ of [0-9]+ files are left out$" "$work/err" &&
+  [ "$(wc -l < "$work/err")" = 1 ] || fail "not reported once: $(cat "$work/err")"
 pid=$(own_pid) || fail "quimbo is not running"
 sent=$(date +%s%N)
 kill -TERM "$pid"

@@ -35,6 +35,7 @@ USER = "quimbo-e2e"
 PATIENCE = 30.0  # seconds: a busy machine is slow, a broken one never gets there
 IDLE_CPU = 0.5  # seconds of CPU in two passes while nothing changes: each takes milliseconds
 WIDTH, HEIGHT = 1280, 720
+BAR = 28  # waybar's height
 MACHINE = 'FNum "ui8 " 01\nF0Ac "flt " = 1500\nTp01 "flt " = 61.5\n'
 LABEL = "61° · 1500"
 HOTTER = 'FNum "ui8 " 01\nF0Ac "flt " = 2500\nTp01 "flt " = 72.5\n'
@@ -292,11 +293,13 @@ def start_xvfb(session):
         return X(":" + display.readline().strip())
 
 
-def beside(what, panel, x, y, below=True):
-    """The panel opened at (x, y): below it (or above), its left edge there
-    unless the screen's edge pushed it aside."""
+def beside(what, panel, x, y, below=True, bar=0):
+    """The panel opened at (x, y): below it (or above), but not over a top
+    bar `bar` pixels high, its left edge there unless the screen's edge
+    pushed it aside."""
     px, py, pw, ph = panel
     edge = py - 1 if below else py + ph
+    y = max(y, bar - 1) if below else y
     if abs(edge - y) > 1 or not (px == x or px + pw == WIDTH) or py < 0 or py + ph > HEIGHT:
         raise Failed("%s: Activate(%d, %d) opened the panel at %d,%d %dx%d" % (
             what, x, y, px, py, pw, ph))
@@ -348,8 +351,8 @@ def start_waybar(session, colour):
     config = os.path.join(session.work, "waybar.json")
     style = os.path.join(session.work, "waybar-%s.css" % colour)
     with open(config, "w") as f:
-        f.write('{"layer": "top", "position": "top", "height": 28, "modules-right": ["tray"],'
-                ' "tray": {"icon-size": 22}}')
+        f.write('{"layer": "top", "position": "top", "height": %d, "modules-right": ["tray"],'
+                ' "tray": {"icon-size": 22}}' % BAR)
     with open(style, "w") as f:
         f.write("* { font-family: DejaVu Sans; font-size: 13px; }\n"
                 "window#waybar { background: #%s; }\n" % colour)
@@ -386,11 +389,11 @@ def check_sway(session):
         pointer.move(WIDTH // 2, HEIGHT // 2)  # sway draws the pointer into screenshots
         if x.visible("Quimbo"):
             raise Failed("%s: a strip beside the item" % name)
-        left, right = legible(name + ", the icon", lambda: grim(session), (0, 0, WIDTH, 28)).items()[-1]
+        left, right = legible(name + ", the icon", lambda: grim(session), (0, 0, WIDTH, BAR)).items()[-1]
         centre = ((left + right) // 2, 14)
         desktop = grim(session).getpixel((400, 500))
         panel = x.panel_opens(name, lambda: session.activate(item, *centre))
-        beside(name, panel, *centre)
+        beside(name, panel, *centre, bar=BAR)
         # On the screen too, and with it the clear window beneath it.
         wait_for(name + ": the panel is not on the screen", lambda: grim(session).getpixel(
             (panel[0] + panel[2] // 2, panel[1] + panel[3] // 2)) != desktop)

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Drives the real quimbo binary on a pseudo-terminal, as a terminal that
-hangs up, sends signals, stops and continues it, and is small would.
+hangs up, sends signals, stops and continues it, is small, or stops reading
+would.
 
     tests/e2e/terminal-pty.py path/to/quimbo path/to/machine-file
 
@@ -15,8 +16,10 @@ import pty
 import re
 import resource
 import select
+import shutil
 import signal
 import struct
+import subprocess
 import sys
 import tempfile
 import termios
@@ -27,7 +30,7 @@ import pyte
 QUIMBO = os.path.realpath(sys.argv[1])
 MACHINE = os.path.realpath(sys.argv[2])
 WAIT = 20  # seconds for anything to show up, generous for a busy machine
-CTRL_C, CTRL_BACKSLASH, CTRL_Z = b"\x03", b"\x1c", b"\x1a"
+CTRL_C, CTRL_BACKSLASH, CTRL_Z, CTRL_S, CTRL_Q = b"\x03", b"\x1c", b"\x1a", b"\x13", b"\x11"
 DOWN, PAGE_DOWN, END = b"\x1bOB", b"\x1b[6~", b"\x1bOF"
 
 
@@ -70,7 +73,7 @@ class Quimbo:
     `controlling`, the terminal is the session's controlling terminal, so its
     keys send signals and its hang-up sends SIGHUP; without, nothing does."""
 
-    def __init__(self, machine=MACHINE, rows=24, cols=80, controlling=True):
+    def __init__(self, machine=MACHINE, rows=24, cols=80, controlling=True, trace=None):
         self.master, slave = pty.openpty()
         self.set_size(rows, cols)
         self.tty = os.ttyname(slave)
@@ -81,6 +84,8 @@ class Quimbo:
         self.status = None
         env = dict(os.environ, LANG="C.UTF-8", TERM="xterm-256color",
                    QUIMBO_FRONTEND="terminal", QUIMBO_SMC_SIM=machine)
+        if trace:
+            env["QUIMBO_SMC_TRACE"] = trace
         self.pid = os.fork()
         if self.pid == 0:
             try:
@@ -224,6 +229,10 @@ def open_panel(q):
     q.wait_for("Çıkış")
 
 
+def footer_in_view(q):
+    return "[ Çıkış ]" in q.screen.display[-2] and "╰" in q.screen.display[-1]
+
+
 def hang_up():
     for controlling in (False, True):
         how = "a hang-up %s" % ("with SIGHUP" if controlling else "in a session of its own")
@@ -252,7 +261,6 @@ def endings():
         ("Ctrl-C", lambda q: q.send(CTRL_C), "exit 130"),
         ("Ctrl-\\", lambda q: q.send(CTRL_BACKSLASH), "killed by SIGQUIT"),
         ("SIGTERM", lambda q: os.kill(q.pid, signal.SIGTERM), "exit 143"),
-        ("Çıkış", lambda q: q.send(b"\t\r"), "exit 0"),
     ] + [(s.name, lambda q, s=s: os.kill(q.pid, s), "killed by " + s.name)
          for s in (signal.SIGABRT, signal.SIGSEGV, signal.SIGBUS, signal.SIGFPE, signal.SIGILL)]
     for how, end, expected in cases:
@@ -297,7 +305,7 @@ def stop_and_continue():
             q.kill()
 
 
-def label_click_with_quit_focused():
+def focus_and_short_terminals():
     q = Quimbo()
     try:
         open_panel(q)
@@ -311,6 +319,51 @@ def label_click_with_quit_focused():
         q.send(b"\r")
         q.wait_gone("Çıkış")
         check(q.running(), "the focus outlived the panel: %s" % describe(q.status))
+
+        # Too short for the whole panel: the footer stays, a mark says fans
+        # are hidden, and Tab then Enter press Çıkış.
+        open_panel(q)
+        for rows in (15, 14):
+            q.resize(rows, 80)
+            wait_until(lambda: q.shows("Fan 1", "▼") and footer_in_view(q),
+                       "%d rows: no footer, or no mark of hidden fans" % rows)
+        q.send(b"\t")
+        row = q.row_of("[ Çıkış ]")
+        focused = lambda: q.screen.buffer[row][q.screen.display[row].index("Ç")].reverse
+        wait_until(lambda: (q.pump(), focused())[1], "Tab did not focus Çıkış")
+        q.send(b"\r")
+        status = q.wait_exit()
+        check(describe(status) == "exit 0", "Tab, Enter at 14 rows: %s" % describe(status))
+        check_given_back(q, "Çıkış at 14 rows")
+    finally:
+        q.kill()
+
+
+def a_terminal_that_stops_reading(directory):
+    machine, trace = os.path.join(directory, "stalled.machine"), os.path.join(directory, "trace")
+    shutil.copy(MACHINE, machine)
+    q = Quimbo(machine, trace=trace)
+    try:
+        open_panel(q)
+        q.send(CTRL_S)
+        subprocess.run(["sed", "-i", 's/^F1Ac .*/F1Ac "flt " = 3333/', machine], check=True)
+        q.wait_for("57° · 3333", "3333 RPM")
+        q.send(CTRL_Q)
+
+        def stall():  # not read: the repaints of many resizes fill the terminal's buffer
+            for i in range(400):
+                q.set_size(25 - i % 2, 80)
+                time.sleep(0.005)
+        stall()
+        traced = os.path.getsize(trace)
+        wait_until(lambda: os.path.getsize(trace) > traced, "sampling stopped")
+        subprocess.run(["sed", "-i", 's/^F1Ac .*/F1Ac "flt " = 4444/', machine], check=True)
+        q.wait_for("57° · 4444", "4444 RPM")  # read again: the latest frame shows
+        stall()
+        os.kill(q.pid, signal.SIGTERM)
+        wait_until(lambda: not q.running(), "still running 2 s after SIGTERM", timeout=2)
+        check(describe(q.status) == "exit 143", "SIGTERM: %s, not exit 143" % describe(q.status))
+        check(q.modes() == q.initial_modes, "terminal modes not restored: %r" % q.modes())
     finally:
         q.kill()
 
@@ -321,8 +374,9 @@ def many_fans(directory):
     with open(machine, "w") as f:
         f.write('FNum "ui8 " %02x\nTp01 "flt " = 57.8\n' % fans)
         for i in range(fans):
-            f.write('F%dAc "flt " = %d\nF%dMn "flt " = 1000\nF%dMx "flt " = 6000\n'
-                    % (i, 1100 + 100 * i, i, i))
+            key = lambda suffix: ("F%d%s" % (i, suffix))[-4:]  # F10Ac is the key 10Ac
+            f.write('%s "flt " = %d\n%s "flt " = 1000\n%s "flt " = 6000\n'
+                    % (key("Ac"), 1100 + 100 * i, key("Mn"), key("Mx")))
     q = Quimbo(machine, rows=40)
     try:
         open_panel(q)
@@ -344,7 +398,7 @@ def many_fans(directory):
 
         q.resize(8, 60)  # fewer rows than the header and footer need
         wait_until(lambda: q.shows("Quimbo") and "57° · 2200" in q.screen.display[0]
-                   and "╰" in last(), "a small terminal: no label, panel or box end")
+                   and footer_in_view(q), "a small terminal: no label, panel or footer")
         check(q.running(), "a small terminal ended quimbo: %s" % describe(q.status))
     finally:
         q.kill()
@@ -355,8 +409,11 @@ def main():
         ("a hang-up ends quimbo with 129 at once", hang_up),
         ("every way out gives the terminal back", endings),
         ("Ctrl-Z, SIGSTOP and SIGCONT: back raw and repainted", stop_and_continue),
-        ("a click on the label with Çıkış focused closes the panel", label_click_with_quit_focused),
+        ("a click on the label with Çıkış focused closes the panel; 15 and 14 rows keep the footer",
+         focus_and_short_terminals),
         ("twelve fans in 40 rows scroll between header and footer", lambda: many_fans(work)),
+        ("Ctrl-S is a key; a terminal that reads no more holds neither sampling nor SIGTERM",
+         lambda: a_terminal_that_stops_reading(work)),
     ]
     failures = 0
     with tempfile.TemporaryDirectory() as work:

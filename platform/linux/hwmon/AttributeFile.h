@@ -17,13 +17,16 @@ std::optional<long long> parseAttribute(std::string_view text);
 // file is read, and only its first few dozen bytes.
 class AttributeFile final {
  public:
-  explicit AttributeFile(const std::string& path) : file_(path) {}
+  explicit AttributeFile(const std::string& path) : path_(path), file_(path) {}
 
+  const std::string& path() const { return path_; }
+  bool lackedDescriptors() const { return file_.lackedDescriptors(); }
   // None when the file could not be opened, is gone (a device unplugged, a
   // driver unloaded), cannot be read or holds no number.
   std::optional<long long> read();
 
  private:
+  std::string path_;
   RegularFile file_;
 };
 

@@ -15,10 +15,20 @@ namespace {
 
 constexpr std::size_t kMaxText = 256;  // a chip name or a sensor label
 
+// Set when a file or folder could not be opened for want of descriptors.
+struct Shortage {
+  bool found = false;
+  void check(const std::error_code& error) {
+    found = found || error == std::errc::too_many_files_open ||
+            error == std::errc::too_many_files_open_in_system;
+  }
+};
+
 // The first line of a short text file, without trailing blanks; nothing
 // when it is not a regular file or is too long for a name.
-std::optional<std::string> firstLine(const fs::path& path) {
+std::optional<std::string> firstLine(const fs::path& path, Shortage& shortage) {
   RegularFile file(path.string());
+  shortage.found = shortage.found || file.lackedDescriptors();
   char buffer[kMaxText];
   const std::optional<std::string_view> text = file.read(buffer);
   if (!text) return std::nullopt;
@@ -43,11 +53,12 @@ std::optional<int> attributeIndex(const std::string& file, std::string_view pref
 // One folder's files by name.
 class Listing {
  public:
-  explicit Listing(const fs::path& dir) : dir_(dir) {
+  Listing(const fs::path& dir, Shortage& shortage) : dir_(dir), shortage_(shortage) {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
       names_.insert(entry.path().filename().string());
     }
+    shortage.check(error);
   }
   const std::set<std::string>& names() const { return names_; }
   std::optional<std::string> path(const std::string& name) const {
@@ -58,16 +69,17 @@ class Listing {
   // One that is there but cannot be read is nothing.
   std::optional<std::string> text(const std::string& name) const {
     if (!names_.contains(name)) return std::string();
-    return firstLine(dir_ / name);
+    return firstLine(dir_ / name, shortage_);
   }
 
  private:
   fs::path dir_;
+  Shortage& shortage_;
   std::set<std::string> names_;
 };
 
-std::optional<Device> scanDevice(const fs::path& dir) {
-  const Listing files(dir);
+std::optional<Device> scanDevice(const fs::path& dir, Shortage& shortage) {
+  const Listing files(dir, shortage);
   const std::optional<std::string> name = files.text("name");
   if (!name) return std::nullopt;
   Device device;
@@ -98,16 +110,19 @@ std::optional<Device> scanDevice(const fs::path& dir) {
 
 }  // namespace
 
-std::vector<Device> scan(const fs::path& root) {
+std::optional<std::vector<Device>> scan(const fs::path& root) {
   std::vector<Device> devices;
+  Shortage shortage;
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
     if (!entry.is_directory(error)) continue;
-    std::optional<Device> device = scanDevice(entry.path());
+    std::optional<Device> device = scanDevice(entry.path(), shortage);
     if (device && (!device->temperatures.empty() || !device->fans.empty())) {
       devices.push_back(std::move(*device));
     }
   }
+  shortage.check(error);
+  if (shortage.found) return std::nullopt;
   std::sort(devices.begin(), devices.end(), [](const Device& a, const Device& b) {
     return std::tie(a.name, a.id) < std::tie(b.name, b.id);
   });

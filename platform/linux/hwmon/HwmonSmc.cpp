@@ -1,6 +1,9 @@
 #include "platform/linux/hwmon/HwmonSmc.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "monitor/Monitor.h"
@@ -17,9 +20,18 @@ void putFloat(SMC::Param& record, double value) {
   std::copy(bytes.begin(), bytes.end(), record.bytes.begin());
 }
 
+// How many attribute files may be open at once.
+std::size_t fileBudget() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
+  const auto soft = static_cast<std::size_t>(limit.rlim_cur);
+  return soft - std::min(HwmonSmc::kSpareDescriptors, soft / 2);
+}
+
 }  // namespace
 
-// A key: the fan count (no files), or attributes kept open.
+// A key: the fan count (no files), or attributes kept open (none when every
+// one of them was left out).
 struct HwmonSmc::Key {
   std::uint32_t type;
   std::uint32_t size;
@@ -39,9 +51,12 @@ struct HwmonSmc::Key {
   }
 };
 
-HwmonSmc::HwmonSmc(std::filesystem::path root, Clock now,
+HwmonSmc::HwmonSmc(std::filesystem::path root, Diagnostics& diagnostics, Clock now,
                    std::chrono::steady_clock::duration rescanInterval)
-    : root_(std::move(root)), now_(std::move(now)), rescanInterval_(rescanInterval) {}
+    : root_(std::move(root)),
+      diagnostics_(diagnostics),
+      now_(std::move(now)),
+      rescanInterval_(rescanInterval) {}
 
 HwmonSmc::~HwmonSmc() = default;
 
@@ -50,35 +65,68 @@ bool HwmonSmc::present() {
   return found_;
 }
 
+void HwmonSmc::reportOnce(const std::string& what) {
+  if (reported_) return;
+  reported_ = true;
+  diagnostics_.report(root_.string() + ": " + what);
+}
+
 void HwmonSmc::rescan() {
   scannedAt_ = now_();
-  const std::vector<hwmon::Device> devices = hwmon::scan(root_);
-  found_ = !devices.empty();
-  hwmon::KeyPlan plan = hwmon::mapSensors(devices);
+  const std::optional<std::vector<hwmon::Device>> devices = hwmon::scan(root_);
+  if (!devices) {
+    reportOnce("too few file descriptors to read it whole; the sensors stay as they were");
+    return;
+  }
+  found_ = !devices->empty();
+  hwmon::KeyPlan plan = hwmon::mapSensors(*devices);
   const bool anyFailed = std::any_of(keys_.begin(), keys_.end(),
                                      [](const auto& entry) { return entry.second->failed; });
-  if (plan == plan_ && found_ == !keys_.empty() && !anyFailed) return;  // nothing came or went
+  if (plan == plan_ && found_ == !keys_.empty() && !anyFailed && leftOut_ == 0) return;
 
   // Attributes that stay keep their open files, unless a read of their key
   // failed: the device may have gone and come back since.
   std::map<std::string, hwmon::AttributeFile> kept;
   for (auto& [code, key] : keys_) {
     if (key->failed) continue;
-    for (std::size_t i = 0; i < key->files.size(); ++i) {
-      kept.emplace(key->source.paths[i], std::move(key->files[i]));
-    }
+    for (hwmon::AttributeFile& file : key->files) kept.emplace(file.path(), std::move(file));
   }
   keys_.clear();
   for (const auto& [name, source] : plan.keys) {
-    auto key = std::make_unique<Key>(Key{SMC::fourCC("flt "), 4, source, {}});
-    for (const std::string& path : source.paths) {
-      if (const auto file = kept.find(path); file != kept.end()) {
-        key->files.push_back(std::move(file->second));
-      } else {
-        key->files.emplace_back(path);
+    keys_.emplace(SMC::fourCC(name),
+                  std::make_unique<Key>(Key{SMC::fourCC("flt "), 4, source, {}}));
+  }
+  // Each key's first file before any key's second: short of descriptors,
+  // every key still reads one of its sensors.
+  const std::size_t budget = fileBudget();
+  std::size_t open = 0, wanted = 0;
+  leftOut_ = 0;
+  const auto take = [&](Key& key, const std::string& path) {
+    ++wanted;
+    if (auto file = kept.extract(path)) {
+      key.files.push_back(std::move(file.mapped()));
+      ++open;
+      return;
+    }
+    if (open < budget) {
+      hwmon::AttributeFile opened(path);
+      if (!opened.lackedDescriptors()) {
+        key.files.push_back(std::move(opened));
+        ++open;
+        return;
       }
     }
-    keys_.emplace(SMC::fourCC(name), std::move(key));
+    ++leftOut_;
+  };
+  for (auto& [code, key] : keys_) {
+    if (!key->source.paths.empty()) take(*key, key->source.paths.front());
+  }
+  for (auto& [code, key] : keys_) {
+    for (std::size_t i = 1; i < key->source.paths.size(); ++i) take(*key, key->source.paths[i]);
+  }
+  if (leftOut_ > 0) {
+    reportOnce("too few file descriptors to read every sensor: " + std::to_string(leftOut_) +
+               " of " + std::to_string(wanted) + " files are left out");
   }
   if (found_) {
     keys_.emplace(SMC::fourCC(Monitor::kFanCountKey),
@@ -103,7 +151,7 @@ void HwmonSmc::answer(const SMC::Param& request, SMC::Param& response) {
   Key& key = *found->second;
   if (request.command == SMC::kReadKeyInfo) {
     response.keyInfo = {key.size, key.type, 0, {}};
-  } else if (key.files.empty()) {
+  } else if (request.key == SMC::fourCC(Monitor::kFanCountKey)) {
     response.bytes[0] = static_cast<std::uint8_t>(plan_.fanCount);
   } else if (const std::optional<long long> raw = key.read()) {
     putFloat(response, key.source.unit == hwmon::KeySource::Unit::millidegrees

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/Diagnostics.h"
 #include "platform/SmcService.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/SensorMap.h"
@@ -19,12 +20,22 @@ namespace quimbo {
 // gives the highest (SensorMap.h tells which).
 // Values are "flt " (°C, rpm), the fan count "ui8 ". Devices that come or go
 // are picked up by a rescan at most every `rescanInterval`.
+//
+// Attribute files are kept open, but never so many that the process runs
+// short of file descriptors: every key gets its first file before any key
+// its second, and what is left out is reported once (to `diagnostics`) and
+// tried again at each rescan. A rescan that cannot read the tree whole for
+// want of descriptors leaves the keys as they were.
 class HwmonSmc final : public SmcService {
  public:
   static constexpr std::chrono::seconds kRescanInterval{5};
+  // Descriptors left for the rest of the program, of the soft limit; half of
+  // it where the limit is below twice this.
+  static constexpr std::size_t kSpareDescriptors = 64;
 
-  explicit HwmonSmc(std::filesystem::path root, Clock now = std::chrono::steady_clock::now,
-                    std::chrono::steady_clock::duration rescanInterval = kRescanInterval);
+  HwmonSmc(std::filesystem::path root, Diagnostics& diagnostics,
+           Clock now = std::chrono::steady_clock::now,
+           std::chrono::steady_clock::duration rescanInterval = kRescanInterval);
   ~HwmonSmc() override;
 
  private:
@@ -35,8 +46,12 @@ class HwmonSmc final : public SmcService {
   void answer(const SMC::Param& request, SMC::Param& response) override;
   void rescan();
   void rescanWhenDue();
+  void reportOnce(const std::string& what);
 
   std::filesystem::path root_;
+  Diagnostics& diagnostics_;
+  bool reported_ = false;
+  std::size_t leftOut_ = 0;  // attribute files not opened at the last rescan
   Clock now_;
   std::chrono::steady_clock::duration rescanInterval_;
   std::chrono::steady_clock::time_point scannedAt_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <regex>
+#include <set>
 #include <string_view>
 
 #include "monitor/Monitor.h"
@@ -110,6 +111,20 @@ void assign(Role role, std::vector<Candidate>& candidates, KeyPlan& plan) {
 
 }  // namespace
 
+int fansWithOwnKeys() {
+  static const int count = [] {
+    std::set<std::uint32_t> taken;
+    for (int fan = 0; fan < Monitor::kMaxFans; ++fan) {
+      for (const std::string_view suffix :
+           {Monitor::kActual, Monitor::kMinimum, Monitor::kMaximum}) {
+        if (!taken.insert(SMC::fourCC(Monitor::fanKey(fan, suffix))).second) return fan;
+      }
+    }
+    return static_cast<int>(Monitor::kMaxFans);
+  }();
+  return count;
+}
+
 KeyPlan mapSensors(const std::vector<Device>& devices) {
   static const std::vector<std::regex> patterns = [] {
     std::vector<std::regex> compiled;
@@ -133,7 +148,7 @@ KeyPlan mapSensors(const std::vector<Device>& devices) {
       ++order;
     }
     for (const Sensor& fan : device.fans) {
-      if (plan.fanCount == Monitor::kMaxFans) break;
+      if (plan.fanCount == fansWithOwnKeys()) break;
       const int index = plan.fanCount++;
       const auto key = [index](std::string_view suffix) { return Monitor::fanKey(index, suffix); };
       plan.keys.emplace(key(Monitor::kActual), KeySource{{fan.input}, KeySource::Unit::rpm});

@@ -41,8 +41,13 @@ struct KeyPlan {
 // key, which reads the hottest of them, so that the role's maximum always
 // reaches its group. CPU sensors stay on the P-core keys however many there
 // are: the E-core key is the efficiency cores', and both keys are the CPU
-// group's anyway. Fans, in device order, become F0.., F1.., ... (at most
-// 255, the most "FNum" can count), each key one attribute.
+// group's anyway. Fans, in device order, become F0.., F1.., ..., each key one
+// attribute, as many as have keys of their own.
 KeyPlan mapSensors(const std::vector<Device>& devices);
+
+// How many fans, from the first, have keys of their own. A key is four
+// characters, and "F" + i + "Ac" keeps its last four: fan 110's "F110Ac"
+// would read fan 10's "10Ac". That leaves 110 fans.
+int fansWithOwnKeys();
 
 }  // namespace quimbo::hwmon
