@@ -10,6 +10,7 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   # the manual page, and the Debian packages and their checks
   scdoc dpkg-dev file man-db desktop-file-utils appstream
   python3 python3-pyte  # the pseudo-terminal end-to-end test and its terminal emulator
+  ncurses-term  # xterm-direct, for the test of the colours curses is given
   # the desktop item follows the tray: XFixes selection events
   libxcb-xfixes0-dev
   # Wayland sessions, natively or through XWayland

@@ -5,8 +5,7 @@
 namespace quimbo::ui {
 namespace {
 
-// Without a logo the mark is the fan symbol in the accent (the panel's
-// description shows it).
+// Without a logo the mark is the fan symbol (PanelViewTest).
 TEST(Brand, ALogoIsStretchedToTheSquareWithRoundedCorners) {
   const Logo logo{"logo.png", 64, 32};
   EXPECT_EQ(describe(BrandMark{22}.body(logo)),
@@ -14,7 +13,6 @@ TEST(Brand, ALogoIsStretchedToTheSquareWithRoundedCorners) {
             "  Image logo 64x32 .resizable() .frame(width: 22, height: 22) "
             ".clipShape(RoundedRectangle(cornerRadius: 4.84, style: continuous))\n"
             "  Text verbatim \"Quimbo\" .font(headline)\n");
-  EXPECT_NE(describe(BrandMark{50}.body(logo)).find("cornerRadius: 11,"), std::string::npos);
 }
 
 }  // namespace

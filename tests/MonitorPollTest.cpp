@@ -50,7 +50,6 @@ TEST(MonitorPoll, GroupsTemperaturesByLabel) {
     double maxTemp;
   };
   const Case cases[] = {
-      {"E-core only", "Te05 \"flt \" = 48\n", {48, 0, 0, 0}, 48},
       {"highest per group",
        "Tp01 \"flt \" = 50\nTp05 \"flt \" = 61\nTe05 \"flt \" = 55\nTg0f \"flt \" = 40\n"
        "Tg0j \"flt \" = 44\nTaLP \"flt \" = 30\nTaRP \"flt \" = 29\n",
@@ -60,7 +59,6 @@ TEST(MonitorPoll, GroupsTemperaturesByLabel) {
        "Tp01 \"flt \" = 50\nTg0f \"flt \" = 52\nTs0S \"flt \" = 70\n",
        {50, 52, 70, 0},
        52},
-      {"CPU and GPU equal", "Tp01 \"flt \" = 60\nTg0f \"flt \" = 60\n", {60, 60, 0, 0}, 60},
       {"no sensors", "", {0, 0, 0, 0}, 0},
   };
   for (const Case& c : cases) {

@@ -48,12 +48,9 @@ TEST(QuimboApp, OwnsOneMonitorMadeOnFirstUse) {
       },
       app);
   EXPECT_EQ(made, 0) << "not before the scene is first built";
-  const MenuBarExtra first = quimbo.body();
-  const MenuBarExtra second = quimbo.body();
+  quimbo.body();
+  EXPECT_EQ(quimbo.body().label.as<Text>()->string(), "57° · 0");
   EXPECT_EQ(made, 1);
-  EXPECT_TRUE(first.windowStyle);
-  EXPECT_EQ(second.label.as<Text>()->string(), "57° · 0");
-  EXPECT_EQ(second.label.as<Text>()->key, "%lld° · %lld");
 }
 
 }  // namespace

@@ -94,22 +94,15 @@ TEST_P(SmcProtocol, OpenUsesTheAppleSmcAndAReadMakesKeyInfoThenReadBytesExchange
     EXPECT_EQ(exchange.outputSize, 80u);
   }
 
-  std::array<std::uint8_t, 80> info{};
-  info[0] = 'c', info[1] = 'A', info[2] = '0', info[3] = 'F';  // host order of "F0Ac"
-  info[42] = 9;
-  EXPECT_EQ(bytesOf(client.exchanges[0].request), info) << "key information: key and command only";
-
-  // The read-bytes request: key at 0, the key-information block 28-39 as
-  // answered, command 5 at 42, zero elsewhere.
-  std::array<std::uint8_t, 80> bytes{};
-  std::memcpy(bytes.data(), info.data(), 4);
-  bytes[28] = 2;
-  const std::uint32_t type = SMC::fourCC("fpe2");
-  std::memcpy(&bytes[32], &type, 4);
-  bytes[36] = 0xd4;
-  bytes[37] = 1, bytes[38] = 2, bytes[39] = 3;
-  bytes[42] = 5;
-  EXPECT_EQ(bytesOf(client.exchanges[1].request), bytes);
+  // The record's layout is pinned where it is declared; here, its contents.
+  SMC::Param info{};
+  info.key = SMC::fourCC("F0Ac");
+  info.command = 9;
+  EXPECT_EQ(bytesOf(client.exchanges[0].request), bytesOf(info)) << "key and command only";
+  SMC::Param bytes = info;
+  bytes.keyInfo = {2, SMC::fourCC("fpe2"), 0xd4, {1, 2, 3}};  // as answered
+  bytes.command = 5;
+  EXPECT_EQ(bytesOf(client.exchanges[1].request), bytesOf(bytes));
 
   EXPECT_EQ(value->type, SMC::fourCC("fpe2")) << "type of the key-information answer";
   const std::uint8_t expected[] = {0x10, 0x11};

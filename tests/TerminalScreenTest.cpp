@@ -1,0 +1,56 @@
+#include "platform/terminal/TerminalScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "ui/Brand.h"
+
+namespace quimbo::terminal {
+namespace {
+
+// What a screen on a terminal of the given kind sends for one cell in each
+// colour: green, orange, red and the accent.
+std::string painted(const char* term) {
+  ::setenv("TERM", term, 1);
+  std::FILE* out = std::tmpfile();
+  std::FILE* in = std::fopen("/dev/null", "r");
+  {
+    TerminalScreen screen(::fileno(out), in);
+    CellGrid grid(4, 1);
+    const ui::Color colours[] = {ui::kGreen, ui::kOrange, ui::kRed, ui::Brand::accent};
+    for (int col = 0; col < 4; ++col) grid.put(0, col, U'x', {colours[col]});
+    screen.paint(grid);
+    EXPECT_TRUE(screen.flush()) << "a file takes it all";
+  }
+  std::string sent;
+  std::rewind(out);
+  for (int c; (c = std::fgetc(out)) != EOF;) sent += static_cast<char>(c);
+  std::fclose(out);
+  std::fclose(in);
+  return sent;
+}
+
+TEST(TerminalScreen, EachColourIsTheNearestTheTerminalHas) {
+  const struct {
+    const char* term;
+    const char* sgr[4];  // before each cell
+  } cases[] = {
+      {"xterm", {"\033[32m", "\033[33m", "\033[31m", "\033[36m"}},
+      {"xterm-256color", {"\033[32m", "\033[38;5;208m", "\033[31m", "\033[38;5;39m"}},
+      // Orange is not pinned on a direct-colour terminal: 208 reaches it as an RGB value.
+      {"xterm-direct", {"\033[32m", nullptr, "\033[31m", "\033[38:2::33:168:242m"}},
+  };
+  for (const auto& c : cases) {
+    const std::string sent = painted(c.term);
+    for (const char* sgr : c.sgr) {
+      if (!sgr) continue;
+      EXPECT_NE(sent.find(std::string(sgr) + "x"), std::string::npos) << c.term << ": " << sgr + 1;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quimbo::terminal
