@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kEscapeDelayMs = 25;
 constexpr int kOrange256 = 208;
+// The same orange (#ff8700) for a terminal that takes colours as RGB values.
+constexpr int kOrangeRgb = 0xff8700;
 constexpr mmask_t kWheelUp = BUTTON4_PRESSED;
 constexpr mmask_t kWheelDown = BUTTON5_PRESSED;
 constexpr int kWheelLines = 3;
@@ -157,7 +159,9 @@ int TerminalScreen::colourPair(const CellStyle& style) {
       foreground = COLOR_RED;
       break;
     case ui::Color::Kind::orange:
-      foreground = COLORS >= 256 ? kOrange256 : COLOR_YELLOW;
+      foreground = directColour_   ? kOrangeRgb
+                   : COLORS >= 256 ? kOrange256
+                                   : COLOR_YELLOW;
       break;
     case ui::Color::Kind::srgb: {
       const Rgb8 rgb = toRgb8(c);
