@@ -45,8 +45,8 @@ echo "== quimbo alone: installed, documented, and the terminal where the desktop
 $sudo dpkg -i "$program" > /dev/null
 [ "$(/usr/bin/quimbo --version)" = "quimbo $version" ] || fail "--version: $(/usr/bin/quimbo --version)"
 [ "$(man -w quimbo)" = /usr/share/man/man1/quimbo.1.gz ] || fail "man -w quimbo: $(man -w quimbo)"
-python3 tests/e2e/terminal-fallback.py /usr/bin/quimbo \
-  "the desktop front end cannot be loaded" /usr/share/quimbo/machines/apple-silicon-laptop.machine
+/usr/bin/python3 tests/e2e/terminal.py /usr/bin/quimbo /usr/share/quimbo/machines/apple-silicon-laptop.machine \
+  "the desktop front end cannot be loaded"
 echo "== quimbo-exporter: installed, its service not enabled, one pass written"
 [ "$(man -w quimbo-exporter)" = /usr/share/man/man1/quimbo-exporter.1.gz ] || fail "no quimbo-exporter(1)"
 [ -z "$(find /etc/systemd/system -name quimbo-exporter.service)" ] || fail "the service was enabled"

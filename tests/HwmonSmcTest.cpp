@@ -2,13 +2,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
-#include "monitor/WholeNumber.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/linux/hwmon/SensorMap.h"
-#include "tests/HwmonFixtures.h"
 #include "tests/MonitorHarness.h"
 #include "tests/support/ManualRunLoop.h"
 
@@ -16,7 +16,63 @@ namespace quimbo {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::HwmonTree;
+
+// A hwmon class folder in a temporary directory, laid out as the kernel
+// documents it: hwmonN/name, tempN_input (millidegrees), tempN_label,
+// fanN_input, fanN_min, fanN_max (rpm).
+class HwmonTree {
+ public:
+  HwmonTree() {
+    root_ = std::filesystem::temp_directory_path() /
+            ("quimbo-hwmon-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_);
+  }
+  ~HwmonTree() { std::filesystem::remove_all(root_); }
+  HwmonTree(const HwmonTree&) = delete;
+  HwmonTree& operator=(const HwmonTree&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+
+  // Adds hwmonN with the chip name; later calls fill it.
+  HwmonTree& device(int n, const std::string& name) {
+    current_ = root_ / ("hwmon" + std::to_string(n));
+    std::filesystem::create_directories(current_);
+    write("name", name);
+    return *this;
+  }
+  HwmonTree& temp(int n, long millidegrees, const std::string& label = "") {
+    write("temp" + std::to_string(n) + "_input", std::to_string(millidegrees));
+    if (!label.empty()) write("temp" + std::to_string(n) + "_label", label);
+    return *this;
+  }
+  HwmonTree& fan(int n, long rpm, long min = -1, long max = -1) {
+    write("fan" + std::to_string(n) + "_input", std::to_string(rpm));
+    if (min >= 0) write("fan" + std::to_string(n) + "_min", std::to_string(min));
+    if (max >= 0) write("fan" + std::to_string(n) + "_max", std::to_string(max));
+    return *this;
+  }
+  HwmonTree& write(const std::string& file, const std::string& contents) {
+    std::ofstream(current_ / file) << contents << '\n';
+    return *this;
+  }
+  // What else may stand where a file is expected, in place of the file.
+  HwmonTree& link(const std::string& file, const std::filesystem::path& target) {
+    std::filesystem::remove(current_ / file);
+    std::filesystem::create_symlink(target, current_ / file);
+    return *this;
+  }
+  HwmonTree& folder(const std::string& file) {
+    std::filesystem::remove(current_ / file);
+    std::filesystem::create_directories(current_ / file);
+    return *this;
+  }
+
+ private:
+  std::filesystem::path root_;
+  std::filesystem::path current_;
+};
 
 class HwmonMachine {
  public:
@@ -24,19 +80,7 @@ class HwmonMachine {
       : smc_(tree.root(), reports, [this] { return now_; }),
         mon_(Monitor::make({smc_, services_, runLoop_})) {}
 
-  // What the Monitor publishes, in whole numbers: "cpu/gpu/ssd/ambient max
-  // M | rpm/min/max ..." a fan each; "unavailable" without sensors.
-  std::string published() const {
-    if (!mon_->available()) return "unavailable";
-    const auto whole = [](double v) { return std::to_string(wholeNumber(v)); };
-    const TempSummary s = mon_->summary();
-    std::string text = whole(s.cpu) + "/" + whole(s.gpu) + "/" + whole(s.ssd) + "/" +
-                       whole(s.ambient) + " max " + whole(mon_->maxTemp()) + " |";
-    for (const FanReading& f : mon_->fans()) {
-      text += " " + whole(f.rpm) + "/" + whole(f.min) + "/" + whole(f.max);
-    }
-    return text;
-  }
+  std::string published() const { return testing::published(*mon_); }
   // The next pass, `by` later.
   void pass(std::chrono::steady_clock::duration by = 2s) {
     now_ += by;
@@ -204,7 +248,6 @@ TEST(SensorMap, AChipsEarlierRuleComesBeforeDeviceOrder) {
   EXPECT_EQ(keys, expected);
 }
 
-// Beside the FIFOs, devices and loops of links of tests/e2e/files.sh.
 TEST(HwmonSmc, FilesThatAreNoShortRegularFilesLeaveOutTheirSensor) {
   HwmonTree tree;
   tree.device(0, "cpu_thermal")  // every sensor of this chip is a CPU sensor

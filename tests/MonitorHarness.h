@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "monitor/Monitor.h"
+#include "monitor/WholeNumber.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/RecordingUserClient.h"
@@ -53,6 +54,20 @@ struct MonitorHarness {
   RecordingServiceManager services;
   ManualRunLoop runLoop;
 };
+
+// What the Monitor publishes, in whole numbers: "cpu/gpu/ssd/ambient max
+// M | rpm/min/max ..." a fan each; "unavailable" without the SMC.
+inline std::string published(const Monitor& mon) {
+  if (!mon.available()) return "unavailable";
+  const auto whole = [](double v) { return std::to_string(wholeNumber(v)); };
+  const TempSummary s = mon.summary();
+  std::string text = whole(s.cpu) + "/" + whole(s.gpu) + "/" + whole(s.ssd) + "/" +
+                     whole(s.ambient) + " max " + whole(mon.maxTemp()) + " |";
+  for (const FanReading& f : mon.fans()) {
+    text += " " + whole(f.rpm) + "/" + whole(f.min) + "/" + whole(f.max);
+  }
+  return text;
+}
 
 // A machine of `fans` fans at 1500 rpm and 100 more per index, between 1000
 // and 5000, and a CPU at 61.5 °C. Fans 10 and on have the four-character

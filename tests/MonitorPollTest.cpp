@@ -18,14 +18,9 @@ TEST(MonitorPoll, ReadsEveryFanInIndexOrderWithMissingValuesAsZero) {
     F1Mx "flt " = 6000
   )");
   const auto mon = h.make();
-  ASSERT_EQ(mon->fans().size(), 2u) << "2.9 fans are two";
-  const FanReading& first = mon->fans()[0];
-  EXPECT_EQ(first.id, 0);
-  EXPECT_EQ(first.rpm, 1800);
-  EXPECT_EQ(first.min, 0) << "a missing Mn reads 0";
-  EXPECT_EQ(first.max, 5000);
+  ASSERT_EQ(testing::published(*mon), "0/0/0/0 max 0 | 1800/0/5000 2499/1000/6000")
+      << "2.9 fans are two; a missing Mn reads 0";
   EXPECT_EQ(mon->fans()[1].id, 1);
-  EXPECT_EQ(mon->fans()[1].min, 1000);
   EXPECT_EQ(mon->topRPM(), 2499);
 }
 
@@ -43,33 +38,22 @@ TEST(MonitorPoll, AFanCountThatCannotIndexFansMeansNoFans) {
 }
 
 TEST(MonitorPoll, GroupsTemperaturesByLabel) {
-  struct Case {
+  const struct {
     const char* what;
     const char* machine;
-    TempSummary expected;
-    double maxTemp;
-  };
-  const Case cases[] = {
+    const char* published;
+  } cases[] = {
       {"highest per group",
        "Tp01 \"flt \" = 50\nTp05 \"flt \" = 61\nTe05 \"flt \" = 55\nTg0f \"flt \" = 40\n"
        "Tg0j \"flt \" = 44\nTaLP \"flt \" = 30\nTaRP \"flt \" = 29\n",
-       {61, 44, 0, 30},
-       61},
+       "61/44/0/30 max 61 |"},
       {"SSD hotter than CPU and GPU",
-       "Tp01 \"flt \" = 50\nTg0f \"flt \" = 52\nTs0S \"flt \" = 70\n",
-       {50, 52, 70, 0},
-       52},
-      {"no sensors", "", {0, 0, 0, 0}, 0},
+       "Tp01 \"flt \" = 50\nTg0f \"flt \" = 52\nTs0S \"flt \" = 70\n", "50/52/70/0 max 52 |"},
+      {"no sensors", "", "0/0/0/0 max 0 |"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     MonitorHarness h(c.machine);
-    const auto mon = h.make();
-    const TempSummary s = mon->summary();
-    EXPECT_EQ(s.cpu, c.expected.cpu) << c.what;
-    EXPECT_EQ(s.gpu, c.expected.gpu) << c.what;
-    EXPECT_EQ(s.ssd, c.expected.ssd) << c.what;
-    EXPECT_EQ(s.ambient, c.expected.ambient) << c.what;
-    EXPECT_EQ(mon->maxTemp(), c.maxTemp) << c.what;
+    EXPECT_EQ(testing::published(*h.make()), c.published) << c.what;
   }
 }
 

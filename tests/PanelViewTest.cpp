@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,11 +26,8 @@ void collect(const View& view, Contents& out) {
   if (const auto* label = view.as<Label>()) {
     out.push_back("[" + label->systemImage + "] " + label->title.string());
   }
-  if (const auto* bar = view.as<ProgressView>()) {
-    std::ostringstream fraction;
-    fraction << "bar " << bar->fraction();
-    out.push_back(fraction.str());
-  }
+  if (const auto* bar = view.as<ProgressView>())
+    out.push_back("bar " + std::to_string(bar->fraction()));
   if (view.as<Divider>()) out.push_back("--");
   if (const auto* button = view.as<Button>()) out.push_back("<" + button->title.string() + ">");
   if (const Children* children = view.children()) {
@@ -71,31 +67,28 @@ Ts0S "flt " = 41.5
                         "her 2 sn güncellenir",
                         "<Çıkış>"};
   struct Case {
-    const char* machine;  // nullptr: no SMC
-    Contents header, readings, fans;
+    const char* machine;   // nullptr: no SMC
+    Contents above, fans;  // above the fans: the header's figure, the tiles or the notice
     std::optional<Color> figure;
   };
   const Case cases[] = {
       {kTwoFans,
-       {"90°C"},
-       {"[cpu]", "CPU", "69°C", "[cpu.fill]", "GPU", "90°C", "[internaldrive]", "SSD", "41°C",
-        "[thermometer.low]", "Ortam", "—", "--"},
+       {"90°C", "[cpu]", "CPU", "69°C", "[cpu.fill]", "GPU", "90°C", "[internaldrive]", "SSD",
+        "41°C", "[thermometer.low]", "Ortam", "—", "--"},
        {"[fanblades]", "Fan 1", "1999 RPM", "bar 0.249925", "1000–5000 RPM", "[fanblades]", "Fan 2",
-        "0 RPM", "bar 0", "0–9223372036854775807 RPM"},
+        "0 RPM", "bar 0.000000", "0–9223372036854775807 RPM"},
        kRed},
       {"",
-       {"0°C"},
-       {"[cpu]", "CPU", "—", "[cpu.fill]", "GPU", "—", "[internaldrive]", "SSD", "—",
+       {"0°C", "[cpu]", "CPU", "—", "[cpu.fill]", "GPU", "—", "[internaldrive]", "SSD", "—",
         "[thermometer.low]", "Ortam", "—", "--"},
        {"Fan yok (fansız model)"},
        kGreen},
-      {nullptr, {}, {"[exclamationmark.triangle] SMC'ye erişilemedi"}, {}, std::nullopt},
+      {nullptr, {"[exclamationmark.triangle] SMC'ye erişilemedi"}, {}, std::nullopt},
   };
   for (const Case& c : cases) {
-    std::unique_ptr<testing::MonitorHarness> sampled;
+    testing::MonitorHarness sampled(c.machine ? c.machine : "");
     testing::NoSmcHarness absent;
-    if (c.machine) sampled = std::make_unique<testing::MonitorHarness>(c.machine);
-    const auto mon = sampled ? sampled->make() : absent.make();
+    const auto mon = c.machine ? sampled.make() : absent.make();
     QuitRecorder app;
     const PanelView view(*mon, app);
     const View panel = view.body();
@@ -103,8 +96,7 @@ Ts0S "flt " = 41.5
     const std::string what = c.machine ? c.machine : "no SMC";
 
     Contents before = brand;
-    before.insert(before.end(), c.header.begin(), c.header.end());
-    before.insert(before.end(), c.readings.begin(), c.readings.end());
+    before.insert(before.end(), c.above.begin(), c.above.end());
     EXPECT_EQ(contents(panel, 0, fans.first), before) << what;
     EXPECT_EQ(contents(panel, fans.first, fans.first + fans.count), c.fans) << what;
     EXPECT_EQ(contents(panel, fans.first + fans.count), end) << what;
@@ -143,10 +135,10 @@ TEST(PanelView, FanFractionStaysWithinTheBar) {
     EXPECT_DOUBLE_EQ(PanelView::fanFraction({0, c.rpm, c.min, c.max}), c.fraction)
         << c.rpm << " between " << c.min << " and " << c.max;
   }
-  const ProgressView bars[] = {{3, 2}, {-1, 2}, {1, 0}, {kNaN, 1}, {1, 4}};
-  const double fractions[] = {1, 0, 0, 0, 0.25};
-  for (std::size_t i = 0; i < std::size(bars); ++i) {
-    EXPECT_EQ(bars[i].fraction(), fractions[i]) << bars[i].value << " of " << bars[i].total;
+  const std::pair<ProgressView, double> bars[] = {
+      {{3, 2}, 1}, {{-1, 2}, 0}, {{1, 0}, 0}, {{kNaN, 1}, 0}, {{1, 4}, 0.25}};
+  for (const auto& [bar, fraction] : bars) {
+    EXPECT_EQ(bar.fraction(), fraction) << bar.value << " of " << bar.total;
   }
 }
 

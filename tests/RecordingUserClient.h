@@ -25,7 +25,6 @@ class RecordingUserClient final : public UserClient {
 
   Service service = 7;
   Status openStatus = 0;
-  Connection connectionHandle = 42;
   Responder respond = [](const SMC::Param& request) { return std::pair{0, request}; };
 
   std::vector<std::string> matchedClasses;
@@ -40,7 +39,7 @@ class RecordingUserClient final : public UserClient {
   Service getMatchingService(Matching) override { return service; }
   Status serviceOpen(Service s, Task task, std::uint32_t type, Connection* connection) override {
     opens.emplace_back(s, task, type);
-    if (openStatus == 0) *connection = connectionHandle;
+    if (openStatus == 0) *connection = 42;
     return openStatus;
   }
   Status callStructMethod(Connection connection, std::uint32_t selector, const void* input,

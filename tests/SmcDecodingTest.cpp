@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <optional>
+#include <sstream>
 
 #include "platform/simulated/MachineFile.h"
 #include "platform/simulated/SimulatedSmc.h"
@@ -63,40 +64,33 @@ TEST(SmcDecoding, DecodesByTypeWithFallThroughToTheFirstByte) {
   EXPECT_TRUE(std::isnan(*nan));
 }
 
-// The catalogue over a simulated machine built from a machine-file text.
-std::vector<SMC::Temp> temperaturesOf(const std::string& text) {
-  SimulatedSmc client(MachineFile::parse(text, "test"));
-  SMC smc(client);
-  EXPECT_TRUE(smc.open());
-  return smc.temperatures();
-}
-
+// Bounds are exclusive; missing keys leave no placeholder; rows sharing a
+// label stay separate.
 TEST(SmcCatalogue, KeepsReadingsStrictlyBetweenFiveAndOneHundredThirtyInCatalogueOrder) {
-  const auto temps = temperaturesOf(R"(
-    Tp01 "flt " = 5.0
-    Tp05 "flt " = 5.5
-    Tp09 "flt " = 129.5
-    Tp0D "flt " = 130.0
-    Tp0T "flt " 00 00 c0 7f   # NaN
-    Te05 "flt " = -40
-    Tg0f "ui8 " 00
-  )");
-  ASSERT_EQ(temps.size(), 2u);
-  EXPECT_EQ(temps[0].key, "Tp05");
-  EXPECT_EQ(temps[0].celsius, 5.5);
-  EXPECT_EQ(temps[1].key, "Tp09");
-  EXPECT_EQ(temps[1].celsius, 129.5);
-
-  const auto ordered = temperaturesOf("TaLP \"flt \" = 31\nTp09 \"flt \" = 60\nTg0f !84\n");
-  ASSERT_EQ(ordered.size(), 2u) << "catalogue order, no placeholder for the missing key";
-  EXPECT_EQ(ordered[0].key, "Tp09");
-  EXPECT_EQ(ordered[0].label, "P-core");
-  EXPECT_EQ(ordered[1].key, "TaLP");
-  EXPECT_EQ(ordered[1].label, "Ortam");
-
-  const auto sameLabel = temperaturesOf("Tg0f \"flt \" = 40\nTg0j \"flt \" = 40\n");
-  ASSERT_EQ(sameLabel.size(), 2u) << "rows sharing a label stay separate";
-  EXPECT_EQ(sameLabel[1].key, "Tg0j");
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {R"(Tp01 "flt " = 5.0
+          Tp05 "flt " = 5.5
+          Tp09 "flt " = 129.5
+          Tp0D "flt " = 130.0
+          Tp0T "flt " 00 00 c0 7f   # NaN
+          Te05 "flt " = -40
+          Tg0f "ui8 " 00)",
+       {"Tp05 P-core 5.5", "Tp09 P-core 129.5"}},
+      {"TaLP \"flt \" = 31\nTp09 \"flt \" = 60\nTg0f !84\n", {"Tp09 P-core 60", "TaLP Ortam 31"}},
+      {"Tg0f \"flt \" = 40\nTg0j \"flt \" = 40\n", {"Tg0f GPU 40", "Tg0j GPU 40"}},
+  };
+  for (const auto& [machine, expected] : cases) {
+    SimulatedSmc client(MachineFile::parse(machine, "test"));
+    SMC smc(client);
+    ASSERT_TRUE(smc.open());
+    std::vector<std::string> shown;
+    for (const SMC::Temp& t : smc.temperatures()) {
+      std::ostringstream row;
+      row << t.key << " " << t.label << " " << t.celsius;
+      shown.push_back(row.str());
+    }
+    EXPECT_EQ(shown, expected) << machine;
+  }
 }
 
 }  // namespace

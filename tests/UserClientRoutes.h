@@ -29,10 +29,8 @@ inline std::vector<Route> routes() {
 #endif
 }
 
-inline const char* name(Route route) { return route == Route::direct ? "direct" : "iokit"; }
-inline void PrintTo(Route route, std::ostream* out) { *out << name(route); }
 inline std::string routeName(const ::testing::TestParamInfo<Route>& info) {
-  return name(info.param);
+  return info.param == Route::direct ? "direct" : "iokit";
 }
 
 // The user client a test hands its SMC. Through IOKit, every reference the

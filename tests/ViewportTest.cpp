@@ -17,12 +17,6 @@ Rendering lettered() {
   return r;
 }
 
-std::string rowsOf(const CellGrid& grid) {
-  std::string text = grid.text();
-  std::erase(text, '\n');
-  return text;
-}
-
 TEST(Viewport, TheScrollingPartGivesUpRowsAndTheRestStays) {
   struct Case {
     int height, offset;
@@ -50,7 +44,9 @@ TEST(Viewport, TheScrollingPartGivesUpRowsAndTheRestStays) {
     const Viewport view = fitRows(lettered(), {3, 4}, c.height, c.offset);
     const std::string name =
         "height " + std::to_string(c.height) + ", offset " + std::to_string(c.offset);
-    EXPECT_EQ(rowsOf(view.shown.grid), c.rows) << name;
+    std::string rows = view.shown.grid.text();
+    std::erase(rows, '\n');
+    EXPECT_EQ(rows, c.rows) << name;
     EXPECT_EQ(view.window, c.window) << name;
     EXPECT_EQ(view.offset, c.offsetShown) << name;
     EXPECT_EQ(view.maxOffset, c.maxOffset) << name;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -34,14 +35,8 @@ constexpr std::array kCases = std::to_array<Case>({
     {-kTwoTo63 - 2048, kMin},
 });
 
-constexpr bool allHold() {
-  for (const Case& c : kCases) {
-    if (wholeNumber(c.value) != c.whole) return false;
-  }
-  return true;
-}
 // Evaluated by the compiler, where an out-of-range cast does not compile.
-static_assert(allHold());
+static_assert(std::ranges::all_of(kCases, [](Case c) { return wholeNumber(c.value) == c.whole; }));
 
 TEST(WholeNumber, TruncatesTowardZeroAndSaturates) {
   for (const Case& c : kCases) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,56 +11,38 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BrandLogo : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quimbo-bundle-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  void put(const std::string& name, const std::string& bytes) {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
-  }
-  std::string fixture() const {
-    std::ifstream in(std::string(QUIMBO_SOURCE_DIR) + "/tests/fixtures/logo-64x32.png",
-                     std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  Bundle bundle() const { return Bundle(dir_ / "quimbo", dir_, dir_); }
-  fs::path dir_;
-};
+// Only a PNG named logo.png that decodes is the logo; anything else in its
+// place is none.
+TEST(BrandLogo, TheBundlesPngIsTheLogoWithItsSize) {
+  const fs::path dir = fs::temp_directory_path() / ("quimbo-bundle-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const Bundle bundle(dir / "quimbo", dir, dir);
+  const auto put = [&](const char* name, const std::string& bytes) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+  };
+  std::ifstream in(std::string(QUIMBO_SOURCE_DIR) + "/tests/fixtures/logo-64x32.png",
+                   std::ios::binary);
+  const std::string png{std::istreambuf_iterator<char>(in), {}};
 
-TEST_F(BrandLogo, TheBundlesPngIsTheLogoWithItsSize) {
-  EXPECT_FALSE(loadLogo(bundle())) << "no logo resource";
+  EXPECT_FALSE(loadLogo(bundle)) << "no logo resource";
   EXPECT_FALSE(loadLogo(std::nullopt)) << "no bundle";
-  put("logo.png", fixture());
-  const auto logo = loadLogo(bundle());
+  put("logo.jpg", png);
+  EXPECT_FALSE(loadLogo(bundle)) << "only the png type is looked up";
+  for (const std::string& bytes : {std::string("not an image"), png.substr(0, png.size() / 2)}) {
+    put("logo.png", bytes);
+    EXPECT_FALSE(loadLogo(bundle)) << bytes.size() << " bytes";
+  }
+  put("logo.png", png);
+  const auto logo = loadLogo(bundle);
   ASSERT_TRUE(logo);
-  EXPECT_EQ(logo->path, (dir_ / "logo.png").string());
+  EXPECT_EQ(logo->path, (dir / "logo.png").string());
   EXPECT_EQ(logo->width, 64u);
   EXPECT_EQ(logo->height, 32u);
-}
-
-TEST_F(BrandLogo, AResourceThatIsNotAnImageIsNoLogo) {
-  const std::string png = fixture();
-  const struct {
-    const char* what;
-    std::string bytes;
-  } cases[] = {
-      {"text", "not an image"},
-      {"cut in its image data", png.substr(0, png.size() / 2)},
-  };
-  for (const auto& c : cases) {
-    put("logo.png", c.bytes);
-    EXPECT_FALSE(loadLogo(bundle())) << c.what;
-  }
-  fs::remove(dir_ / "logo.png");
-  fs::create_directory(dir_ / "logo.png");
-  EXPECT_FALSE(loadLogo(bundle())) << "a folder named logo.png";
-  put("logo.jpg", png);
-  EXPECT_FALSE(loadLogo(bundle())) << "only the png type is looked up";
+  fs::remove(dir / "logo.png");
+  fs::create_directory(dir / "logo.png");
+  EXPECT_FALSE(loadLogo(bundle)) << "a folder named logo.png";
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -16,13 +16,14 @@ namespace fs = std::filesystem;
 // A prefix under a fresh folder holding `module` as lib/quimbo/quimbo-desktop.so.
 struct Installation {
   explicit Installation(const std::string& module) {
-    const fs::path folder = root / "lib" / "quimbo";
-    fs::create_directories(folder);
-    if (!module.empty()) fs::copy_file(fs::path(FAKE_MODULE_DIR) / module, folder / kFile);
+    fs::create_directories(root / "lib" / "quimbo");
+    if (!module.empty())
+      fs::copy_file(fs::path(FAKE_MODULE_DIR) / module, root / "lib/quimbo/quimbo-desktop.so");
   }
   ~Installation() { fs::remove_all(root); }
-  Bundle bundle() const { return Bundle(root / "bin" / "quimbo", root / "share" / "quimbo", root / "lib" / "quimbo"); }
-  static constexpr const char* kFile = "quimbo-desktop.so";
+  Bundle bundle() const {
+    return Bundle(root / "bin" / "quimbo", root / "share" / "quimbo", root / "lib" / "quimbo");
+  }
   static inline int made = 0;
   const fs::path root = fs::temp_directory_path() / ("quimbo-loader-" + std::to_string(::getpid()) +
                                                      "-" + std::to_string(++made));

@@ -26,31 +26,27 @@
 namespace quimbo::desktop {
 namespace {
 
-// The widgets in the order their layouts hold them.
-void walk(QWidget* widget, std::vector<QWidget*>& out) {
-  out.push_back(widget);
-  if (QLayout* layout = widget->layout()) {
+// What `widget` shows in the order its layouts hold it: texts, [buttons],
+// and bars by their value in thousandths.
+void collect(QWidget* w, std::vector<std::string>& out) {
+  if (auto* label = qobject_cast<QLabel*>(w)) out.push_back(label->text().toStdString());
+  if (auto* button = qobject_cast<QPushButton*>(w))
+    out.push_back("[" + button->text().toStdString() + "]");
+  if (auto* bar = qobject_cast<QProgressBar*>(w)) out.push_back(std::to_string(bar->value()));
+  if (QLayout* layout = w->layout()) {
     for (int i = 0; i < layout->count(); ++i) {
-      if (QWidget* child = layout->itemAt(i)->widget()) walk(child, out);
+      if (QWidget* child = layout->itemAt(i)->widget()) collect(child, out);
     }
   }
 }
 
-// A renderer and what it shows in the order its layouts hold it: texts,
-// [buttons], and bars by their value in thousandths.
+// A renderer and what it shows.
 struct Rendered {
   QWidget host;
   WidgetRenderer renderer{&host};
   std::vector<std::string> contents() {
-    std::vector<QWidget*> widgets;
-    walk(&host, widgets);
     std::vector<std::string> out;
-    for (QWidget* w : widgets) {
-      if (auto* label = qobject_cast<QLabel*>(w)) out.push_back(label->text().toStdString());
-      if (auto* button = qobject_cast<QPushButton*>(w))
-        out.push_back("[" + button->text().toStdString() + "]");
-      if (auto* bar = qobject_cast<QProgressBar*>(w)) out.push_back(std::to_string(bar->value()));
-    }
+    collect(&host, out);
     return out;
   }
 };
@@ -88,7 +84,6 @@ TEST(DesktopRenderer, ShowsEachTextStyledAndUpdatesInPlaceOrBuildsAnewForAnother
                                       "250",    "1000–5000 RPM", "Fan 2", "6000 RPM",
                                       "1000",   "1000–5000 RPM", kNote,   "her 2 sn güncellenir",
                                       "[Çıkış]"}));
-  EXPECT_EQ(r.host.width(), 260);
   QLabel* header = findWidget(r.host, "91°C");
   EXPECT_EQ(colourOf(header), "#ffeb3228") << "the header is red at 91";
   EXPECT_TRUE(header->font().bold());

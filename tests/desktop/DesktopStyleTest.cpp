@@ -5,18 +5,12 @@
 namespace quimbo::desktop {
 namespace {
 
-QPalette palette(const QColor& text, const QColor& window) {
-  QPalette p;
-  p.setColor(QPalette::WindowText, text);
-  p.setColor(QPalette::Window, window);
-  return p;
-}
-
 // The standard colours read as themselves on either palette, a little
 // lighter on a dark one; an opacity carries over.
 TEST(DesktopStyle, StandardColoursKeepTheirHueAndLightenOnADarkPalette) {
-  const QPalette light = palette(Qt::black, QColor(236, 236, 236));
-  const QPalette dark = palette(QColor(223, 223, 223), QColor(40, 40, 40));
+  // Palettes of a window colour, with the text Qt gives it: black, or white.
+  const QPalette light(QColor(236, 236, 236), QColor(236, 236, 236));
+  const QPalette dark(QColor(40, 40, 40), QColor(40, 40, 40));
   EXPECT_FALSE(isDark(light));
   EXPECT_TRUE(isDark(dark));
   const struct {

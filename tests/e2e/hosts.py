@@ -29,10 +29,12 @@ import tempfile
 import time
 
 from gi.repository import Gio, GLib
-from PIL import Image, ImageGrab
+from PIL import Image
+
+import harness
+from harness import X, Run, check, ends, passes, stat, wait_for, write, xvfb
 
 USER = "quimbo-e2e"
-PATIENCE = 30.0  # seconds: a busy machine is slow, a broken one never gets there
 IDLE_CPU = 0.5  # seconds of CPU in two passes while nothing changes: each takes milliseconds
 WIDTH, HEIGHT = 1280, 720
 BAR = 28  # waybar's height
@@ -42,23 +44,6 @@ HOTTER = 'FNum "ui8 " 01\nF0Ac "flt " = 2500\nTp01 "flt " = 72.5\n'
 PANEL = "Quimbo panel"
 ITEM = "org.kde.StatusNotifierItem"
 WATCHER = "org.kde.StatusNotifierWatcher"
-FNUM = "6d754e46"  # "FNum" in a trace's records: read first in every pass, in two exchanges
-
-
-class Failed(Exception):
-    pass
-
-
-def wait_for(what, check, patience=PATIENCE):
-    """The first true value of check(), or a failure naming `what`."""
-    deadline = time.monotonic() + patience
-    while True:
-        value = check()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failed(what)
-        time.sleep(0.1)
 
 
 def contrast(a, b):
@@ -166,42 +151,24 @@ class VirtualPointer:
         self.move(x, y, buttons=(1, 0))
 
 
-class Session:
+class Session(Run):
     """The processes of one test, ended in reverse order, and the session
     bus they share."""
 
     def __init__(self, quimbo, work):
-        self.quimbo_path, self.work, self.processes = quimbo, work, []
+        super().__init__(work)
+        self.quimbo_path = quimbo
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         self.machine = os.path.join(work, "machine")
-        with open(self.machine, "w") as f:
-            f.write(MACHINE)
-
-    def start(self, args, log, **env):
-        with open(os.path.join(self.work, log), "a") as out:
-            process = subprocess.Popen(args, stdout=out, stderr=subprocess.STDOUT,
-                                       env={k: v for k, v in dict(os.environ, **env).items() if v is not None})
-        self.processes.append(process)
-        return process
+        write(self.machine, MACHINE)
 
     def quimbo(self, **env):
-        return self.start([self.quimbo_path], "quimbo.log",
+        return self.start([self.quimbo_path], log="quimbo.log",
                           **{"QUIMBO_FRONTEND": "desktop", "QUIMBO_SMC_SIM": self.machine, **env})
 
-    def end(self, process, status=128 + signal.SIGTERM):
+    def end(self, process, expected="exit 143"):
         process.send_signal(signal.SIGTERM)
-        try:
-            ended = process.wait(timeout=PATIENCE)
-        except subprocess.TimeoutExpired:
-            raise Failed("%s did not end on SIGTERM" % process.args[0])
-        if status is not None and ended != status:
-            raise Failed("%s ended with status %d, not %d" % (process.args[0], ended, status))
-
-    def close(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.kill()
-                process.wait()
+        ends(process, expected, process.args[0])
 
     def call(self, name, path, interface, method, args=None, reply=None):
         try:
@@ -251,48 +218,6 @@ class Session:
             pass
 
 
-class X:
-    """An X server's windows, through xdotool."""
-
-    def __init__(self, display):
-        self.display = display
-
-    def run(self, *args):
-        done = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
-                              env=dict(os.environ, DISPLAY=self.display))
-        return done.stdout.split() if done.returncode == 0 else []
-
-    def visible(self, title):
-        found = self.run("search", "--onlyvisible", "--name", "^%s$" % title)
-        return self.geometry(found[0]) if found else None
-
-    def geometry(self, window):
-        values = dict(v.split("=") for v in self.run("getwindowgeometry", "--shell", window))
-        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")) if values else None
-
-    def shot(self):
-        return ImageGrab.grab(xdisplay=self.display)
-
-    def panel_opens(self, what, click):
-        click()
-        return wait_for("%s: no panel" % what, lambda: self.visible(PANEL))
-
-    def panel_closes(self, what, click):
-        click()
-        wait_for("%s: the panel stayed open" % what, lambda: not self.visible(PANEL))
-
-
-def start_xvfb(session):
-    """A bare X server on a free display, once it takes clients."""
-    read, write = os.pipe()
-    session.processes.append(subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
-         "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stderr=subprocess.DEVNULL))
-    os.close(write)
-    with os.fdopen(read) as display:
-        return X(":" + display.readline().strip())
-
-
 def beside(what, panel, x, y, below=True, bar=0):
     """The panel opened at (x, y): below it (or above), but not over a top
     bar `bar` pixels high, its left edge there unless the screen's edge
@@ -300,32 +225,30 @@ def beside(what, panel, x, y, below=True, bar=0):
     px, py, pw, ph = panel
     edge = py - 1 if below else py + ph
     y = max(y, bar - 1) if below else y
-    if abs(edge - y) > 1 or not (px == x or px + pw == WIDTH) or py < 0 or py + ph > HEIGHT:
-        raise Failed("%s: Activate(%d, %d) opened the panel at %d,%d %dx%d" % (
-            what, x, y, px, py, pw, ph))
+    check(abs(edge - y) <= 1 and (px == x or px + pw == WIDTH) and py >= 0 and py + ph <= HEIGHT,
+          "%s: Activate(%d, %d) opened the panel at %d,%d %dx%d" % (what, x, y, px, py, pw, ph))
 
 
 def check_trayer(session):
-    x = start_xvfb(session)
+    x = xvfb(session, WIDTH, HEIGHT)
     env = dict(DISPLAY=x.display, DBUS_SESSION_BUS_ADDRESS=None)
     quimbo = session.quimbo(**env)
     wait_for("no strip before the tray", lambda: x.visible("Quimbo"))
     for tint, name in ((None, "trayer, light"), ("0x333333", "trayer, dark")):
         tint = ["--tint", tint, "--transparent", "true", "--alpha", "0"] if tint else []
         trayer = session.start(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                                "request", "--height", "24", *tint], "trayer.log", **env)
+                                "request", "--height", "24", *tint], log="trayer.log", **env)
         tx, ty, tw, th = wait_for("%s: no icon in the tray" % name,
                                   lambda: (lambda g: g if g and g[2] >= 16 else None)(x.visible("panel")))
         wait_for("%s: the strip stayed beside the icon" % name, lambda: not x.visible("Quimbo"))
         legible(name + ", the icon", x.shot, (tx, ty, tx + tw, ty + th))
-        panel = x.panel_opens(name, lambda: x.run("mousemove", tx + tw // 2, ty + th // 2, "click", 1))
-        if panel[1] < ty + th - 2 or panel[0] + panel[2] > WIDTH:
-            raise Failed("%s: the panel at %s, the tray at %d,%d %dx%d" % (name, panel, tx, ty, tw, th))
-        x.panel_closes(name + ", a click outside", lambda: x.run("mousemove", 300, 500, "click", 1))
-        session.end(trayer, status=None)
+        panel = x.panel_opens(name, lambda: x.click(tx + tw // 2, ty + th // 2))
+        check(panel[1] >= ty + th - 2 and panel[0] + panel[2] <= WIDTH,
+              "%s: the panel at %s, the tray at %d,%d %dx%d" % (name, panel, tx, ty, tw, th))
+        x.panel_closes(name + ", a click outside", lambda: x.click(300, 500))
+        session.end(trayer, None)
         strip = wait_for("%s went: no strip" % name, lambda: x.visible("Quimbo"))
-        if strip[1] != 0 or strip[0] + strip[2] != WIDTH:
-            raise Failed("the strip came back at %s" % (strip,))
+        check(strip[1] == 0 and strip[0] + strip[2] == WIDTH, "the strip came back at %s" % (strip,))
     session.end(quimbo)
 
 
@@ -333,10 +256,9 @@ def start_sway(session):
     """A headless sway with XWayland, once it is up: its X server and a pointer."""
     config = os.path.join(session.work, "sway.conf")
     env_file = os.path.join(session.work, "sway.env")
-    with open(config, "w") as f:
-        f.write("output HEADLESS-1 resolution %dx%d\nxwayland force\n"
-                "exec env > %s.part && mv %s.part %s\n" % (WIDTH, HEIGHT, env_file, env_file, env_file))
-    session.start(["sway", "-c", config], "sway.log", WLR_BACKENDS="headless",
+    write(config, "output HEADLESS-1 resolution %dx%d\nxwayland force\n"
+          "exec env > %s.part && mv %s.part %s\n" % (WIDTH, HEIGHT, env_file, env_file, env_file))
+    session.start(["sway", "-c", config], log="sway.log", WLR_BACKENDS="headless",
                   WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
     wait_for("sway did not start", lambda: os.path.exists(env_file))
     with open(env_file) as f:
@@ -350,13 +272,10 @@ def start_sway(session):
 def start_waybar(session, colour):
     config = os.path.join(session.work, "waybar.json")
     style = os.path.join(session.work, "waybar-%s.css" % colour)
-    with open(config, "w") as f:
-        f.write('{"layer": "top", "position": "top", "height": %d, "modules-right": ["tray"],'
-                ' "tray": {"icon-size": 22}}' % BAR)
-    with open(style, "w") as f:
-        f.write("* { font-family: DejaVu Sans; font-size: 13px; }\n"
-                "window#waybar { background: #%s; }\n" % colour)
-    return session.start(["waybar", "-c", config, "-s", style], "waybar.log")
+    write(config, '{"layer": "top", "position": "top", "height": %d, "modules-right": ["tray"],'
+          ' "tray": {"icon-size": 22}}' % BAR)
+    write(style, "* { font-family: DejaVu Sans; font-size: 13px; }\nwindow#waybar { background: #%s; }\n" % colour)
+    return session.start(["waybar", "-c", config, "-s", style], log="waybar.log")
 
 
 def grim(session):
@@ -387,8 +306,7 @@ def check_sway(session):
         name = "waybar on #%s" % colour
         item = session.wait_label(LABEL)
         pointer.move(WIDTH // 2, HEIGHT // 2)  # sway draws the pointer into screenshots
-        if x.visible("Quimbo"):
-            raise Failed("%s: a strip beside the item" % name)
+        check(not x.visible("Quimbo"), "%s: a strip beside the item" % name)
         left, right = legible(name + ", the icon", lambda: grim(session), (0, 0, WIDTH, BAR)).items()[-1]
         centre = ((left + right) // 2, 14)
         desktop = grim(session).getpixel((400, 500))
@@ -408,28 +326,21 @@ def check_sway(session):
         if colour == "333333":
             print("== idle, the item signals only when its label changes, and quimbo does not spin")
             heard = session.count_signals(item)
-            passes = lambda: sum(FNUM in line for line in open(trace))
-            cpu = lambda: sum(map(int, open("/proc/%d/stat" % quimbo.pid).read().rsplit(")", 1)[1].split()[11:13]))
-            before, spent = passes(), cpu()
-            wait_for("no two sampling passes", lambda: passes() >= before + 4)
+            before, spent = passes(trace), stat(quimbo.pid)[1]
+            wait_for("no two sampling passes", lambda: passes(trace) >= before + 2)
             session.pump()
-            if heard:
-                raise Failed("the item sent %s while its label stayed" % heard)
-            if (cpu() - spent) / os.sysconf("SC_CLK_TCK") > IDLE_CPU:
-                raise Failed("quimbo spins: %d ticks of CPU in two passes" % (cpu() - spent))
-            with open(session.machine, "w") as f:
-                f.write(HOTTER)
+            check(not heard, "the item sent %s while its label stayed" % heard)
+            spent = stat(quimbo.pid)[1] - spent
+            check(spent / os.sysconf("SC_CLK_TCK") <= IDLE_CPU, "quimbo spins: %d ticks of CPU in two passes" % spent)
+            write(session.machine, HOTTER)
             session.wait_label("72° · 2500")
             session.pump()
-            if sorted(set(heard)) != ["NewIcon", "NewToolTip"]:
-                raise Failed("a new label sent %s" % heard)
-            with open(session.machine, "w") as f:
-                f.write(MACHINE)
+            check(sorted(set(heard)) == ["NewIcon", "NewToolTip"], "a new label sent %s" % heard)
+            write(session.machine, MACHINE)
             print("== waybar goes: the strip at the top right, on XWayland; it comes back light")
-            session.end(waybar, status=None)
+            session.end(waybar, None)
             strip = wait_for("no strip after waybar went", lambda: x.visible("Quimbo"))
-            if strip[1] != 0 or strip[0] + strip[2] != WIDTH:
-                raise Failed("the strip is at %s" % (strip,))
+            check(strip[1] == 0 and strip[0] + strip[2] == WIDTH, "the strip is at %s" % (strip,))
             waybar = start_waybar(session, "eeeeee")
             wait_for("the strip stayed after waybar came back", lambda: not x.visible("Quimbo"))
     session.end(quimbo)
@@ -441,16 +352,16 @@ def check_sway(session):
     wait_for("no panel with the focus on Wayland", lambda: (sway_window(PANEL) or {}).get("focused"))
     pointer.click(100, 500)
     wait_for("a click outside left the panel open", lambda: not sway_window(PANEL))
-    session.end(waybar, status=None)
+    session.end(waybar, None)
     wait_for("no strip on Wayland after waybar went", lambda: sway_window("Quimbo"))
     session.end(quimbo)
 
 
 def check_gnome(session):
-    x = start_xvfb(session)
+    x = xvfb(session, WIDTH, HEIGHT)
     subprocess.run(["gsettings", "set", "org.gnome.shell", "enabled-extensions",
                     "['ubuntu-appindicators@ubuntu.com']"], check=True)
-    session.start(["gnome-shell", "--x11", "--replace"], "gnome-shell.log", DISPLAY=x.display)
+    session.start(["gnome-shell", "--x11", "--replace"], log="gnome-shell.log", DISPLAY=x.display)
     wait_for("GNOME Shell hosts no tray", lambda: session.properties(
         WATCHER, "/StatusNotifierWatcher", WATCHER).get("IsStatusNotifierHostRegistered"))
     # The shell opens with the overview, where the top bar is clear: it is
@@ -475,8 +386,7 @@ def check_gnome(session):
             shots.append(bar.image.crop(bar.box).tobytes())
             return shots[-1] == shots[-2] and len(bar.items()) > before
         left, right_edge = legible(what, x.shot, right[:3] + (bottom,), settled).items()[0]
-        if (right_edge - left > 50) != wide:
-            raise Failed("%s: the item is %d pixels wide" % (what, right_edge - left))
+        check((right_edge - left > 50) == wide, "%s: the item is %d pixels wide" % (what, right_edge - left))
         return (left + right_edge) // 2, bottom // 2
 
     quimbo = session.quimbo(DISPLAY=x.display)
@@ -484,11 +394,11 @@ def check_gnome(session):
     cx, cy = item_in_bar("GNOME: the label in the top bar", wide=True)
     # The extension activates an item without a menu on its first click,
     # and from then on on a double click.
-    click = lambda *more: x.run("mousemove", cx, cy, "click", *more, 1)
+    click = lambda *more: x.click(cx, cy, *more, 1)
     panel = x.panel_opens("GNOME, a first click", click)
-    if panel[1] != bottom or not (panel[0] <= cx <= panel[0] + panel[2]):
-        raise Failed("the panel at %s, not under the item at %d in a bar %d high" % (panel, cx, bottom))
-    x.panel_closes("GNOME, a click outside", lambda: x.run("mousemove", 400, 400, "click", 1))
+    check(panel[1] == bottom and panel[0] <= cx <= panel[0] + panel[2],
+          "the panel at %s, not under the item at %d in a bar %d high" % (panel, cx, bottom))
+    x.panel_closes("GNOME, a click outside", lambda: x.click(400, 400))
     x.panel_opens("GNOME, a double click", lambda: click("--repeat", 2, "--delay", 120))
     x.panel_closes("GNOME, a click on the item", click)
     x.run("mousemove", 400, 400)
@@ -506,23 +416,6 @@ def check_gnome(session):
 
 
 CHECKS = {"trayer": check_trayer, "sway": check_sway, "gnome": check_gnome}
-
-
-def inside(host, quimbo, work):
-    """The checks, as the user the hosts run as, on a session bus of their own."""
-    session = Session(quimbo, work)
-    try:
-        CHECKS[host](session)
-    except Failed as failure:
-        print("FAIL:", failure)
-        for log in sorted(f for f in os.listdir(work) if f.endswith(".log")):
-            with open(os.path.join(work, log), errors="replace") as f:
-                print("-- %s:\n%s" % (log, f.read()[-3000:]))
-        return 1
-    finally:
-        session.close()
-    print("all %s checks passed" % host)
-    return 0
 
 
 def as_user(args):
@@ -549,8 +442,9 @@ def private_system_bus():
 
 
 def main():
-    if sys.argv[1] == "--inside":
-        return inside(*sys.argv[2:5])
+    if sys.argv[1] == "--inside":  # as the user the hosts run as, on a session bus of its own
+        host, quimbo = sys.argv[2:4]
+        harness.main([("quimbo in " + host, CHECKS[host])], lambda work: Session(quimbo, work))
     quimbo, host = os.path.realpath(sys.argv[1]), sys.argv[2]
     with tempfile.TemporaryDirectory(prefix="quimbo-hosts-") as work:
         for part in ("bin", "lib", "share"):  # the program and its module, where the user can read them
@@ -561,7 +455,7 @@ def main():
             os.makedirs(os.path.join(work, "run"), mode=0o700)
             args = as_user(["env", "HOME=" + work, "XDG_RUNTIME_DIR=" + os.path.join(work, "run"),
                             "dbus-run-session", "--", sys.executable, os.path.realpath(__file__),
-                            "--inside", host, os.path.join(work, "q/bin/quimbo"), work])
+                            "--inside", host, os.path.join(work, "q/bin/quimbo")])
             if os.getuid() == 0:
                 subprocess.run(["chown", "-R", USER + ":", work], check=True)
             environment = {k: os.environ[k] for k in ("PATH", "LANG", "ASAN_OPTIONS", "UBSAN_OPTIONS",

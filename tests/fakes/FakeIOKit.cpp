@@ -8,6 +8,7 @@
 #include <IOKit/IOKitLib.h>
 #include <mach/mach.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -24,16 +25,14 @@ struct FakeIOKit::Kernel {
     Kind kind;
     std::uint32_t handle;  // the answering client's
   };
-  static constexpr mach_port_t kFirstName = 0x1003;
-  static constexpr mach_port_t kNameStep = 0x100;
 
   UserClient& smc;
   std::map<mach_port_t, Port> ports;
-  mach_port_t nextName = kFirstName;
+  mach_port_t nextName = 0x1003;
 
   mach_port_t name(Kind kind, std::uint32_t handle) {
     const mach_port_t given = nextName;
-    nextName += kNameStep;
+    nextName += 0x100;
     ports.emplace(given, Port{kind, handle});
     return given;
   }
@@ -42,9 +41,7 @@ struct FakeIOKit::Kernel {
     return found != ports.end() && found->second.kind == kind ? &found->second : nullptr;
   }
   std::size_t count(Kind kind) const {
-    std::size_t n = 0;
-    for (const auto& [name, port] : ports) n += port.kind == kind;
-    return n;
+    return std::ranges::count_if(ports, [&](const auto& port) { return port.second.kind == kind; });
   }
 };
 

@@ -101,8 +101,6 @@ TEST(Soak, AMillionPassesOverARandomSmc) {
   }
   const long atEnd = residentKiB();
   EXPECT_EQ(smc.writesAsked, 0u) << "the SMC was asked something other than a read";
-  RecordProperty("rss_kib_after_warm_up", static_cast<int>(afterWarmUp));
-  RecordProperty("rss_kib_at_end", static_cast<int>(atEnd));
   std::printf("resident memory: %ld KiB after %ld passes, %ld KiB after %ld\n", afterWarmUp, warmUp,
               atEnd, passes);
   // The heap's high-water mark moves a few pages now and then; a leak of a

@@ -14,7 +14,6 @@ class ManualRunLoop final : public RunLoop {
   std::shared_ptr<Timer> scheduleRepeatingTimer(Duration interval, Action action) override;
   void post(Action task) override;
 
-  Duration now() const { return now_; }
   std::size_t pendingTasks() const { return tasks_.size(); }
   // Runs posted tasks until none is left.
   void runPending();

@@ -1,0 +1,154 @@
+#!/usr/bin/python3
+"""Drives the real quimbo-exporter with Debian's Prometheus parts: what it
+writes passes promtool, node_exporter's textfile collector serves it, and a
+Prometheus server scraping that node_exporter answers for it; a changed
+machine reaches the first pass after the change; a reader never sees a
+partial file; a directory that goes away is reported once and written again
+when it is back; a write that fails half way (the file size limit) leaves the
+last file whole; SIGTERM leaves that file and nothing else; bad input ends
+with status 2. The alerting rules pass their own tests.
+
+    tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
+"""
+
+import os
+import re
+import resource
+import signal
+import socket
+import subprocess
+import sys
+import time
+import urllib.request
+
+from harness import check, ends, machine, main, passes, read, wait_for, write
+
+EXPORTER, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
+HERE = os.path.dirname(os.path.realpath(__file__))
+
+
+def complete(text):
+    """A complete file starts with the first metric and ends with the last."""
+    return re.fullmatch(r"# HELP quimbo_smc_available .*\nquimbo_build_info\{.*\} 1\n", text, re.S)
+
+
+def only_the_file(folder, what):
+    check(os.listdir(folder) == ["quimbo.prom"], "%s: the folder holds %s" % (what, os.listdir(folder)))
+
+
+def last_pass(prom):
+    found = re.search(r"^quimbo_last_pass_timestamp_seconds (\S+)$", read(prom), re.M)
+    return float(found.group(1)) if found else 0
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def get(url):
+    try:
+        return urllib.request.urlopen(url, timeout=5).read().decode()
+    except OSError:
+        return ""
+
+
+def exporter(run, *args, limits=()):
+    """One run of the exporter to its end: (status, what it said)."""
+    log = "exporter-%d.log" % len(run.processes)
+    process = run.start([EXPORTER, *args], log=log, limits=limits, QUIMBO_SMC_SIM=run.path("machine"))
+    return process.wait(timeout=30), read(run.path(log))
+
+
+def once_and_bad_input(run):
+    done = subprocess.run(["promtool", "test", "rules", os.path.join(HERE, "alerts.test.yml")],
+                          capture_output=True, text=True)
+    check(done.returncode == 0, "the alerting rules' tests fail: " + done.stdout + done.stderr)
+    folder, prom = run.path("textfiles"), run.path("textfiles/quimbo.prom")
+    os.makedirs(folder)
+    write(run.path("machine"), read(MACHINE))
+    for args, said in (("--interval 5", "--textfile-directory DIR is required"),
+                       ("--textfile-directory %s/none" % run.work, "%s/none: No such file or directory" % run.work),
+                       ("--textfile-directory " + run.path("machine"), "machine: is not a directory"),
+                       ("--textfile-directory %s --interval 0" % folder,
+                        "--interval takes a whole number of seconds from 1 to 86400, not '0'"),
+                       ("--textfile-directory %s --port 9100" % folder, "unknown option '--port'"),
+                       ("--textfile-directory", "--textfile-directory needs a value"),
+                       ("--textfile-directory %s now" % folder, "unexpected argument 'now'")):
+        status, out = exporter(run, *args.split())
+        check(status == 2 and out.startswith("quimbo-exporter: ") and said in out
+              and out.endswith("(see quimbo-exporter --help)\n"), "%r: status %d, said %r" % (args, status, out))
+    check(not os.listdir(folder), "bad input wrote %s" % os.listdir(folder))
+
+    old = os.umask(0o077)
+    status, out = exporter(run, "--textfile-directory", folder, "--once")
+    os.umask(old)
+    check(status == 0, "--once: status %d, said %r" % (status, out))
+    only_the_file(folder, "--once")
+    check(os.stat(prom).st_mode & 0o777 == 0o644, "the file's mode is %o" % (os.stat(prom).st_mode & 0o777))
+    done = subprocess.run(["promtool", "check", "metrics"], input=read(prom), capture_output=True, text=True)
+    check(done.returncode == 0, "promtool check metrics: " + done.stdout + done.stderr)
+    check('\nquimbo_temperature_celsius{group="cpu"} 57.79999923706055\n' in read(prom), "cpu: " + read(prom))
+    before = read(prom)
+    status, out = exporter(run, "--textfile-directory", folder, "--once", limits=((resource.RLIMIT_FSIZE, 1024),))
+    check(status == 1 and "cannot be written: File too large" in out,
+          "a write past the size limit: status %d, said %r" % (status, out))
+    only_the_file(folder, "a failed write")
+    check(read(prom) == before, "a failed write changed the file")
+
+
+def with_prometheus(run):
+    folder, prom, trace, copy = run.path("textfiles"), run.path("textfiles/quimbo.prom"), run.path("trace"), \
+        run.path("machine")
+    os.makedirs(folder)
+    write(copy, read(MACHINE))
+    process = run.start([EXPORTER, "--textfile-directory", folder, "--interval", "1"], log="exporter.log",
+                        QUIMBO_SMC_SIM=copy, QUIMBO_SMC_TRACE=trace)
+    node, server = free_port(), free_port()
+    run.start(["prometheus-node-exporter", "--collector.disable-defaults", "--collector.textfile",
+               "--collector.textfile.directory=" + folder, "--web.listen-address=127.0.0.1:%d" % node],
+              log="node.log")
+    write(run.path("prometheus.yml"), "global: {scrape_interval: 1s}\nscrape_configs: [{job_name: quimbo,"
+          ' static_configs: [{targets: ["127.0.0.1:%d"]}]}]\n' % node)
+    run.start(["prometheus", "--config.file=" + run.path("prometheus.yml"), "--web.listen-address=127.0.0.1:%d"
+               % server, "--storage.tsdb.path=" + run.path("data")], log="prometheus.log")
+    metrics = wait_for("node_exporter does not serve the file", lambda: (
+        lambda m: m if "\nquimbo_temp" in m else None)(get("http://127.0.0.1:%d/metrics" % node)))
+    check('\nquimbo_temperature_celsius{group="gpu"} 48.900001525878906\n' in metrics
+          and "\nnode_textfile_scrape_error 0\n" in metrics, "node_exporter serves: " + metrics)
+    query = ["promtool", "query", "instant", "http://127.0.0.1:%d" % server, 'quimbo_temperature_celsius{group="cpu"}']
+    wait_for("Prometheus does not answer for quimbo_temperature_celsius", lambda: "=> 57.79999923706055" in
+             subprocess.run(query, capture_output=True, text=True).stdout, patience=90)
+
+    seen, reads = time.time(), 0
+    while last_pass(prom) < seen + 2:  # a reader, over and over while three passes replace the file
+        content = read(prom)
+        check(complete(content), "a reader saw a partial file after %d reads: %r" % (reads, content))
+        reads += 1
+    print("   %d complete reads over three passes" % reads)
+    write(copy, machine(MACHINE, Tp09='"flt " = 77.5'))
+    changed = time.time()
+    wait_for("no pass after the change", lambda: last_pass(prom) > changed)
+    check('\nquimbo_temperature_celsius{group="cpu"} 77.5\n' in read(prom), "the first pass after the change lacks it")
+
+    os.rename(folder, run.path("away"))  # for three passes
+    away = passes(trace) + 3
+    wait_for("no three passes while the folder was away", lambda: passes(trace) >= away)
+    os.rename(run.path("away"), folder)
+    back = time.time()
+    wait_for("not written again after the folder came back", lambda: last_pass(prom) > back)
+    check(read(run.path("exporter.log")).count("cannot be created") == 1, "not reported once")
+
+    process.send_signal(signal.SIGTERM)
+    ends(process, "exit 0", "SIGTERM")
+    only_the_file(folder, "after SIGTERM")
+    check(complete(read(prom)), "the file left is not complete")
+
+
+main([
+    ("the alerting rules; bad input; --once: one complete file readable by all, that promtool accepts,"
+     " and a failed write keeps it", once_and_bad_input),
+    ("running every second, with node_exporter and Prometheus; a folder away for three passes; SIGTERM",
+     with_prometheus),
+])

@@ -1,0 +1,386 @@
+"""What the end-to-end scripts share: a scratch folder for each check and
+the programs started in it, waits with a generous deadline, how a program
+ended, a real pseudo-terminal read through a terminal emulator (pyte), X
+servers (Xvfb) driven with xdotool and read back as pictures, hwmon trees,
+machine files and the trace.
+
+A script lists its checks, each a function of a Run, and hands them to main().
+"""
+
+import fcntl
+import os
+import re
+import resource
+import select
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+import traceback
+
+import pyte
+
+PATIENCE = 30.0  # seconds: a busy machine is slow, a broken program never gets there
+LAPTOP_HWMON = {"coretemp": {"temp1_input": 61500, "temp1_label": "Package id 0"},
+                "thinkpad": {"fan1_input": 1500}}  # the label reads "61° · 1500"
+# A sampling pass opens with the key-information exchange (command 9) for FNum.
+PASS = re.compile(r"^\d+ 2 6d754e46.{76}09", re.M)
+
+
+class Failed(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise Failed(what)
+
+
+def wait_for(what, condition, patience=PATIENCE):
+    """The first true value of condition(), or a failure naming `what`."""
+    deadline = time.monotonic() + patience
+    while not (value := condition()):
+        if time.monotonic() > deadline:
+            raise Failed(what)
+        time.sleep(0.05)
+    return value
+
+
+def ending(process):
+    """How a process ended: "exit N", "killed by SIGNAME", or "running"."""
+    code = process.poll()
+    if code is None:
+        return "running"
+    return "killed by " + signal.Signals(-code).name if code < 0 else "exit %d" % code
+
+
+def ends(process, expected, what="", patience=PATIENCE, meanwhile=lambda: None):
+    """Waits for the process to end, doing meanwhile() as it waits, and checks
+    how it ended unless `expected` is None."""
+    wait_for("%s: still running" % what, lambda: (meanwhile(), process.poll() is not None)[1], patience)
+    check(expected in (None, ending(process)), "%s: %s, not %s" % (what, ending(process), expected))
+
+
+def stat(pid):
+    """The process's state letter and the CPU ticks it used; a zombie too."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return fields[0], int(fields[11]) + int(fields[12])
+
+
+def read(path):
+    try:
+        with open(path, errors="replace") as f:
+            return f.read()
+    except FileNotFoundError:
+        return ""
+
+
+def write(path, text):
+    """Replaces the file whole, as an editor that renames does."""
+    with open(path + ".new", "w") as f:
+        f.write(text)
+    os.rename(path + ".new", path)
+
+
+def machine(source, **keys):
+    """The machine file's text, each given key's line ending in its new value."""
+    lines = [line.split(" ", 1) for line in read(source).splitlines()]
+    return "".join("%s %s\n" % (line[0], keys[line[0]]) if line[0] in keys else " ".join(line) + "\n"
+                   for line in lines)
+
+
+def passes(trace):
+    """The sampling passes the trace holds."""
+    return len(PASS.findall(read(trace)))
+
+
+def hwmon(root, chips):
+    """A hwmon tree: hwmon0, hwmon1... in the order given, each with its name
+    and its attribute files."""
+    for n, (name, files) in enumerate(chips.items()):
+        os.makedirs(os.path.join(root, "hwmon%d" % n))
+        for file, value in dict(files, name=name).items():
+            with open(os.path.join(root, "hwmon%d" % n, file), "w") as f:
+                f.write("%s\n" % value)
+    return root
+
+
+class Run:
+    """One check's scratch folder and the programs it started, ended with it."""
+
+    def __init__(self, work):
+        self.work, self.processes, self.terminals = work, [], []
+        os.makedirs(work, mode=0o700, exist_ok=True)
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    def start(self, args, log=None, limits=(), ignore=(), controlled=False, popen=None, **env):
+        """A program with these variables added (None removes one), its
+        output appended to `log` in the scratch folder; `limits` are pairs
+        of a resource and its limit, `ignore` signals ignored from the start,
+        `controlled` makes standard input the controlling terminal."""
+        def child():
+            for limit, value in limits:
+                resource.setrlimit(limit, (value, value))
+            for number in ignore:
+                signal.signal(number, signal.SIG_IGN)
+            if controlled:
+                fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+        environment = {k: v for k, v in dict(os.environ, **env).items() if v is not None}
+        out = open(self.path(log), "a") if log else None
+        options = dict(stdout=out, stderr=subprocess.STDOUT) if out else {}
+        process = subprocess.Popen(args, env=environment, preexec_fn=child, **options, **(popen or {}))
+        if out:
+            out.close()
+        self.processes.append(process)
+        return process
+
+    def terminal(self, args, rows=24, cols=80, shows=None, **options):
+        """quimbo's terminal front end on a terminal of its own, in C.UTF-8
+        with no display, once it shows `shows`."""
+        env = dict(LANG="C.UTF-8", TERM="xterm-256color", QUIMBO_FRONTEND="terminal", DISPLAY=None,
+                   WAYLAND_DISPLAY=None)
+        terminal = Terminal(self, args, rows, cols, **dict(env, **options))
+        self.terminals.append(terminal)
+        if shows:
+            terminal.wait_for(shows)
+        return terminal
+
+    def close(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        for terminal in self.terminals:
+            terminal.close()
+
+    def report(self):
+        for terminal in self.terminals:
+            print("--- screen:\n" + terminal.text())
+        for log in sorted(f for f in os.listdir(self.work) if f.endswith(".log")):
+            print("--- %s:\n%s" % (log, read(self.path(log))[-3000:]))
+
+
+def main(checks, make_run=Run):
+    """Runs each (title, check) with a Run of its own (made by make_run from
+    a scratch folder); exits 1 if any failed."""
+    failures = 0
+    with tempfile.TemporaryDirectory(prefix="quimbo-e2e-") as work:
+        for n, (title, check_) in enumerate(checks):
+            print("==", title, flush=True)
+            run = make_run(os.path.join(work, str(n)))
+            try:
+                check_(run)
+            except Exception as failure:  # a broken script is told as a failed check, and the next one runs
+                print("FAIL:", failure if isinstance(failure, Failed) else traceback.format_exc(), flush=True)
+                run.report()
+                failures += 1
+            finally:
+                run.close()
+    print("%d of %d checks failed" % (failures, len(checks)) if failures else "all checks passed")
+    sys.exit(1 if failures else 0)
+
+
+# The terminal
+
+class Screen(pyte.Screen):
+    """pyte's screen with the two scrolling commands it lacks, SU and SD,
+    which curses uses to scroll part of the screen."""
+
+    def scroll_up(self, count=1, *_):
+        self._scroll(count, self.index, lambda margins: margins.bottom)
+
+    def scroll_down(self, count=1, *_):
+        self._scroll(count, self.reverse_index, lambda margins: margins.top)
+
+    def _scroll(self, count, step, edge):
+        row = self.cursor.y
+        self.cursor.y = edge(self.margins or pyte.screens.Margins(0, self.lines - 1))
+        for _ in range(count or 1):
+            step()
+        self.cursor.y = row
+
+
+class Stream(pyte.ByteStream):
+    csi = dict(pyte.ByteStream.csi, S="scroll_up", T="scroll_down")
+
+
+CTRL_C, CTRL_BACKSLASH, CTRL_Z, CTRL_S, CTRL_Q = b"\x03", b"\x1c", b"\x1a", b"\x13", b"\x11"
+END, ESCAPE = b"\x1bOF", b"\x1b"
+
+
+class Terminal:
+    """A program in a session of its own on a fresh pseudo-terminal, read
+    through a terminal emulator. With `controlling`, the terminal is the
+    session's controlling terminal, so its keys send signals and its
+    hang-up sends SIGHUP; without, nothing does. `stderr` names a log file
+    that takes standard error instead of the terminal."""
+
+    def __init__(self, run, args, rows, cols, controlling=True, stderr=None, **start):
+        self.master, slave = os.openpty()
+        self.set_size(rows, cols)
+        self.tty, self.initial_modes = os.ttyname(slave), termios.tcgetattr(slave)
+        self.screen = Screen(cols, rows)
+        self.stream, self.output = Stream(self.screen), bytearray()
+        err = open(run.path(stderr), "w") if stderr else slave
+        self.process = run.start(args, limits=((resource.RLIMIT_CORE, 0), *start.pop("limits", ())),
+                                 controlled=controlling, popen=dict(
+                                     stdin=slave, stdout=slave, stderr=err, start_new_session=True),
+                                 **start)
+        os.close(slave)
+        if stderr:
+            err.close()
+
+    def set_size(self, rows, cols):
+        fcntl.ioctl(self.master, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
+
+    def resize(self, rows, cols):
+        self.set_size(rows, cols)  # the kernel sends SIGWINCH
+        self.screen.resize(rows, cols)
+        self.screen.reset()  # what shows from here on is painted anew
+
+    def send(self, data):
+        os.write(self.master, data)
+
+    def click(self, row, col, button=0):
+        self.send(b"\x1b[<%d;%d;%dM" % (button, col + 1, row + 1))
+
+    def hang_up(self):
+        os.close(self.master)
+        self.master = None
+
+    def close(self):
+        if self.master is not None:
+            self.pump()
+            self.hang_up()
+
+    def modes(self, new=None):
+        """The terminal's modes, after setting them to `new` if given."""
+        fd = os.open(self.tty, os.O_RDWR | os.O_NOCTTY)
+        try:
+            if new:
+                termios.tcsetattr(fd, termios.TCSANOW, new)
+            return termios.tcgetattr(fd)
+        finally:
+            os.close(fd)
+
+    def raw(self):
+        return not self.modes()[3] & (termios.ICANON | termios.ECHO)
+
+    def pump(self, timeout=0.02):
+        """Feeds the emulator what the program wrote so far."""
+        while self.master is not None and select.select([self.master], [], [], timeout)[0]:
+            try:
+                data = os.read(self.master, 65536)
+            except OSError:  # the other end is closed: the program is gone
+                return
+            if not data:
+                return
+            self.output += data
+            self.stream.feed(data)
+            timeout = 0
+
+    def text(self):
+        self.pump()
+        return "\n".join(self.screen.display)
+
+    def shows(self, *texts):
+        screen = self.text()
+        return all(t in screen for t in texts)
+
+    def wait_for(self, *texts):
+        wait_for("never showed %r" % (texts,), lambda: self.shows(*texts))
+
+    def wait_gone(self, text):
+        wait_for("still shows %r" % text, lambda: text not in self.text())
+
+    def row_of(self, text):
+        self.pump()
+        return next(r for r, line in enumerate(self.screen.display) if text in line)
+
+    def private_mode(self, mode):
+        """Whether the last DEC private mode sequence for `mode` set it."""
+        state = None
+        for params, action in re.findall(rb"\x1b\[\?([\d;]+)([hl])", bytes(self.output)):
+            if str(mode).encode() in params.split(b";"):
+                state = action == b"h"
+        return state
+
+    def ends(self, expected, what, patience=PATIENCE):
+        ends(self.process, expected, what, patience, meanwhile=self.pump)
+        self.pump()
+
+    def given_back(self, what):
+        """The terminal's modes as before, the cursor shown, mouse reporting
+        off, the normal screen."""
+        check(self.modes() == self.initial_modes, "%s: terminal modes not restored: %r" % (what, self.modes()))
+        check(self.private_mode(25) is True, "%s: the cursor is still hidden" % what)
+        check(not self.private_mode(1000), "%s: mouse reporting is still on" % what)
+        check(not self.private_mode(1049), "%s: still on the alternate screen" % what)
+
+
+# X servers
+
+def xvfb(run, width, height):
+    """A bare X server on a free display, once it takes clients."""
+    read_end, write_end = os.pipe()
+    server = run.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
+                        "-nolisten", "tcp", "-noreset"], log="xvfb.log", popen=dict(pass_fds=(write_end,)))
+    os.close(write_end)
+    with os.fdopen(read_end) as display:
+        x = X(":" + display.readline().strip())
+    check(x.display != ":", "Xvfb did not start")
+    x.server = server
+    return x
+
+
+class X:
+    """An X server's windows, through xdotool."""
+
+    def __init__(self, display):
+        self.display = display
+
+    def run(self, *args):
+        done = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
+                              env=dict(os.environ, DISPLAY=self.display))
+        return done.stdout.split() if done.returncode == 0 else []
+
+    def visible(self, title):
+        """The geometry (x, y, width, height) of the visible window so named."""
+        found = self.run("search", "--onlyvisible", "--name", "^%s$" % title)
+        return self.geometry(found[0]) if found else None
+
+    def geometry(self, window):
+        values = dict(v.split("=") for v in self.run("getwindowgeometry", "--shell", window))
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")) if values else None
+
+    def click(self, x, y, *how):
+        self.run("mousemove", x, y, "click", *(how or (1,)))
+
+    def shot(self, box=None):
+        from PIL import ImageGrab
+        image = ImageGrab.grab(xdisplay=self.display).convert("RGB")
+        return image.crop(box) if box else image
+
+    def settled(self, box):
+        """The picture in the box once two a moment apart agree."""
+        last = [None]
+
+        def same():
+            image = self.shot(box)
+            same, last[0] = image.tobytes() == last[0], image.tobytes()
+            return image if same else None
+        return wait_for("the picture does not settle", same)
+
+    def panel_opens(self, what, click, title="Quimbo panel"):
+        click()
+        return wait_for("%s: no panel" % what, lambda: self.visible(title))
+
+    def panel_closes(self, what, click, title="Quimbo panel"):
+        click()
+        wait_for("%s: the panel stayed open" % what, lambda: not self.visible(title))
