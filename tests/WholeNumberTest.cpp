@@ -36,7 +36,8 @@ constexpr std::array kCases = std::to_array<Case>({
 });
 
 // Evaluated by the compiler, where an out-of-range cast does not compile.
-static_assert(std::ranges::all_of(kCases, [](Case c) { return wholeNumber(c.value) == c.whole; }));
+static_assert(std::all_of(kCases.begin(), kCases.end(),
+                          [](Case c) { return wholeNumber(c.value) == c.whole; }));
 
 TEST(WholeNumber, TruncatesTowardZeroAndSaturates) {
   for (const Case& c : kCases) {

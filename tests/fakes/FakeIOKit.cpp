@@ -41,7 +41,8 @@ struct FakeIOKit::Kernel {
     return found != ports.end() && found->second.kind == kind ? &found->second : nullptr;
   }
   std::size_t count(Kind kind) const {
-    return std::ranges::count_if(ports, [&](const auto& port) { return port.second.kind == kind; });
+    return std::count_if(ports.begin(), ports.end(),
+                         [&](const auto& port) { return port.second.kind == kind; });
   }
 };
 
