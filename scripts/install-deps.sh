@@ -4,12 +4,13 @@
 #   scripts/install-deps.sh fuzz     and the fuzzers (clang, libFuzzer)
 #   scripts/install-deps.sh mac      and the compile check of the Mac's sources
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev tmux
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev
+  tmux  # bench/measure.sh runs the terminal in it
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
   fontconfig  # fc-query: the terminal's glyphs are checked against DejaVu Sans Mono
   # the manual page, and the Debian packages and their checks
   scdoc dpkg-dev file man-db desktop-file-utils appstream
-  python3 python3-pyte  # the pseudo-terminal end-to-end test and its terminal emulator
+  python3 python3-pyte  # the end-to-end tests, and the terminal emulator they read a terminal with
   ncurses-term  # xterm-direct, for the test of the colours curses is given
   # the desktop item follows the tray: XFixes selection events
   libxcb-xfixes0-dev
