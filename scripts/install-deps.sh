@@ -6,7 +6,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev
   tmux  # bench/measure.sh runs the terminal in it
-  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool x11-apps trayer
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool trayer
   fontconfig  # fc-query: the terminal's glyphs are checked against DejaVu Sans Mono
   # the manual page, and the Debian packages and their checks
   scdoc dpkg-dev file man-db desktop-file-utils appstream
