@@ -29,8 +29,11 @@ inline std::vector<Route> routes() {
 #endif
 }
 
+inline void PrintTo(Route route, std::ostream* out) {
+  *out << (route == Route::direct ? "direct" : "iokit");
+}
 inline std::string routeName(const ::testing::TestParamInfo<Route>& info) {
-  return info.param == Route::direct ? "direct" : "iokit";
+  return ::testing::PrintToString(info.param);
 }
 
 // The user client a test hands its SMC. Through IOKit, every reference the
