@@ -6,7 +6,7 @@
 #   stack_t, over stand-ins for Apple's frameworks (tests/fakes). Every
 #   program and test is linked, as on a Mac, so that a symbol a program
 #   lacks there fails here; the unit tests run; quimbo-exporter writes one
-#   pass over the simulated laptop.
+#   pass over the simulated laptop, and quimbo runs once in a terminal.
 # - The Objective-C++ (the status item, SMAppService, the main bundle, the
 #   Mac's own tests), syntax and types only, with ARC, against GNUstep's
 #   AppKit and Foundation and the later Apple interfaces GNUstep lacks,
@@ -26,6 +26,11 @@ QUIMBO_SMC_SIM=machines/apple-silicon-laptop.machine build/mac-on-linux/bin/quim
   --textfile-directory "$textfiles" --once
 grep -q '^quimbo_smc_available 1$' "$textfiles/quimbo.prom"
 echo "quimbo-exporter of the Mac's configuration: one pass written"
+# Its quimbo in a terminal, in the C locale and with the argument macOS adds
+# on a first launch from a download.
+LC_ALL=C scripts/run-in-tmux.sh "$textfiles/screen.txt" build/mac-on-linux/bin/quimbo -psn_0_4242 \
+  >/dev/null
+echo "quimbo of the Mac's configuration: run in a terminal and quit"
 
 passed=0
 failed=0
