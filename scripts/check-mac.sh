@@ -6,7 +6,8 @@
 #   stack_t, over stand-ins for Apple's frameworks (tests/fakes). Every
 #   program and test is linked, as on a Mac, so that a symbol a program
 #   lacks there fails here; the unit tests run; quimbo-exporter writes one
-#   pass over the simulated laptop, and quimbo runs once in a terminal.
+#   pass over the simulated laptop and loads no Qt; quimbo runs once in a
+#   terminal.
 # - The Objective-C++ (the status item, SMAppService, the main bundle, the
 #   Mac's own tests), syntax and types only, with ARC, against GNUstep's
 #   AppKit and Foundation and the later Apple interfaces GNUstep lacks,
@@ -25,7 +26,11 @@ trap 'rm -rf "$textfiles"' EXIT
 QUIMBO_SMC_SIM=machines/apple-silicon-laptop.machine build/mac-on-linux/bin/quimbo-exporter \
   --textfile-directory "$textfiles" --once
 grep -q '^quimbo_smc_available 1$' "$textfiles/quimbo.prom"
-echo "quimbo-exporter of the Mac's configuration: one pass written"
+if ldd build/mac-on-linux/bin/quimbo-exporter | grep Qt; then
+  echo "quimbo-exporter of the Mac's configuration loads Qt"
+  exit 1
+fi
+echo "quimbo-exporter of the Mac's configuration: one pass written, no Qt"
 # Its quimbo in a terminal, in the C locale and with the argument macOS adds
 # on a first launch from a download.
 LC_ALL=C scripts/run-in-tmux.sh "$textfiles/screen.txt" build/mac-on-linux/bin/quimbo -psn_0_4242 \
