@@ -14,7 +14,8 @@
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/runloop/SelfPipe.h"
 #include "platform/runloop/SignalWatchdog.h"
-#ifdef __linux__
+#include "tests/PseudoTerminal.h"
+#ifdef QUIMBO_SIGNALFD
 #include "platform/linux/SignalFd.h"
 #endif
 
@@ -55,14 +56,6 @@ std::pair<int, int> pipeEnds() {
   return {ends[0], ends[1]};
 }
 
-// The terminal and the controlling end of a pseudo-terminal. A terminal whose
-// other end closed stays readable, and its reads fail at once.
-std::pair<int, int> pseudoTerminalEnds() {
-  const int controller = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (controller < 0 || ::grantpt(controller) != 0 || ::unlockpt(controller) != 0) return {-1, -1};
-  return {::open(::ptsname(controller), O_RDWR | O_NOCTTY), controller};
-}
-
 TEST(PollRunLoop, InputIsReadUntilTheOtherEndHangsUp) {
   struct Case {
     const char* name;
@@ -70,7 +63,7 @@ TEST(PollRunLoop, InputIsReadUntilTheOtherEndHangsUp) {
     const char* expected;  // what a reader gets before the end; a hung-up terminal drops it
   };
   const Case cases[] = {{"pipe", pipeEnds, "key"},
-                        {"pseudo-terminal", pseudoTerminalEnds, nullptr}};
+                        {"pseudo-terminal", testing::pseudoTerminalEnds, nullptr}};
   for (const Case& c : cases) {
     const auto [in, out] = c.open();
     ASSERT_TRUE(in >= 0 && out >= 0) << c.name;
@@ -102,7 +95,7 @@ TEST(PollRunLoop, InputIsReadUntilTheOtherEndHangsUp) {
 }
 
 std::vector<std::string> sourceKinds() {
-#ifdef __linux__
+#ifdef QUIMBO_SIGNALFD
   return {"signalfd", "selfpipe"};
 #else
   return {"selfpipe"};
@@ -113,7 +106,7 @@ std::vector<std::string> sourceKinds() {
 class SignalSources : public ::testing::TestWithParam<std::string> {
  protected:
   std::unique_ptr<SignalSource> make(std::initializer_list<int> which) const {
-#ifdef __linux__
+#ifdef QUIMBO_SIGNALFD
     if (GetParam() == "signalfd") return std::make_unique<SignalFd>(which);
 #endif
     return std::make_unique<SelfPipe>(which);

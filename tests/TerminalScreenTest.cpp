@@ -1,11 +1,14 @@
 #include "platform/terminal/TerminalScreen.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "tests/PseudoTerminal.h"
 #include "ui/Brand.h"
 
 namespace quimbo::terminal {
@@ -48,6 +51,31 @@ TEST(TerminalScreen, EachColourIsTheNearestTheTerminalHas) {
       EXPECT_NE(sent.find(std::string(sgr) + "x"), std::string::npos) << c.term << ": " << sgr + 1;
     }
   }
+}
+
+// A stack that overflowed kills the process on a signal stack of its own:
+// taken while the screen has the terminal (stack_t's fields come in another
+// order on each system), the one before it back afterwards.
+TEST(TerminalScreen, TheTerminalIsRescuedOnASignalStackOfItsOwn) {
+  const auto [terminal, controller] = testing::pseudoTerminalEnds();
+  ASSERT_GE(terminal, 0);
+  ::setenv("TERM", "xterm", 1);
+  std::FILE* in = ::fdopen(::dup(terminal), "r");
+  stack_t before{}, during{}, after{};
+  ::sigaltstack(nullptr, &before);
+  {
+    TerminalScreen screen(terminal, in);
+    ::sigaltstack(nullptr, &during);
+  }
+  ::sigaltstack(nullptr, &after);
+  EXPECT_FALSE(during.ss_flags & SS_DISABLE) << "the system refused the signal stack";
+  EXPECT_NE(during.ss_sp, before.ss_sp);
+  EXPECT_EQ(during.ss_size, 64u * 1024);
+  EXPECT_EQ(after.ss_sp, before.ss_sp);
+  EXPECT_EQ(after.ss_flags, before.ss_flags);
+  std::fclose(in);
+  ::close(terminal);
+  ::close(controller);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 # Quimbo.app: the program as a menu-bar application for the macOS of
 # CMAKE_OSX_DEPLOYMENT_TARGET and later (14: Homebrew's libraries on the
-# build machines are built for it),
-# with the desktop front end linked in and the logo among its resources,
-# where the brand mark looks for it. Included by app/CMakeLists.txt.
-target_link_libraries(quimbo PRIVATE quimbo_desktop)
+# build machines are built for it), with the desktop front end linked in
+# (app/CMakeLists.txt links it), the logo among its resources, where the
+# brand mark looks for it, and quimbo-exporter's launch daemon property list.
+# Included by app/CMakeLists.txt.
 set_target_properties(quimbo PROPERTIES
   OUTPUT_NAME Quimbo
   MACOSX_BUNDLE TRUE
@@ -24,7 +24,12 @@ endif()
 set(bundleLogo ${PROJECT_BINARY_DIR}/share/quimbo/logo.png)
 set_source_files_properties(${bundleLogo} PROPERTIES GENERATED TRUE MACOSX_PACKAGE_LOCATION Resources)
 target_sources(quimbo PRIVATE ${bundleLogo})
-add_dependencies(quimbo quimbo_logo)
+
+# Contents/Library/LaunchDaemons/com.zelprin.quimbo.exporter.plist, placed
+# as the bundle's other files are, at build and at install.
+set(exporterPlist ${PROJECT_SOURCE_DIR}/platform/macos/com.zelprin.quimbo.exporter.plist)
+set_source_files_properties(${exporterPlist} PROPERTIES MACOSX_PACKAGE_LOCATION Library/LaunchDaemons)
+target_sources(quimbo PRIVATE ${exporterPlist})
 
 # Contents/Resources/Quimbo.icns: the logo drawn at every size of an icon
 # set, where Apple's iconutil is at hand.

@@ -23,7 +23,8 @@ bool displayAvailable() {
 
 bool launcherArgument(std::string_view argument) { return argument.starts_with("-psn_"); }
 
-// Linked into the application: on a Mac it is what the application is for.
-Desktop desktop() { return {quimbo_run_desktop, {}}; }
+// System::desktop() is the desktop front end's own (LinkedDesktop.cpp): a
+// program that links this file without the front end, quimbo-exporter, has
+// no Qt.
 
 }  // namespace quimbo::System

@@ -46,13 +46,21 @@ TerminalRescue::TerminalRescue(int fd) {
   terminalFd = fd;
   active_ = installed = true;
 
+  // The fields by name: systems order them differently (Darwin: ss_sp,
+  // ss_size, ss_flags).
   stack_ = std::make_unique<char[]>(kStackSize);
-  const stack_t stack{stack_.get(), 0, kStackSize};
-  ::sigaltstack(&stack, &previousStack_);
+  stack_t stack{};
+  stack.ss_sp = stack_.get();
+  stack.ss_size = kStackSize;
+  stack.ss_flags = 0;
+  // Without a stack of its own the handler still runs on the thread's, for
+  // every death but the stack's overflow.
+  ownStack_ = ::sigaltstack(&stack, &previousStack_) == 0;
+  if (!ownStack_) stack_.reset();
 
   struct sigaction action {};
   action.sa_handler = rescueTerminal;
-  action.sa_flags = SA_RESETHAND | SA_ONSTACK;
+  action.sa_flags = SA_RESETHAND | (ownStack_ ? SA_ONSTACK : 0);
   sigemptyset(&action.sa_mask);
   for (std::size_t i = 0; i < kSignals.size(); ++i) {
     ::sigaction(kSignals[i], &action, &previous_[i]);
@@ -64,7 +72,7 @@ TerminalRescue::~TerminalRescue() {
   armed = 0;
   for (std::size_t i = 0; i < kSignals.size(); ++i)
     ::sigaction(kSignals[i], &previous_[i], nullptr);
-  ::sigaltstack(&previousStack_, nullptr);
+  if (ownStack_) ::sigaltstack(&previousStack_, nullptr);
   installed = false;
 }
 

@@ -33,6 +33,7 @@ class TerminalRescue final {
   bool active_ = false;
   std::array<struct sigaction, kSignals.size()> previous_{};
   std::unique_ptr<char[]> stack_;  // the handler's own, for a stack that overflowed
+  bool ownStack_ = false;          // whether the system took it
   stack_t previousStack_{};
 };
 

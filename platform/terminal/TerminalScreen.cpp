@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/terminal/Palette.h"
+#include "platform/terminal/Utf8Locale.h"
 
 namespace quimbo::terminal {
 
@@ -39,15 +40,31 @@ std::string unusable(bool typeKnown) {
   return "the terminal cannot be used: " + why;
 }
 
+// Curses looks for terminal descriptions where the user says (TERMINFO,
+// ~/.terminfo, TERMINFO_DIRS) and then where its library was built to look.
+// A library that is not the system's own (Homebrew's, in Quimbo.app) looks
+// in its own folder alone, absent on a Mac without Homebrew: the system's
+// descriptions are named after it, where the user named no folders.
+void addSystemTerminfo() {
+#ifdef QUIMBO_SYSTEM_TERMINFO
+  // An empty name first: the library's own folder.
+  ::setenv("TERMINFO_DIRS", ":" QUIMBO_SYSTEM_TERMINFO, 0);
+#endif
+}
+
 }  // namespace
 
 TerminalScreen::TerminalScreen() : TerminalScreen(STDOUT_FILENO, stdin) {}
 
 TerminalScreen::TerminalScreen(int out, std::FILE* in) : output_(out), rescue_(output_.terminal()) {
-  // The texts and glyphs are UTF-8: take the user's locale, and a UTF-8 one
-  // when the user's is not.
+  // The texts and glyphs are UTF-8: the user's locale, and a UTF-8 one for
+  // the characters when the user's is not.
   std::setlocale(LC_ALL, "");
-  if (std::string_view(nl_langinfo(CODESET)) != "UTF-8") std::setlocale(LC_CTYPE, "C.UTF-8");
+  takeUtf8Locale([](const char* name) {
+    return std::setlocale(LC_CTYPE, name) != nullptr &&
+           std::string_view(nl_langinfo(CODESET)) == "UTF-8";
+  });
+  addSystemTerminfo();
   screen_ = newterm(nullptr, output_.file(), in);
   if (screen_ == nullptr) throw std::runtime_error(unusable(false));
   set_term(screen_);

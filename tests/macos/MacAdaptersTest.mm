@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Bundle.h"
+#include "platform/System.h"
 #include "platform/macos/SMAppServiceManager.h"
 #include "platform/macos/StatusItem.h"
 #include "tests/MonitorHarness.h"
@@ -55,6 +56,9 @@ TEST(MacAdapters, TheMonitorAsksServiceManagementToRemoveTheHelperAndDropsItsRef
 }
 
 TEST(MacAdapters, TheStatusItemShowsTheLabelOrTheThermometerAlone) {
+  // The menu bar is the window server's: outside a GUI session (over SSH)
+  // there is none to put an item in.
+  if (!System::displayAvailable()) GTEST_SKIP() << "no GUI session: no menu bar";
   [NSApplication sharedApplication];
   desktop::StatusItem item([] {});
   testing::MonitorHarness laptop("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\nTp01 \"flt \" = 57.8\n");

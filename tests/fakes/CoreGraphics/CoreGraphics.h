@@ -1,5 +1,6 @@
 // Linux stand-in for the macOS SDK's <CoreGraphics/CoreGraphics.h>, for the
-// compile check of the Mac's plain C++: the window server's session.
+// Mac's configuration built on Linux (tests/fakes/FakeSystemFrameworks.cpp
+// answers it): the window server's session.
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
