@@ -71,6 +71,8 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"k10temp", "^Tccd[0-9]+$", cpuSecondary, part},
     // k8temp.rst: temp1..temp4, core 0 and 1 at two places each, no labels.
     {"k8temp", "", cpu, part},
+    // via-cputemp.c: "Core N", on its platform device (deprecated way).
+    {"via_cputemp", "", cpu, part},
     {"zenpower", "^(Tdie|Tctl)$", cpu, part},
     {"zenpower", "^Tccd[0-9]+$", cpuSecondary, part},
     // thermal_hwmon.c: a thermal zone's hwmon is named after the zone's type,
@@ -150,25 +152,37 @@ SMC::Group groupOf(Role role) {
   return *SMC::groupOf(kRoleKeys[static_cast<std::size_t>(role)].label);
 }
 
-// The first rule a sensor of the chip matches, if any.
-std::optional<std::size_t> ruleFor(const std::string& chip, const Sensor& sensor) {
-  struct Compiled {
-    std::regex chip, label;
-  };
-  static const std::vector<Compiled> patterns = [] {
-    std::vector<Compiled> compiled;
+struct Compiled {
+  std::regex chip, label;
+};
+
+const std::vector<Compiled>& compiledRules() {
+  static const std::vector<Compiled> compiled = [] {
+    std::vector<Compiled> rules;
     for (const Rule& rule : kRules) {
-      compiled.push_back({std::regex(rule.chip.begin(), rule.chip.end()),
-                          std::regex(rule.label.begin(), rule.label.end())});
+      rules.push_back({std::regex(rule.chip.begin(), rule.chip.end()),
+                       std::regex(rule.label.begin(), rule.label.end())});
     }
-    return compiled;
+    return rules;
   }();
+  return compiled;
+}
+
+// The rules for a chip, in table order.
+std::vector<std::size_t> rulesFor(const std::string& chip) {
+  std::vector<std::size_t> rules;
+  for (std::size_t r = 0; r < kRules.size(); ++r) {
+    if (std::regex_match(chip, compiledRules()[r].chip)) rules.push_back(r);
+  }
+  return rules;
+}
+
+// The first of the chip's rules that the sensor matches, if any.
+std::optional<std::size_t> ruleFor(const std::vector<std::size_t>& rules, const Sensor& sensor) {
   const std::string label =
       sensor.label.empty() ? "temp" + std::to_string(sensor.index) : sensor.label;
-  for (std::size_t r = 0; r < kRules.size(); ++r) {
-    if (std::regex_match(chip, patterns[r].chip) && std::regex_search(label, patterns[r].label)) {
-      return r;
-    }
+  for (const std::size_t r : rules) {
+    if (std::regex_search(label, compiledRules()[r].label)) return r;
   }
   return std::nullopt;
 }
@@ -187,8 +201,9 @@ std::vector<Candidate> candidates(const std::vector<Device>& devices) {
   std::vector<Candidate> found;
   std::size_t order = 0;
   for (const Device& device : devices) {
+    const std::vector<std::size_t> rules = rulesFor(device.name);
     for (const Sensor& sensor : device.temperatures) {
-      if (const std::optional<std::size_t> rule = ruleFor(device.name, sensor)) {
+      if (const std::optional<std::size_t> rule = ruleFor(rules, sensor)) {
         found.push_back({*rule, order, &sensor});
       }
       ++order;
