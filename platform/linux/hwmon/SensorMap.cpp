@@ -76,17 +76,17 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"zenpower", "^(Tdie|Tctl)$", cpu, part},
     {"zenpower", "^Tccd[0-9]+$", cpuSecondary, part},
     // thermal_hwmon.c: a thermal zone's hwmon is named after the zone's type,
-    // '-' made '_': cpu_thermal, cpu0_thermal, bigcore0_thermal (Raspberry Pi,
-    // Rockchip, Allwinner, Amlogic), CPU_therm (Tegra); soc_thermal is the
-    // whole chip's.
-    {"(cpu|CPU)[0-9]*_therm(al)?|(big|little|mid)core[0-9]*_thermal", "", cpu, part},
-    {"soc[0-9]*_thermal", "", cpu, soc},
+    // '-' made '_' (older kernels kept the '-'): cpu_thermal, cpu0_thermal,
+    // cpu_0_0_thermal, bigcore0_thermal (Raspberry Pi, Rockchip, Allwinner,
+    // Amlogic, Qualcomm), CPU_therm (Tegra); soc_thermal is the whole chip's.
+    {"(cpu|CPU)[a-z0-9_-]*[_-]therm(al)?|(big|little|mid)core[0-9]*[_-]thermal", "", cpu, part},
+    {"soc[a-z0-9_-]*[_-]thermal", "", cpu, soc},
     // GPUs: amdgpu.rst (edge, junction; temp1 unlabelled before 5.x), radeon
     // (radeon_pm.c: temp1), nouveau.rst (temp1), GPU thermal zones.
     {"amdgpu", "^(edge|junction|temp1)$", gpu, part},
     {"radeon", "", gpu, part},
     {"nouveau", "", gpu, part},
-    {"(gpu|GPU)[0-9]*_therm(al)?", "", gpu, part},
+    {"(gpu|GPU)[a-z0-9_-]*[_-]therm(al)?", "", gpu, part},
     // Storage: nvme/host/hwmon.c (Composite; Sensor N are other places on
     // the drive), drivetemp.rst (temp1).
     {"nvme", "^(Composite|temp1)$", storage, part},
