@@ -73,6 +73,7 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"k8temp", "", cpu, part},
     // via-cputemp.c: "Core N", on its platform device (deprecated way).
     {"via_cputemp", "", cpu, part},
+    // zenpower, kept outside the kernel, labels as k10temp does.
     {"zenpower", "^(Tdie|Tctl)$", cpu, part},
     {"zenpower", "^Tccd[0-9]+$", cpuSecondary, part},
     // thermal_hwmon.c: a thermal zone's hwmon is named after the zone's type,
@@ -81,8 +82,8 @@ constexpr std::array kRules = std::to_array<Rule>({
     // Amlogic, Qualcomm), CPU_therm (Tegra); soc_thermal is the whole chip's.
     {"(cpu|CPU)[a-z0-9_-]*[_-]therm(al)?|(big|little|mid)core[0-9]*[_-]thermal", "", cpu, part},
     {"soc[a-z0-9_-]*[_-]thermal", "", cpu, soc},
-    // GPUs: amdgpu.rst (edge, junction; temp1 unlabelled before 5.x), radeon
-    // (radeon_pm.c: temp1), nouveau.rst (temp1), GPU thermal zones.
+    // GPUs: gpu/amdgpu/thermal.rst (edge, junction, not mem; temp1 before
+    // labels), radeon_pm.c (temp1), nouveau_hwmon.c (temp1), GPU zones.
     {"amdgpu", "^(edge|junction|temp1)$", gpu, part},
     {"radeon", "", gpu, part},
     {"nouveau", "", gpu, part},
@@ -93,8 +94,8 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"drivetemp", "", storage, part},
     // Embedded controllers. thinkpad-acpi.rst: temp1 the CPU, labelled "CPU"
     // and temp2 "GPU" on newer ECs. dell-smm-hwmon.rst: CPU, GPU, SODIMM,
-    // Other, Ambient (i8k before 4.2). system76_acpi.c, asus-ec-sensors.rst
-    // (asusec), asus_wmi_sensors.rst, asus_atk0110.c.
+    // Other, Ambient (named i8k on older kernels). system76_acpi.c,
+    // asus_ec_sensors.rst (asusec), asus_wmi_sensors.rst, asus_atk0110.c.
     {"thinkpad", "^(CPU|temp1)$", cpu, controller},
     {"thinkpad", "^GPU$", gpu, controller},
     {"dell_smm|i8k", "^CPU$", cpu, controller},
@@ -105,8 +106,9 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"asusec", "^CPU$", cpu, controller},
     {"asus_wmi_sensors|atk0110", "^CPU Temperature$", cpu, controller},
     // Mainboard monitoring chips, for the CPU only: nct6775.rst (PECI Agent 0,
-    // AMD SB-TSI, TSI0_TEMP; CPUTIN a diode by the socket), w83627ehf.rst,
-    // it87.rst (temp1..temp3, unlabelled, thermistors or diodes).
+    // AMD SB-TSI, TSI0_TEMP, the CPU's own reading; CPUTIN a diode by the
+    // socket, "to be ignored on ASUS boards"), w83627ehf.rst, it87.rst
+    // (temp1..temp3, unlabelled, thermistors or diodes).
     {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^(PECI(/TSI)? Agent 0|AMD SB-TSI|TSI0_TEMP)$",
      cpu, board},
     {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^CPUTIN$", cpu, diode},
