@@ -6,7 +6,8 @@ machine reaches the first pass after the change; a reader never sees a
 partial file; a directory that goes away is reported once and written again
 when it is back; a write that fails half way (the file size limit) leaves the
 last file whole; SIGTERM leaves that file and nothing else; bad input ends
-with status 2. The alerting rules pass their own tests.
+with status 2; an Intel Mac's hwmon tree, its attributes on the parent
+device, is read with its fractions. The alerting rules pass their own tests.
 
     tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
 """
