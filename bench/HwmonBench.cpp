@@ -1,7 +1,10 @@
 // One sampling pass over hwmon fixtures, beside the floor: reading the same
 // attribute files once each from files already open. An AMD desktop
 // (k10temp, amdgpu, an nct6798 with three fans, two nvme), and a two-socket
-// server whose 34 CPU sensors fold into the five P-core keys.
+// server whose 34 CPU sensors fold into the five P-core keys. The trees are
+// laid out as sysfs lays them out: the class folder's hwmonN are links to
+// hwmon/hwmonN under a parent device that holds a dozen files of its own, and
+// hwmonN/device links back to it.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -33,8 +36,19 @@ class Fixture {
   }
   ~Fixture() { fs::remove_all(root); }
   void device(int n, const std::string& name) {
-    dir = root / ("hwmon" + std::to_string(n));
-    fs::create_directories(dir);
+    const std::string hwmon = "hwmon" + std::to_string(n);
+    const fs::path parent = root / "devices" / ("0000:00:0" + std::to_string(n) + ".0");
+    dir = parent / "hwmon" / hwmon;
+    fs::create_directories(dir / "power");
+    fs::create_directories(parent / "power");
+    for (const char* file : {"class", "config", "device", "enable", "irq", "local_cpus", "modalias",
+                             "numa_node", "resource", "revision", "uevent", "vendor"}) {
+      std::ofstream(parent / file) << "0\n";
+    }
+    fs::create_directory_symlink("../..", dir / "device");
+    fs::create_directories(root / "class");
+    fs::create_directory_symlink(fs::relative(dir, root / "class"), root / "class" / hwmon);
+    put("uevent", "");
     put("name", name);
   }
   void put(const std::string& file, const std::string& text) {
@@ -85,7 +99,7 @@ void twoSocketServer(Fixture& f) {
 void SamplingPassHwmon(benchmark::State& state, void (*fill)(Fixture&)) {
   Fixture fixture(fill);
   Unheard diagnostics;
-  HwmonSmc smc(fixture.root, diagnostics);
+  HwmonSmc smc(fixture.root / "class", diagnostics);
   timeSamplingPasses(state, smc);
 }
 BENCHMARK_CAPTURE(SamplingPassHwmon, amdDesktop, amdDesktop);
@@ -94,7 +108,7 @@ BENCHMARK_CAPTURE(SamplingPassHwmon, twoSocketServer, twoSocketServer);
 void ReadAttributesDirectly(benchmark::State& state, void (*fill)(Fixture&)) {
   Fixture fixture(fill);
   std::vector<int> files;
-  for (const auto& [key, source] : hwmon::mapSensors(*hwmon::scan(fixture.root)).keys) {
+  for (const auto& [key, source] : hwmon::mapSensors(*hwmon::scan(fixture.root / "class")).keys) {
     for (const std::string& path : source.paths) {
       files.push_back(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     }
@@ -111,7 +125,8 @@ BENCHMARK_CAPTURE(ReadAttributesDirectly, twoSocketServer, twoSocketServer);
 
 void RescanHwmon(benchmark::State& state, void (*fill)(Fixture&)) {
   Fixture fixture(fill);
-  for (auto _ : state) benchmark::DoNotOptimize(hwmon::mapSensors(*hwmon::scan(fixture.root)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(hwmon::mapSensors(*hwmon::scan(fixture.root / "class")));
 }
 BENCHMARK_CAPTURE(RescanHwmon, amdDesktop, amdDesktop);
 BENCHMARK_CAPTURE(RescanHwmon, twoSocketServer, twoSocketServer);

@@ -1,12 +1,14 @@
 // Any attribute contents, and any chip names and labels the hwmon devices
 // may report, through the parsing and the key mapping; then a small hwmon
 // tree of the fuzzer's making, where any file may also be a FIFO, a folder,
-// a link to a device, a loop of links or a file too large, scanned and read
-// by a Monitor's passes: nothing may wait or grow without bound.
+// a link to a device, a loop of links or a file too large, and a device
+// folder of its own or looping back, scanned and read by a Monitor's passes:
+// nothing may wait or grow without bound.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <chrono>
+#include <vector>
 
 #include "fuzz/FileKinds.h"
 #include "monitor/Monitor.h"
@@ -47,6 +49,25 @@ void placeFile(FuzzedDataProvider& data, const fuzzing::fs::path& path) {
   fuzzing::place(path, kind, data.ConsumeRandomLengthString(24));
 }
 
+// hwmonN's parent device: none, a folder of its own, or a link back to
+// hwmonN itself, a loop the scan must not follow. Returns where the
+// attributes may go.
+std::vector<fuzzing::fs::path> parentDevice(FuzzedDataProvider& data,
+                                            const fuzzing::fs::path& dir) {
+  switch (data.ConsumeIntegralInRange(0, 2)) {
+    case 1:
+      fuzzing::place(dir / "device", FileKind::folder, "");
+      return {dir, dir / "device"};
+    case 2: {
+      std::error_code error;
+      fuzzing::fs::create_directory_symlink(".", dir / "device", error);
+      return {dir};
+    }
+    default:
+      return {dir};
+  }
+}
+
 void buildTree(FuzzedDataProvider& data, const fuzzing::fs::path& root) {
   fuzzing::place(root, FileKind::folder, "");
   for (int d = data.ConsumeIntegralInRange(0, 3); d > 0; --d) {
@@ -56,14 +77,20 @@ void buildTree(FuzzedDataProvider& data, const fuzzing::fs::path& root) {
       continue;
     }
     fuzzing::place(dir, FileKind::folder, "");
-    placeFile(data, dir / "name");
+    const std::vector<fuzzing::fs::path> folders = parentDevice(data, dir);
+    const auto in = [&] {
+      return folders[data.ConsumeIntegralInRange<std::size_t>(0, folders.size() - 1)];
+    };
+    placeFile(data, in() / "name");
     for (int t = data.ConsumeIntegralInRange(0, 4); t > 0; --t) {
-      placeFile(data, dir / ("temp" + std::to_string(t) + "_input"));
-      placeFile(data, dir / ("temp" + std::to_string(t) + "_label"));
+      const auto folder = in();
+      placeFile(data, folder / ("temp" + std::to_string(t) + "_input"));
+      placeFile(data, folder / ("temp" + std::to_string(t) + "_label"));
     }
     for (int f = data.ConsumeIntegralInRange(0, 2); f > 0; --f) {
+      const auto folder = in();
       for (const char* attribute : {"_input", "_min", "_max", "_label"}) {
-        placeFile(data, dir / ("fan" + std::to_string(f) + attribute));
+        placeFile(data, folder / ("fan" + std::to_string(f) + attribute));
       }
     }
   }

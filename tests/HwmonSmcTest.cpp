@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
+#include <sstream>
 
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
@@ -16,31 +18,55 @@ namespace quimbo {
 namespace {
 
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
-// A hwmon class folder in a temporary directory, laid out as the kernel
-// documents it: hwmonN/name, tempN_input (millidegrees), tempN_label,
-// fanN_input, fanN_min, fanN_max (rpm).
+// A sysfs tree in a temporary directory, laid out as the kernel lays it out:
+// class/hwmon/hwmonN are links to devices/PARENT/hwmon/hwmonN (a device
+// without a parent: devices/virtual/hwmon/hwmonN), whose `device` links back
+// to the parent device, beside the kernel's own `power/`, `subsystem` and
+// `uevent`. Attributes: tempN_input (millidegrees), tempN_label, fanN_input,
+// fanN_min, fanN_max (rpm); in hwmonN/, or in device/ where the driver put
+// them there.
 class HwmonTree {
  public:
   HwmonTree() {
-    root_ = std::filesystem::temp_directory_path() /
-            ("quimbo-hwmon-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
+    top_ = fs::temp_directory_path() /
+           ("quimbo-hwmon-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(top_);
+    fs::create_directories(root());
   }
-  ~HwmonTree() { std::filesystem::remove_all(root_); }
+  ~HwmonTree() { fs::remove_all(top_); }
   HwmonTree(const HwmonTree&) = delete;
   HwmonTree& operator=(const HwmonTree&) = delete;
 
-  const std::filesystem::path& root() const { return root_; }
+  // The class folder, QUIMBO_HWMON_ROOT.
+  fs::path root() const { return top_ / "class" / "hwmon"; }
 
-  // Adds hwmonN with the chip name; later calls fill it.
-  HwmonTree& device(int n, const std::string& name) {
-    current_ = root_ / ("hwmon" + std::to_string(n));
-    std::filesystem::create_directories(current_);
-    write("name", name);
+  // Adds hwmonN under the parent device ("" for none); later calls fill it.
+  HwmonTree& hwmon(int n, const std::string& parent) {
+    const std::string name = "hwmon" + std::to_string(n);
+    const fs::path device = top_ / "devices" / (parent.empty() ? "virtual" : parent);
+    current_ = device / "hwmon" / name;
+    fs::create_directories(current_ / "power");
+    write("uevent", "");
+    fs::create_directory_symlink(fs::relative(root(), current_), current_ / "subsystem");
+    fs::create_directory_symlink(fs::relative(current_, root()), root() / name);
+    if (!parent.empty()) {
+      fs::create_directories(device / "power");
+      write("device/uevent", "");
+      fs::create_directory_symlink(fs::relative(device, current_), current_ / "device");
+    }
     return *this;
+  }
+  // hwmonN of the chip, without a parent device.
+  HwmonTree& device(int n, const std::string& name) { return hwmon(n, "").write("name", name); }
+  // hwmonN gone, with the device it was of.
+  void remove(int n) {
+    const fs::path link = root() / ("hwmon" + std::to_string(n));
+    const fs::path hwmon = fs::canonical(link);
+    fs::remove(link);
+    fs::remove_all(fs::exists(hwmon / "device") ? fs::canonical(hwmon / "device") : hwmon);
   }
   HwmonTree& temp(int n, long millidegrees, const std::string& label = "") {
     write("temp" + std::to_string(n) + "_input", std::to_string(millidegrees));
@@ -53,25 +79,26 @@ class HwmonTree {
     if (max >= 0) write("fan" + std::to_string(n) + "_max", std::to_string(max));
     return *this;
   }
+  // A file of hwmonN, or through "device/" one of its parent's.
   HwmonTree& write(const std::string& file, const std::string& contents) {
     std::ofstream(current_ / file) << contents << '\n';
     return *this;
   }
   // What else may stand where a file is expected, in place of the file.
-  HwmonTree& link(const std::string& file, const std::filesystem::path& target) {
-    std::filesystem::remove(current_ / file);
-    std::filesystem::create_symlink(target, current_ / file);
+  HwmonTree& link(const std::string& file, const fs::path& target) {
+    fs::remove(current_ / file);
+    fs::create_symlink(target, current_ / file);
     return *this;
   }
   HwmonTree& folder(const std::string& file) {
-    std::filesystem::remove(current_ / file);
-    std::filesystem::create_directories(current_ / file);
+    fs::remove(current_ / file);
+    fs::create_directories(current_ / file);
     return *this;
   }
 
  private:
-  std::filesystem::path root_;
-  std::filesystem::path current_;
+  fs::path top_;
+  fs::path current_;
 };
 
 class HwmonMachine {
@@ -81,6 +108,22 @@ class HwmonMachine {
         mon_(Monitor::make({smc_, services_, runLoop_})) {}
 
   std::string published() const { return testing::published(*mon_); }
+  // As published(), with the temperatures as read, fractions and all, and
+  // "-" for a group without a reading.
+  std::string readings() const {
+    if (!mon_->available()) return "unavailable";
+    const auto celsius = [](double value) {
+      std::ostringstream text;
+      if (value == 0) return std::string("-");
+      text << value;
+      return text.str();
+    };
+    const TempSummary s = mon_->summary();
+    std::string text = celsius(s.cpu) + "/" + celsius(s.gpu) + "/" + celsius(s.ssd) + "/" +
+                       celsius(s.ambient) + " max " + celsius(mon_->maxTemp()) + " |";
+    const std::string whole = published();
+    return text + whole.substr(whole.find('|') + 1);
+  }
   // The next pass, `by` later.
   void pass(std::chrono::steady_clock::duration by = 2s) {
     now_ += by;
@@ -97,12 +140,68 @@ class HwmonMachine {
   std::shared_ptr<Monitor> mon_;
 };
 
-void intelLaptop(HwmonTree& tree) {
-  tree.device(0, "acpitz").temp(1, 45000);
-  tree.device(1, "coretemp").temp(1, 62000, "Package id 0").temp(2, 58000, "Core 0");
-  tree.temp(3, 61000, "Core 1").temp(4, 55000, "Core 2").temp(5, 60000, "Core 3");
-  tree.device(2, "thinkpad").temp(1, 63000).temp(2, 40000).fan(1, 2900);
-  tree.device(3, "nvme").temp(1, 39850, "Composite").temp(2, 52850, "Sensor 1");
+// Builds the tree a fixture describes and gives what it expects. A fixture
+// is lines of:
+//   hwmon N PARENT           hwmonN of the parent device (under devices/;
+//                            "-" for none); the next lines fill it
+//   FILE TEXT                a file of hwmonN, or "device/FILE" of its parent
+//   tempN VALUE [LABEL]      tempN_input, and tempN_label when given (also
+//                            "device/tempN", as FILE)
+//   fanN INPUT [MIN [MAX]]   fanN_input, and fanN_min, fanN_max; "-" for none
+//   expect TEXT              what HwmonMachine::readings() gives
+// and comments (#) and blank lines.
+std::string buildFixture(const fs::path& file, HwmonTree& tree) {
+  std::ifstream in(file);
+  std::string line, expected;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string first, second, rest;
+    words >> first >> second >> std::ws;
+    std::getline(words, rest);
+    if (first.empty() || first.starts_with('#')) continue;
+    static const std::regex shorthand("(.*/)?(temp|fan)[0-9]+");
+    std::smatch kind;
+    const bool sensor = std::regex_match(first, kind, shorthand);
+    if (first == "expect") {
+      expected = second + (rest.empty() ? "" : " " + rest);
+    } else if (first == "hwmon") {
+      std::istringstream parent(rest);
+      std::string folder;
+      parent >> folder;
+      tree.hwmon(std::stoi(second), folder == "-" ? "" : folder);
+    } else if (sensor && kind[2] == "temp") {
+      tree.write(first + "_input", second);
+      if (!rest.empty()) tree.write(first + "_label", rest);
+    } else if (sensor) {
+      tree.write(first + "_input", second);
+      std::istringstream range(rest);
+      for (const char* suffix : {"_min", "_max"}) {
+        std::string value;
+        if (range >> value && value != "-") tree.write(first + suffix, value);
+      }
+    } else {
+      tree.write(first, second + (rest.empty() ? "" : " " + rest));
+    }
+  }
+  return expected;
+}
+
+// Every machine of tests/fixtures/hwmon, read as the panel and the exporter
+// read it: at the first pass, and after a rescan.
+TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
+  const fs::path folder = fs::path(QUIMBO_SOURCE_DIR) / "tests" / "fixtures" / "hwmon";
+  int machines = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    HwmonTree tree;
+    const std::string expected = buildFixture(entry.path(), tree);
+    ASSERT_FALSE(expected.empty()) << entry.path() << " expects nothing";
+    HwmonMachine machine(tree);
+    EXPECT_EQ(machine.readings(), expected) << entry.path().filename();
+    machine.pass(5s);
+    EXPECT_EQ(machine.readings(), expected) << entry.path().filename() << ", rescanned";
+    ++machines;
+  }
+  EXPECT_GE(machines, 10);
 }
 
 // Two NVMe drives: the SSD group reads the hotter, the second.
@@ -116,78 +215,32 @@ void amdDesktop(HwmonTree& tree) {
   tree.device(4, "nvme").temp(1, 47850, "Composite");
 }
 
-// Apple Silicon with more cores than the catalogue has keys, the sixth
-// performance core the hottest, or else the fourth efficiency core.
-void appleSilicon(HwmonTree& tree, int hottestEfficiencyCore) {
-  tree.device(0, "macsmc_hwmon");
-  int n = 1;
-  for (const int celsius : {50, 51, 52, 53, 54, 71, 55, 56}) {
-    tree.temp(n, celsius * 1000, "P-Core " + std::to_string(n - 1)), ++n;
-  }
-  for (const int celsius : {40, 41, 42, hottestEfficiencyCore}) {
-    tree.temp(n, celsius * 1000, "E-Core " + std::to_string(n - 9)), ++n;
-  }
-  for (const int celsius : {44, 45, 49}) tree.temp(n++, celsius * 1000, "GPU");
-  tree.temp(n++, 36000, "NAND");
-  for (const int celsius : {29, 30, 33}) tree.temp(n++, celsius * 1000, "Ambient");
-}
-
-TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
-  struct Case {
-    const char* machine;
-    void (*build)(HwmonTree&);
-    const char* published;
-  };
-  const Case cases[] = {
-      {"Intel laptop", intelLaptop, "63/0/39/45 max 63 | 2900/0/0"},
-      {"AMD desktop", amdDesktop, "68/55/47/37 max 68 | 1200/0/3300 820/200/0 1105/0/0 0/0/0"},
-      {"Intel Mac",
-       [](HwmonTree& t) {
-         t.device(0, "applesmc").temp(1, 28000, "TA0P").temp(2, 31000, "TB0T");
-         t.temp(3, 56000, "TC0D").temp(4, 52000, "TC0P").temp(5, 48000, "TG0P");
-         t.temp(6, 36000, "TH0P").temp(7, 30000, "Ts0P").fan(1, 2001, 2000, 6200);
-         t.write("fan1_label", "Left side").fan(2, 1998, 2000, 6200);
-       },
-       "56/48/36/30 max 56 | 2001/2000/6200 1998/2000/6200"},
-      {"nothing", [](HwmonTree&) {}, "unavailable"},
-      // A role with more sensors than keys keeps its hottest.
-      {"eight P-cores, the sixth hottest", [](HwmonTree& t) { appleSilicon(t, 43); },
-       "71/49/36/33 max 71 |"},
-      {"four E-cores, the last hottest", [](HwmonTree& t) { appleSilicon(t, 80); },
-       "80/49/36/33 max 80 |"},
-  };
-  for (const Case& c : cases) {
-    HwmonTree tree;
-    c.build(tree);
-    EXPECT_EQ(HwmonMachine(tree).published(), c.published) << c.machine;
-  }
-}
-
 TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
   HwmonTree tree;
   amdDesktop(tree);
   HwmonMachine machine(tree);
-  std::filesystem::remove_all(tree.root() / "hwmon2");  // the GPU goes
+  tree.remove(2);  // the GPU goes
   machine.pass();
-  EXPECT_EQ(machine.published(), "68/0/47/37 max 68 | 0/0/0 820/200/0 1105/0/0 0/0/0")
+  EXPECT_EQ(machine.published(), "68/0/47/0 max 68 | 0/0/0 820/200/0 1105/0/0 0/0/0")
       << "at the very next pass: its fan reads nothing";
   machine.pass(5s);
-  EXPECT_EQ(machine.published(), "68/0/47/37 max 68 | 820/200/0 1105/0/0 0/0/0")
+  EXPECT_EQ(machine.published(), "68/0/47/0 max 68 | 820/200/0 1105/0/0 0/0/0")
       << "the rescan drops it";
 
   tree.device(2, "amdgpu").temp(1, 52000, "edge").temp(2, 57000, "junction").fan(1, 1300, 0, 3300);
   machine.pass(1s);
-  EXPECT_EQ(machine.published(), "68/0/47/37 max 68 | 820/200/0 1105/0/0 0/0/0") << "no rescan yet";
+  EXPECT_EQ(machine.published(), "68/0/47/0 max 68 | 820/200/0 1105/0/0 0/0/0") << "no rescan yet";
   machine.pass(5s);
-  EXPECT_EQ(machine.published(), "68/57/47/37 max 68 | 1300/0/3300 820/200/0 1105/0/0 0/0/0");
+  EXPECT_EQ(machine.published(), "68/57/47/0 max 68 | 1300/0/3300 820/200/0 1105/0/0 0/0/0");
 
-  // A device that goes and comes back between two rescans is read afresh.
-  std::filesystem::remove_all(tree.root() / "hwmon1");
-  machine.pass();
-  tree.device(1, "k10temp").temp(1, 71000, "Tctl");
-  machine.pass();
+  // A device that goes and comes back with the same files between two
+  // rescans: the plan is the same, the open files are dead, and are opened
+  // afresh.
+  tree.remove(1);
+  tree.device(1, "k10temp").temp(1, 71000, "Tctl").temp(3, 66000, "Tccd1");
   machine.pass(5s);
-  EXPECT_EQ(machine.published(), "71/57/47/37 max 71 | 1300/0/3300 820/200/0 1105/0/0 0/0/0");
+  machine.pass(5s);
+  EXPECT_EQ(machine.published(), "71/57/47/0 max 71 | 1300/0/3300 820/200/0 1105/0/0 0/0/0");
 }
 
 // The soft limit on file descriptors, lowered for as long as this lives.
@@ -203,14 +256,15 @@ struct DescriptorLimit {
 
 TEST(HwmonSmc, ShortOfDescriptorsEveryKeyReadsASensorAndNothingBlanks) {
   HwmonTree tree;
-  tree.device(0, "acpitz");  // forty ambient sensors, the last the hottest
-  for (int n = 1; n <= 40; ++n) tree.temp(n, n == 40 ? 50000 : 30000);
-  tree.device(1, "coretemp").temp(1, 61000, "Package id 0");
-  tree.device(2, "nvme").temp(1, 40000, "Composite");
+  tree.device(0, "coretemp").temp(1, 61000, "Package id 0");
+  for (int n = 2; n <= 41; ++n) {  // forty cores, the last the hottest
+    tree.temp(n, n == 41 ? 70000 : 30000, "Core " + std::to_string(n - 2));
+  }
+  tree.device(1, "nvme").temp(1, 40000, "Composite");
   DescriptorLimit limit;
   limit.set(20);  // room for ten attribute files
   HwmonMachine machine(tree);
-  EXPECT_EQ(machine.published(), "61/0/40/30 max 61 |") << "each key its first file";
+  EXPECT_EQ(machine.published(), "61/0/40/0 max 61 |") << "each key its first file";
   const std::vector<std::string> reported = {
       tree.root().string() +
       ": too few file descriptors to read every sensor: 32 of 42 files are left out"};
@@ -220,10 +274,10 @@ TEST(HwmonSmc, ShortOfDescriptorsEveryKeyReadsASensorAndNothingBlanks) {
   ::close(lowestFree);
   limit.set(static_cast<rlim_t>(lowestFree));  // none left: the rescan cannot list the tree
   machine.pass(5s);
-  EXPECT_EQ(machine.published(), "61/0/40/30 max 61 |") << "the open sensors stay";
+  EXPECT_EQ(machine.published(), "61/0/40/0 max 61 |") << "the open sensors stay";
   limit.set(limit.saved.rlim_cur);
   machine.pass(5s);
-  EXPECT_EQ(machine.published(), "61/0/40/50 max 61 |") << "every sensor, at last";
+  EXPECT_EQ(machine.published(), "70/0/40/0 max 70 |") << "every sensor, at last";
   EXPECT_EQ(machine.reports.lines, reported) << "reported once";
 }
 

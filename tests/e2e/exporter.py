@@ -6,7 +6,8 @@ machine reaches the first pass after the change; a reader never sees a
 partial file; a directory that goes away is reported once and written again
 when it is back; a write that fails half way (the file size limit) leaves the
 last file whole; SIGTERM leaves that file and nothing else; bad input ends
-with status 2. The alerting rules pass their own tests.
+with status 2; an Intel Mac's hwmon tree, its attributes on the parent
+device, is read with its fractions. The alerting rules pass their own tests.
 
     tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
 """
@@ -21,7 +22,7 @@ import sys
 import time
 import urllib.request
 
-from harness import check, ends, machine, main, passes, read, wait_for, write
+from harness import check, ends, hwmon, machine, main, passes, read, wait_for, write
 
 EXPORTER, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 HERE = os.path.dirname(os.path.realpath(__file__))
@@ -54,10 +55,10 @@ def get(url):
         return ""
 
 
-def exporter(run, *args, limits=()):
+def exporter(run, *args, limits=(), **env):
     """One run of the exporter to its end: (status, what it said)."""
     log = "exporter-%d.log" % len(run.processes)
-    process = run.start([EXPORTER, *args], log=log, limits=limits, QUIMBO_SMC_SIM=run.path("machine"))
+    process = run.start([EXPORTER, *args], log=log, limits=limits, **dict(dict(QUIMBO_SMC_SIM=run.path("machine")), **env))
     return process.wait(timeout=30), read(run.path(log))
 
 
@@ -96,6 +97,17 @@ def once_and_bad_input(run):
           "a write past the size limit: status %d, said %r" % (status, out))
     only_the_file(folder, "a failed write")
     check(read(prom) == before, "a failed write changed the file")
+
+    # An Intel Mac's sensors on Linux: applesmc keeps its attributes on its
+    # platform device. Every reading keeps its fraction.
+    mac = {"device/name": "applesmc", "device/fan1_label": "Exhaust", "device/fan1_input": 1800,
+           "device/fan1_min": 1200, "device/fan1_max": 6500, "device/temp1_label": "TC0P",
+           "device/temp1_input": 45250, "device/temp2_label": "TA0P", "device/temp2_input": 29500}
+    status, out = exporter(run, "--textfile-directory", folder, "--once", QUIMBO_SMC_SIM=None,
+                           QUIMBO_HWMON_ROOT=hwmon(run.path("sys"), dict(applesmc=mac)))
+    for line in ('quimbo_temperature_celsius{group="cpu"} 45.25', 'quimbo_temperature_celsius{group="ambient"} 29.5',
+                 'quimbo_fan_speed_rpm{fan="1"} 1800', 'quimbo_fan_max_rpm{fan="1"} 6500'):
+        check(status == 0 and "\n%s\n" % line in read(prom), "hwmon: no %r in %s" % (line, read(prom)))
 
 
 def with_prometheus(run):

@@ -108,7 +108,10 @@ def an_unwritable_trace(run):
 
 
 def a_large_tree_and_few_descriptors(run):
-    root = hwmon(run.path("hwmon"), dict(LAPTOP_HWMON, acpitz={"temp%d_input" % n: 30000 for n in range(1, 301)}))
+    ambient = {}
+    for n in range(1, 301):
+        ambient.update({"temp%d_input" % n: 30000, "temp%d_label" % n: "Ambient %d" % n})
+    root = hwmon(run.path("hwmon"), dict(LAPTOP_HWMON, macsmc_hwmon=ambient))
     q = run.terminal([QUIMBO], shows="61° · 1500", limits=((resource.RLIMIT_NOFILE, 64),), QUIMBO_HWMON_ROOT=root)
     q.send(b"\r")
     q.wait_for("61°C", "Fan 1", "1500 RPM", "Ortam", "30°C")

@@ -99,14 +99,25 @@ def passes(trace):
 
 
 def hwmon(root, chips):
-    """A hwmon tree: hwmon0, hwmon1... in the order given, each with its name
-    and its attribute files."""
+    """A hwmon class folder laid out as sysfs lays it out, hwmon0, hwmon1...
+    in the order given: ROOT/class/hwmon/hwmonN links to hwmon/hwmonN of a
+    platform device under ROOT/devices, and hwmonN/device links back to it.
+    Each chip's files go into hwmonN/, "device/FILE" into the device; `name`
+    into hwmonN/ unless the files give "device/name". Returns the class
+    folder."""
+    classes = os.path.join(root, "class", "hwmon")
+    os.makedirs(classes)
     for n, (name, files) in enumerate(chips.items()):
-        os.makedirs(os.path.join(root, "hwmon%d" % n))
-        for file, value in dict(files, name=name).items():
-            with open(os.path.join(root, "hwmon%d" % n, file), "w") as f:
+        device = os.path.join(root, "devices", "platform", "%s.%d" % (name, n))
+        folder = os.path.join(device, "hwmon", "hwmon%d" % n)
+        os.makedirs(folder)
+        os.symlink(os.path.relpath(device, folder), os.path.join(folder, "device"))
+        os.symlink(os.path.relpath(folder, classes), os.path.join(classes, "hwmon%d" % n))
+        own = {} if "device/name" in files else {"name": name}
+        for file, value in dict(files, **own).items():
+            with open(os.path.join(folder, file), "w") as f:
                 f.write("%s\n" % value)
-    return root
+    return classes
 
 
 class Run:

@@ -78,9 +78,38 @@ class Listing {
   std::set<std::string> names_;
 };
 
+// The sensors of one folder, with their labels (and a fan's minimum and
+// maximum) from the same folder; an index already found elsewhere stays.
+void addSensors(const Listing& files, std::map<int, Sensor>& temperatures,
+                std::map<int, Sensor>& fans) {
+  for (const std::string& file : files.names()) {
+    if (const auto n = attributeIndex(file, "temp", "_input")) {
+      if (temperatures.contains(*n)) continue;
+      const std::optional<std::string> label = files.text("temp" + std::to_string(*n) + "_label");
+      if (label) temperatures[*n] = Sensor{*n, *label, *files.path(file), {}, {}};
+    } else if (const auto f = attributeIndex(file, "fan", "_input")) {
+      if (fans.contains(*f)) continue;
+      const std::string stem = "fan" + std::to_string(*f);
+      const std::optional<std::string> label = files.text(stem + "_label");
+      if (label) {
+        fans[*f] = Sensor{*f, *label, *files.path(file), files.path(stem + "_min"),
+                          files.path(stem + "_max")};
+      }
+    }
+  }
+}
+
+// A device whose driver registered it the deprecated way (applesmc, k8temp
+// and thinkpad_acpi on older kernels) keeps `name` and its attributes on the
+// parent device, hwmonN/device/, and hwmonN/ holds only the kernel's own
+// files. Both are read, as lm-sensors does: the name where it is, hwmonN/'s
+// attributes before the parent's.
 std::optional<Device> scanDevice(const fs::path& dir, Shortage& shortage) {
   const Listing files(dir, shortage);
-  const std::optional<std::string> name = files.text("name");
+  std::optional<Listing> parent;
+  if (files.names().contains("device")) parent.emplace(dir / "device", shortage);
+  const Listing& named = !files.names().contains("name") && parent ? *parent : files;
+  const std::optional<std::string> name = named.text("name");
   if (!name) return std::nullopt;
   Device device;
   device.name = *name;
@@ -90,19 +119,8 @@ std::optional<Device> scanDevice(const fs::path& dir, Shortage& shortage) {
   if (device.id.empty()) device.id = dir.string();
 
   std::map<int, Sensor> temperatures, fans;
-  for (const std::string& file : files.names()) {
-    if (const auto n = attributeIndex(file, "temp", "_input")) {
-      const std::optional<std::string> label = files.text("temp" + std::to_string(*n) + "_label");
-      if (label) temperatures[*n] = Sensor{*n, *label, *files.path(file), {}, {}};
-    } else if (const auto f = attributeIndex(file, "fan", "_input")) {
-      const std::string stem = "fan" + std::to_string(*f);
-      const std::optional<std::string> label = files.text(stem + "_label");
-      if (label) {
-        fans[*f] = Sensor{*f, *label, *files.path(file), files.path(stem + "_min"),
-                          files.path(stem + "_max")};
-      }
-    }
-  }
+  addSensors(files, temperatures, fans);
+  if (parent) addSensors(*parent, temperatures, fans);
   for (auto& [index, sensor] : temperatures) device.temperatures.push_back(std::move(sensor));
   for (auto& [index, sensor] : fans) device.fans.push_back(std::move(sensor));
   return device;

@@ -16,18 +16,20 @@ struct Sensor {
 };
 
 struct Device {
-  std::string name;  // the driver's chip name ("coretemp", "nvme", ...)
+  std::string name;  // the driver's chip name ("coretemp", "nvme", ...); "" without one
   std::string id;    // the device's stable path, for ordering across boots
   std::vector<Sensor> temperatures;
   std::vector<Sensor> fans;
 };
 
 // The devices under a hwmon class folder (normally /sys/class/hwmon), in a
-// stable order: by chip name, then by device path; sensors by index. Only
-// reads: folder listings, `name` and the label files. A name or label that
-// is there but is no regular file of at most a few hundred bytes (a FIFO, a
-// link to a device, a loop of links) leaves out its sensor, or for `name`
-// the whole device: nothing waits and nothing grows without bound. None
+// stable order: by chip name, then by device path; sensors by index. The
+// name and the attributes are read in hwmonN/ and in the parent device,
+// hwmonN/device/, where older drivers put them. Only reads: folder listings,
+// `name` and the label files. A name or label that is there but is no
+// regular file of at most a few hundred bytes (a FIFO, a link to a device, a
+// loop of links) leaves out its sensor, or for `name` the whole device:
+// nothing waits and nothing grows without bound. None
 // when the process ran out of file descriptors before the tree was read
 // whole: what it found is no picture of the machine.
 std::optional<std::vector<Device>> scan(const std::filesystem::path& root);

@@ -39,13 +39,15 @@ struct HwmonSmc::Key {
   std::vector<hwmon::AttributeFile> files;
   bool failed = false;  // a read failed: reopen at the next rescan
 
-  // The highest value of the files that read; none when none does.
+  // The highest plausible value of the files that read; none when none
+  // does. A value out of range is the sensor's, not the file's fault.
   std::optional<long long> read() {
     std::optional<long long> highest;
     for (hwmon::AttributeFile& file : files) {
       const std::optional<long long> value = file.read();
       failed = failed || !value;
-      if (value && (!highest || *highest < *value)) highest = value;
+      if (!value || !source.plausible(*value)) continue;
+      if (!highest || *highest < *value) highest = value;
     }
     return highest;
   }
@@ -84,20 +86,35 @@ void HwmonSmc::rescan() {
                                      [](const auto& entry) { return entry.second->failed; });
   if (plan == plan_ && found_ == !keys_.empty() && !anyFailed && leftOut_ == 0) return;
 
-  // Attributes that stay keep their open files, unless a read of their key
-  // failed: the device may have gone and come back since.
-  std::map<std::string, hwmon::AttributeFile> kept;
-  for (auto& [code, key] : keys_) {
-    if (key->failed) continue;
-    for (hwmon::AttributeFile& file : key->files) kept.emplace(file.path(), std::move(file));
-  }
+  std::map<std::string, hwmon::AttributeFile> kept = takeOpenFiles();
   keys_.clear();
   for (const auto& [name, source] : plan.keys) {
     keys_.emplace(SMC::fourCC(name),
                   std::make_unique<Key>(Key{SMC::fourCC("flt "), 4, source, {}}));
   }
-  // Each key's first file before any key's second: short of descriptors,
-  // every key still reads one of its sensors.
+  openFiles(kept);
+  if (found_) {
+    keys_.emplace(SMC::fourCC(Monitor::kFanCountKey),
+                  std::make_unique<Key>(Key{SMC::fourCC("ui8 "), 1, {}, {}}));
+  }
+  plan_ = std::move(plan);
+}
+
+// Attributes that stay keep their open files, unless a read of their key
+// failed: the device may have gone and come back since.
+std::map<std::string, hwmon::AttributeFile> HwmonSmc::takeOpenFiles() {
+  std::map<std::string, hwmon::AttributeFile> kept;
+  for (auto& [code, key] : keys_) {
+    if (key->failed) continue;
+    for (hwmon::AttributeFile& file : key->files) kept.emplace(file.path(), std::move(file));
+  }
+  return kept;
+}
+
+// Gives each key its files, those `kept` first, the others opened within the
+// budget: each key's first file before any key's second, so that short of
+// descriptors every key still reads one of its sensors.
+void HwmonSmc::openFiles(std::map<std::string, hwmon::AttributeFile>& kept) {
   const std::size_t budget = fileBudget();
   std::size_t open = 0, wanted = 0;
   leftOut_ = 0;
@@ -128,11 +145,6 @@ void HwmonSmc::rescan() {
     reportOnce("too few file descriptors to read every sensor: " + std::to_string(leftOut_) +
                " of " + std::to_string(wanted) + " files are left out");
   }
-  if (found_) {
-    keys_.emplace(SMC::fourCC(Monitor::kFanCountKey),
-                  std::make_unique<Key>(Key{SMC::fourCC("ui8 "), 1, {}, {}}));
-  }
-  plan_ = std::move(plan);
 }
 
 void HwmonSmc::rescanWhenDue() {

@@ -17,7 +17,7 @@ namespace quimbo {
 // hardware-monitoring interface. The service exists when the hwmon devices
 // offer at least one temperature or fan. Key information is answered from
 // the key table; reading a key's bytes reads the attributes behind it and
-// gives the highest (SensorMap.h tells which).
+// gives the highest plausible reading (SensorMap.h tells which).
 // Values are "flt " (°C, rpm), the fan count "ui8 ". Devices that come or go
 // are picked up by a rescan at most every `rescanInterval`.
 //
@@ -45,6 +45,8 @@ class HwmonSmc final : public SmcService {
   bool present() override;
   void answer(const SMC::Param& request, SMC::Param& response) override;
   void rescan();
+  std::map<std::string, hwmon::AttributeFile> takeOpenFiles();
+  void openFiles(std::map<std::string, hwmon::AttributeFile>& kept);
   void rescanWhenDue();
   void reportOnce(const std::string& what);
 

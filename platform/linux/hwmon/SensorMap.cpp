@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <string_view>
@@ -15,60 +17,124 @@ namespace {
 
 enum class Role { cpu, cpuSecondary, gpu, storage, ambient };
 
-// A sensor matches when the chip name does (a trailing '*' matches any rest)
-// and the label does; a sensor without a label is matched by its attribute
-// name ("temp1"). Earlier rules come first within a role.
-struct Rule {
-  std::string_view chip;
-  std::string_view label;  // ECMAScript pattern, searched; "" matches all
-  Role role;
+// Where a reading comes from, best first. A group takes its sensors only from
+// the best tier the machine offers.
+enum class Tier {
+  part,        // the part's own driver: coretemp, k10temp, amdgpu, nvme, ...
+  soc,         // a thermal zone or sensor of the whole package or chip
+  controller,  // an embedded controller or firmware: thinkpad, dell_smm, ...
+  board,       // a mainboard chip's digital reading of the CPU (PECI, SB-TSI)
+  diode,       // a mainboard chip's diode input
 };
 
+// A sensor matches when the chip name matches the chip pattern whole, and
+// the label contains a match of the label pattern; a sensor without a label
+// is matched by its attribute name ("temp1"). Both are ECMAScript patterns.
+// Earlier rules come first within a role. Each rule names where the driver
+// documents it (Documentation/ and drivers/ of the kernel's source).
+struct Rule {
+  std::string_view chip;
+  std::string_view label;
+  Role role;
+  Tier tier;
+};
+
+using enum Role;
+using enum Tier;
+
 constexpr std::array kRules = std::to_array<Rule>({
-    // Apple Silicon, with the SMC driver of the Asahi kernels.
-    {"macsmc*", "Performance|P-Core|pCPU", Role::cpu},
-    {"macsmc*", "Efficiency|E-Core|eCPU", Role::cpuSecondary},
-    {"macsmc*", "GPU", Role::gpu},
-    {"macsmc*", "NAND|SSD|Storage", Role::storage},
-    {"macsmc*", "Ambient|Palm|Airflow", Role::ambient},
-    // Intel Macs: the labels are the SMC's own keys.
-    {"applesmc", "^TC", Role::cpu},
-    {"applesmc", "^TG", Role::gpu},
-    {"applesmc", "^TH", Role::storage},
-    {"applesmc", "^(TA|Ts)", Role::ambient},
-    // CPUs.
-    {"coretemp", "^Package id", Role::cpu},
-    {"coretemp", "^Core ", Role::cpu},
-    {"k10temp", "^(Tctl|Tdie)$", Role::cpu},
-    {"k10temp", "^Tccd", Role::cpuSecondary},
-    {"zenpower", "^(Tdie|Tctl)$", Role::cpu},
-    {"zenpower", "^Tccd", Role::cpuSecondary},
-    {"cpu_thermal", "", Role::cpu},
-    // GPUs.
-    {"amdgpu", "^(edge|junction)$", Role::gpu},
-    {"nouveau", "", Role::gpu},
-    // Storage.
-    {"nvme", "^(Composite|temp1)$", Role::storage},
-    {"drivetemp", "", Role::storage},
-    // Laptops' embedded controllers.
-    {"thinkpad", "^(CPU|temp1)$", Role::cpu},
-    {"dell_smm", "^CPU$", Role::cpu},
-    {"dell_smm", "^GPU$", Role::gpu},
-    {"dell_smm", "^Ambient$", Role::ambient},
-    {"dell_smm", "^(SODIMM|Other)$", Role::ambient},
-    // Mainboard monitoring chips.
-    {"nct6*", "^(CPUTIN|PECI)", Role::cpuSecondary},
-    {"nct6*", "^(SYSTIN|AUXTIN|PCH)", Role::ambient},
-    {"it8*", "", Role::ambient},
-    {"acpitz", "", Role::ambient},
+    // Apple Silicon: macsmc_hwmon of the Asahi kernels; labels from the
+    // device tree.
+    {"macsmc.*", "Performance|P-Core|pCPU", cpu, part},
+    {"macsmc.*", "Efficiency|E-Core|eCPU", cpuSecondary, part},
+    {"macsmc.*", "GPU", gpu, part},
+    {"macsmc.*", "NAND|SSD|Storage", storage, part},
+    {"macsmc.*", "Ambient|Airflow", ambient, part},
+    // Intel Macs: applesmc.c labels each temperature with the SMC key it
+    // reads. CPU die (TC0D, TC0E, TC0F), proximity (TC0P), cores (TC0C..),
+    // PECI of the cores (TCXC); not the heat sink (TC0H) nor the PECI of the
+    // system agent (TCSA, TCSC). The GPU die and proximity (TG0D, TG0P,
+    // TGDD); the integrated GPU's PECI (TCGC) where there is no other GPU.
+    // Ambient and intake air (TA0P, TA1P, Ta0P, airflow TaLC TaRC). Drive
+    // bay (TH0P), memory (TM*), power supply (Tp*), northbridge (TN*),
+    // palm rest and skin (Ts*) and battery (TB*) keys are none of these.
+    {"applesmc", "^TC([0-9AB][DEFP]|[0-9][Cc]|X[Cc])$", cpu, part},
+    {"applesmc", "^TG([0-9][DP]|DD)$", gpu, part},
+    {"applesmc", "^TCG[Cc]$", gpu, soc},
+    {"applesmc", "^(TA[0-9]P|Ta0P|Ta[LR]C)$", ambient, part},
+    // coretemp.rst: "Package id N" (older kernels "Physical id N"), "Core N".
+    {"coretemp", "^(Package|Physical) id [0-9]+$", cpu, part},
+    {"coretemp", "^Core [0-9]+$", cpu, part},
+    // k10temp.rst: Tctl and Tdie on Zen, Tccd1.. per die; families 10h to
+    // 16h have one unlabelled temp1.
+    {"k10temp", "^(Tctl|Tdie|temp1)$", cpu, part},
+    {"k10temp", "^Tccd[0-9]+$", cpuSecondary, part},
+    // k8temp.rst: temp1..temp4, core 0 and 1 at two places each, no labels.
+    {"k8temp", "", cpu, part},
+    // via-cputemp.c: "Core N", on its platform device (deprecated way).
+    {"via_cputemp", "", cpu, part},
+    // zenpower, kept outside the kernel, labels as k10temp does.
+    {"zenpower", "^(Tdie|Tctl)$", cpu, part},
+    {"zenpower", "^Tccd[0-9]+$", cpuSecondary, part},
+    // thermal_hwmon.c: a thermal zone's hwmon is named after the zone's type,
+    // '-' made '_' (older kernels kept the '-'): cpu_thermal, cpu0_thermal,
+    // cpu_0_0_thermal, bigcore0_thermal (Raspberry Pi, Rockchip, Allwinner,
+    // Amlogic, Qualcomm), CPU_therm (Tegra); soc_thermal is the whole chip's.
+    {"(cpu|CPU)[a-z0-9_-]*[_-]therm(al)?|(big|little|mid)core[0-9]*[_-]thermal", "", cpu, part},
+    {"soc[a-z0-9_-]*[_-]thermal", "", cpu, soc},
+    // GPUs: gpu/amdgpu/thermal.rst (edge, junction, not mem; temp1 before
+    // labels), radeon_pm.c (temp1), nouveau_hwmon.c (temp1), GPU zones.
+    {"amdgpu", "^(edge|junction|temp1)$", gpu, part},
+    {"radeon", "", gpu, part},
+    {"nouveau", "", gpu, part},
+    {"(gpu|GPU)[a-z0-9_-]*[_-]therm(al)?", "", gpu, part},
+    // Storage: nvme/host/hwmon.c (Composite; Sensor N are other places on
+    // the drive), drivetemp.rst (temp1).
+    {"nvme", "^(Composite|temp1)$", storage, part},
+    {"drivetemp", "", storage, part},
+    // Embedded controllers. thinkpad-acpi.rst: temp1 the CPU, labelled "CPU"
+    // and temp2 "GPU" on newer ECs. dell-smm-hwmon.rst: CPU, GPU, SODIMM,
+    // Other, Ambient (named i8k on older kernels). system76_acpi.c,
+    // asus_ec_sensors.rst (asusec), asus_wmi_sensors.rst, asus_atk0110.c.
+    {"thinkpad", "^(CPU|temp1)$", cpu, controller},
+    {"thinkpad", "^GPU$", gpu, controller},
+    {"dell_smm|i8k", "^CPU$", cpu, controller},
+    {"dell_smm|i8k", "^GPU$", gpu, controller},
+    {"dell_smm|i8k", "^Ambient$", ambient, controller},
+    {"system76_acpi", "^CPU", cpu, controller},
+    {"system76_acpi", "^GPU", gpu, controller},
+    {"asusec", "^CPU$", cpu, controller},
+    {"asus_wmi_sensors|atk0110", "^CPU Temperature$", cpu, controller},
+    // Mainboard monitoring chips, for the CPU only: nct6775.rst (PECI Agent 0,
+    // AMD SB-TSI, TSI0_TEMP, the CPU's own reading; CPUTIN a diode by the
+    // socket, "to be ignored on ASUS boards"), w83627ehf.rst, it87.rst
+    // (temp1..temp3, unlabelled, thermistors or diodes).
+    {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^(PECI(/TSI)? Agent 0|AMD SB-TSI|TSI0_TEMP)$",
+     cpu, board},
+    {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^CPUTIN$", cpu, diode},
+    {"it8[0-9]+", "", cpu, diode},
 });
 
-// The catalogue label whose keys stand for each role, in the roles' order.
-constexpr std::array<std::string_view, 5> kRoleLabels = {"P-core", "E-core", "GPU", "SSD", "Ortam"};
+// The catalogue label of each role's keys, and what the role's sensors can
+// physically read, in millidegrees, both bounds excluded. A reading outside
+// is no reading: an absent or unconnected sensor reads 0, -128, 127, 128 or
+// 255 °C, an NVMe drive without one -273.15 °C or 65261.85 °C. Air, in a room
+// or at an intake, is above 10 and below 45 °C.
+struct RoleKeys {
+  std::string_view label;
+  long long above, below;
+};
+constexpr std::array<RoleKeys, 5> kRoleKeys = {{
+    {"P-core", 5000, 125000},
+    {"E-core", 5000, 125000},
+    {"GPU", 5000, 125000},
+    {"SSD", 5000, 100000},
+    {"Ortam", 10000, 45000},
+}};
 static_assert(
     [] {
-      for (const std::string_view label : kRoleLabels) {
-        if (!SMC::groupOf(label)) return false;
+      for (const RoleKeys& role : kRoleKeys) {
+        if (!SMC::groupOf(role.label)) return false;
       }
       return true;
     }(),
@@ -79,33 +145,111 @@ static_assert(
 std::vector<std::string_view> keysOf(Role role) {
   std::vector<std::string_view> keys;
   for (const SMC::TempKey& row : SMC::tempKeys) {
-    if (row.label == kRoleLabels[static_cast<std::size_t>(role)]) keys.push_back(row.key);
+    if (row.label == kRoleKeys[static_cast<std::size_t>(role)].label) keys.push_back(row.key);
   }
   return keys;
 }
 
-bool chipMatches(std::string_view pattern, std::string_view chip) {
-  if (pattern.ends_with('*')) return chip.starts_with(pattern.substr(0, pattern.size() - 1));
-  return chip == pattern;
+SMC::Group groupOf(Role role) {
+  return *SMC::groupOf(kRoleKeys[static_cast<std::size_t>(role)].label);
+}
+
+struct Compiled {
+  std::regex chip, label;
+};
+
+const std::vector<Compiled>& compiledRules() {
+  static const std::vector<Compiled> compiled = [] {
+    std::vector<Compiled> rules;
+    for (const Rule& rule : kRules) {
+      rules.push_back({std::regex(rule.chip.begin(), rule.chip.end()),
+                       std::regex(rule.label.begin(), rule.label.end())});
+    }
+    return rules;
+  }();
+  return compiled;
+}
+
+// The rules for a chip, in table order.
+std::vector<std::size_t> rulesFor(const std::string& chip) {
+  std::vector<std::size_t> rules;
+  for (std::size_t r = 0; r < kRules.size(); ++r) {
+    if (std::regex_match(chip, compiledRules()[r].chip)) rules.push_back(r);
+  }
+  return rules;
+}
+
+// The first of the chip's rules that the sensor matches, if any.
+std::optional<std::size_t> ruleFor(const std::vector<std::size_t>& rules, const Sensor& sensor) {
+  const std::string label =
+      sensor.label.empty() ? "temp" + std::to_string(sensor.index) : sensor.label;
+  for (const std::size_t r : rules) {
+    if (std::regex_search(label, compiledRules()[r].label)) return r;
+  }
+  return std::nullopt;
 }
 
 struct Candidate {
   std::size_t rule;
   std::size_t order;  // device, then sensor
   const Sensor* sensor;
+  Role role() const { return kRules[rule].role; }
+  Tier tier() const { return kRules[rule].tier; }
 };
 
+// Every temperature sensor that a rule gives a role, in device order; of
+// each group only those of the best tier the machine has.
+std::vector<Candidate> candidates(const std::vector<Device>& devices) {
+  std::vector<Candidate> found;
+  std::size_t order = 0;
+  for (const Device& device : devices) {
+    const std::vector<std::size_t> rules = rulesFor(device.name);
+    for (const Sensor& sensor : device.temperatures) {
+      if (const std::optional<std::size_t> rule = ruleFor(rules, sensor)) {
+        found.push_back({*rule, order, &sensor});
+      }
+      ++order;
+    }
+  }
+  std::map<SMC::Group, Tier> best;
+  for (const Candidate& c : found) {
+    const auto [entry, added] = best.try_emplace(groupOf(c.role()), c.tier());
+    if (!added && c.tier() < entry->second) entry->second = c.tier();
+  }
+  std::erase_if(found, [&](const Candidate& c) { return c.tier() != best[groupOf(c.role())]; });
+  return found;
+}
+
 // Deals the role's sensors, best rule first, round-robin over its keys.
-void assign(Role role, std::vector<Candidate>& candidates, KeyPlan& plan) {
+void assign(Role role, std::vector<Candidate> chosen, KeyPlan& plan) {
   const std::vector<std::string_view> keys = keysOf(role);
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const Candidate& a, const Candidate& b) {
-                     return std::tie(a.rule, a.order) < std::tie(b.rule, b.order);
-                   });
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
+  const RoleKeys& range = kRoleKeys[static_cast<std::size_t>(role)];
+  std::erase_if(chosen, [role](const Candidate& c) { return c.role() != role; });
+  std::stable_sort(chosen.begin(), chosen.end(), [](const Candidate& a, const Candidate& b) {
+    return std::tie(a.rule, a.order) < std::tie(b.rule, b.order);
+  });
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
     KeySource& source = plan.keys[std::string(keys[i % keys.size()])];
     source.unit = KeySource::Unit::millidegrees;
-    source.paths.push_back(candidates[i].sensor->input);
+    source.above = range.above;
+    source.below = range.below;
+    source.paths.push_back(chosen[i].sensor->input);
+  }
+}
+
+// Every fan of every device, in device order, as long as fans have keys.
+void assignFans(const std::vector<Device>& devices, KeyPlan& plan) {
+  for (const Device& device : devices) {
+    for (const Sensor& fan : device.fans) {
+      if (plan.fanCount == fansWithOwnKeys()) return;
+      const int index = plan.fanCount++;
+      const auto key = [index](std::string_view suffix) { return Monitor::fanKey(index, suffix); };
+      plan.keys.emplace(key(Monitor::kActual), KeySource{{fan.input}, KeySource::Unit::rpm});
+      if (fan.min)
+        plan.keys.emplace(key(Monitor::kMinimum), KeySource{{*fan.min}, KeySource::Unit::rpm});
+      if (fan.max)
+        plan.keys.emplace(key(Monitor::kMaximum), KeySource{{*fan.max}, KeySource::Unit::rpm});
+    }
   }
 }
 
@@ -126,41 +270,11 @@ int fansWithOwnKeys() {
 }
 
 KeyPlan mapSensors(const std::vector<Device>& devices) {
-  static const std::vector<std::regex> patterns = [] {
-    std::vector<std::regex> compiled;
-    for (const Rule& rule : kRules) compiled.emplace_back(rule.label.begin(), rule.label.end());
-    return compiled;
-  }();
-
-  std::array<std::vector<Candidate>, kRoleLabels.size()> byRole;
-  std::size_t order = 0;
   KeyPlan plan;
-  for (const Device& device : devices) {
-    for (const Sensor& sensor : device.temperatures) {
-      const std::string label =
-          sensor.label.empty() ? "temp" + std::to_string(sensor.index) : sensor.label;
-      for (std::size_t r = 0; r < kRules.size(); ++r) {
-        if (chipMatches(kRules[r].chip, device.name) && std::regex_search(label, patterns[r])) {
-          byRole[static_cast<std::size_t>(kRules[r].role)].push_back({r, order, &sensor});
-          break;
-        }
-      }
-      ++order;
-    }
-    for (const Sensor& fan : device.fans) {
-      if (plan.fanCount == fansWithOwnKeys()) break;
-      const int index = plan.fanCount++;
-      const auto key = [index](std::string_view suffix) { return Monitor::fanKey(index, suffix); };
-      plan.keys.emplace(key(Monitor::kActual), KeySource{{fan.input}, KeySource::Unit::rpm});
-      if (fan.min)
-        plan.keys.emplace(key(Monitor::kMinimum), KeySource{{*fan.min}, KeySource::Unit::rpm});
-      if (fan.max)
-        plan.keys.emplace(key(Monitor::kMaximum), KeySource{{*fan.max}, KeySource::Unit::rpm});
-    }
-  }
-
-  for (std::size_t role = 0; role < kRoleLabels.size(); ++role) {
-    assign(static_cast<Role>(role), byRole[role], plan);
+  assignFans(devices, plan);
+  const std::vector<Candidate> chosen = candidates(devices);
+  for (std::size_t role = 0; role < kRoleKeys.size(); ++role) {
+    assign(static_cast<Role>(role), chosen, plan);
   }
   return plan;
 }
