@@ -168,7 +168,7 @@ class Session(Run):
 
     def end(self, process, expected="exit 143"):
         process.send_signal(signal.SIGTERM)
-        ends(process, expected, process.args[0])
+        ends(process, expected, process.program)
 
     def call(self, name, path, interface, method, args=None, reply=None):
         try:
