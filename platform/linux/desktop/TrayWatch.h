@@ -76,7 +76,7 @@ class TrayWatch final : public QObject {
   bool settled_ = false;  // the first watcher's answers are in
   bool asking_ = false;   // the host's question is on its way
   bool askAgain_ = false;
-  unsigned owners_ = 0;   // counts the watchers, so that a gone one's answers are dropped
+  unsigned owners_ = 0;  // counts the watchers, so that a gone one's answers are dropped
 };
 
 }  // namespace quimbo::desktop

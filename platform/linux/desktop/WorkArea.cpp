@@ -71,7 +71,8 @@ std::optional<QByteArray> askSway(const char* path, std::uint32_t type) {
     const ssize_t got = ::read(socket.fd(), chunk, sizeof chunk);
     if (got <= 0) return std::nullopt;
     reply.append(chunk, got);
-    if (reply.size() >= qsizetype(kHeader)) std::memcpy(&length, reply.constData() + sizeof kMagic, 4);
+    if (reply.size() >= qsizetype(kHeader))
+      std::memcpy(&length, reply.constData() + sizeof kMagic, 4);
   }
   return reply.mid(kHeader, length);
 }
