@@ -19,7 +19,7 @@ import threading
 
 from gi.repository import Gio, GLib
 
-from harness import check, ends, machine, main, read, wait_for, write, xvfb
+from harness import BESIDE, check, ends, machine, main, read, wait_for, write, xvfb
 
 QUIMBO, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 WIDTH, HEIGHT = 800, 600
@@ -28,8 +28,8 @@ WIDTH, HEIGHT = 800, 600
 def quimbo(run, x, machine_file, **env):
     """quimbo on the X server, and its strip: (process, strip's geometry)."""
     process = run.start([QUIMBO], log="quimbo.log", **dict(
-        QUIMBO_FRONTEND="desktop", QUIMBO_SMC_SIM=machine_file, DISPLAY=x.display,
-        XDG_RUNTIME_DIR=run.work, DBUS_SESSION_BUS_ADDRESS=None, **env))
+        BESIDE, QUIMBO_FRONTEND="desktop", QUIMBO_SMC_SIM=machine_file, DISPLAY=x.display,
+        XDG_RUNTIME_DIR=run.work, **env))
     return process, wait_for("no strip window", lambda: x.visible("Quimbo"))
 
 

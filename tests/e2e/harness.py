@@ -24,6 +24,11 @@ import traceback
 import pyte
 
 LIMITS = {resource.RLIMIT_CORE: "core", resource.RLIMIT_FSIZE: "fsize", resource.RLIMIT_NOFILE: "nofile"}
+# What the session the tests run in says of its own desktop: a program on a
+# display of the check's own is started without it (None removes a variable),
+# so that nothing of it reaches the desktop beside.
+BESIDE = dict.fromkeys(("DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK", "I3SOCK", "QT_QPA_PLATFORM",
+                        "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY"))
 PATIENCE = 30.0  # seconds: a busy machine is slow, a broken program never gets there
 LAPTOP_HWMON = {"coretemp": {"temp1_input": 61500, "temp1_label": "Package id 0"},
                 "thinkpad": {"fan1_input": 1500}}  # the label reads "61° · 1500"
@@ -157,10 +162,16 @@ class Run:
         return terminal
 
     def close(self):
+        """Ends the programs, last first: each has a few seconds to end on
+        SIGTERM (an X server then takes its sockets away) before SIGKILL."""
         for process in reversed(self.processes):
             if process.poll() is None:
-                process.kill()
-                process.wait()
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
         for terminal in self.terminals:
             terminal.close()
 

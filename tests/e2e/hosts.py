@@ -13,9 +13,10 @@ following the tray as it goes and comes back, the exit status, and what the
 host logs of the item.
 
 Run as root (as CI runs it), it makes an unprivileged user for the hosts
-that refuse root and gives GNOME Shell a system bus of its own in a private
-mount namespace; the checks then run as that user, on a session bus of
-their own (dbus-run-session).
+that refuse root, takes network and mount namespaces of its own so that its
+displays are its own, and gives GNOME Shell a system bus of its own there;
+the checks then run as that user, on a session bus of their own
+(dbus-run-session).
 """
 
 import ctypes
@@ -456,12 +457,20 @@ def as_user(args):
     return ["runuser", "-u", USER, "--", *args]
 
 
-def private_system_bus():
-    """A system bus of this process's own, and no logind: GNOME Shell needs
-    the one and takes the session from the other when it is there."""
-    if ctypes.CDLL(None, use_errno=True).unshare(0x20000) != 0:  # CLONE_NEWNS
+def private_namespaces(system_bus):
+    """Sockets of this process's own, as root: a network namespace (abstract
+    sockets) and a mount namespace with a /tmp/.X11-unix of its own (path
+    sockets), so that the hosts' X servers and compositors take display
+    numbers that no other test and no desktop beside holds, whatever runs
+    at the same time. With `system_bus`, a system bus of its own too, and
+    no logind: GNOME Shell needs the one and takes the session from the
+    other when it is there."""
+    if ctypes.CDLL(None, use_errno=True).unshare(0x20000 | 0x40000000) != 0:  # CLONE_NEWNS, CLONE_NEWNET
         raise OSError(ctypes.get_errno(), "unshare")
     subprocess.run(["mount", "--make-rprivate", "/"], check=True)
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=1777", "tmpfs", "/tmp/.X11-unix"], check=True)
+    if not system_bus:
+        return None
     for folder in ("/run/systemd", "/run/dbus"):
         os.makedirs(folder, exist_ok=True)
         subprocess.run(["mount", "-t", "tmpfs", "tmpfs", folder], check=True)
@@ -479,7 +488,7 @@ def main():
         for part in ("bin", "lib", "share"):  # the program and its module, where the user can read them
             shutil.copytree(os.path.join(os.path.dirname(os.path.dirname(quimbo)), part),
                             os.path.join(work, "q", part))
-        bus = private_system_bus() if host == "gnome" and os.getuid() == 0 else None
+        bus = private_namespaces(system_bus=host == "gnome") if os.getuid() == 0 else None
         try:
             os.makedirs(os.path.join(work, "run"), mode=0o700)
             args = as_user(["env", "HOME=" + work, "XDG_RUNTIME_DIR=" + os.path.join(work, "run"),
