@@ -180,12 +180,16 @@ def host(present):
 
 def silent_tray(run):
     x = xvfb(run, WIDTH, HEIGHT)
-    address = "unix:path=" + run.path("bus")
-    run.start(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + address], log="dbus.log")
-    wait_for("no session bus", lambda: os.path.exists(run.path("bus")))
+    read_end, write_end = os.pipe()  # the bus's address, once it takes connections
+    run.start(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + run.path("bus"),
+               "--print-address=%d" % write_end], log="dbus.log", popen=dict(pass_fds=(write_end,)))
+    os.close(write_end)
+    with os.fdopen(read_end) as printed:
+        address = printed.readline().strip()
+    check(address, "no session bus")
     watcher = Watcher(address)
     process, strip = quimbo(run, x, MACHINE, DBUS_SESSION_BUS_ADDRESS=address)
-    check(watcher.holds(), "quimbo asked the watcher nothing")
+    wait_for("quimbo asked the watcher nothing", watcher.holds)
     for _ in range(20):  # hosts announced, each a question left open
         watcher.announce()
     open_panel(x, strip)
