@@ -52,8 +52,9 @@ class TrayWatch final : public QObject {
 
   explicit TrayWatch(std::function<void()> changed);
   // Nothing until the bus has first answered whether a tray runs there.
-  // While a watcher has not answered, none: an XEmbed icon would ask it
-  // again, and Qt asks synchronously.
+  // While a watcher has not answered, none: Qt's tray icon asks the watcher
+  // too, synchronously, before it goes to the XEmbed tray (where the watcher
+  // says no host, it goes there, never to a D-Bus tray of its own).
   std::optional<Tray> tray() const;
   StatusNotifierWatcherProxy& watcher() { return watcher_; }
 
