@@ -21,6 +21,9 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   # AppIndicator extension
   dbus python3-gi python3-pil sway xwayland waybar grim
   gnome-shell gnome-shell-extension-appindicator
+  # LXQt's panel, a real host that reads an item's properties one by one,
+  # under the window manager LXQt runs with; xprop reads the room it leaves
+  lxqt-panel openbox x11-utils
   locales  # the end-to-end tests run under Turkish and German locales
   # quimbo-exporter is tested with promtool, node_exporter and Prometheus
   prometheus prometheus-node-exporter

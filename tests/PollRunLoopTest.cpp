@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <string>
@@ -188,6 +189,18 @@ TEST(SignalWatchdog, HandsSignalsOnAndEndsTheProcessWithTheirStatusWhenTheLoopDo
         },
         ::testing::ExitedWithCode(status), "");
   }
+  // The same where its thread cannot poll (no open file allowed).
+  EXPECT_EXIT(
+      {
+        SignalWatchdog watchdog(SignalSource::make({SIGTERM}), 50ms);
+        rlimit files{};
+        ::getrlimit(RLIMIT_NOFILE, &files);
+        files.rlim_cur = 0;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        ::kill(::getpid(), SIGTERM);
+        for (;;) ::pause();
+      },
+      ::testing::ExitedWithCode(143), "");
 }
 
 // The lowest free descriptor: the same before and after means nothing leaked.

@@ -14,10 +14,12 @@ namespace quimbo {
 // reads them from `inner` and hands them on through this source, in order.
 // When this source still lives `grace` after the first of them, the loop has
 // not ended in time, and the thread ends the process at once, with the
-// status the loop would have given: 128 plus the signal's number.
+// status the loop would have given: 128 plus the signal's number. Nothing
+// in the thread throws: an exception there would end the process through
+// std::terminate, with SIGABRT instead of that status.
 class SignalWatchdog final : public SignalSource {
  public:
-  // Throws std::system_error when its pipes cannot be made.
+  // Throws std::system_error when its pipes or its thread cannot be made.
   SignalWatchdog(std::unique_ptr<SignalSource> inner, std::chrono::milliseconds grace);
   ~SignalWatchdog() override;
   SignalWatchdog(const SignalWatchdog&) = delete;
@@ -33,6 +35,10 @@ class SignalWatchdog final : public SignalSource {
   std::chrono::milliseconds grace_;
   SignalPipe toLoop_;
   SignalPipe stop_;  // written once, when this source goes
+  // The last member: it starts at once and reads every member above, which
+  // must exist by then and outlive it (the destructor joins it before they
+  // go); and no member made after it may throw, since a std::thread still
+  // running when it is destroyed ends the process (std::terminate).
   std::thread thread_;
 };
 

@@ -4,7 +4,9 @@ xdotool: the strip with the label at the top right of the screen, a click
 that opens the panel below it and a click outside that closes it, SIGTERM
 while the X server does not answer, the panel scrolled as a whole at a
 scale of 2, and Çıkış. The panel's border, dividers and bars are read off
-the screen at each scale. Trays are tried in hosts.py.
+the screen at each scale. A tray watcher on the session bus that does not
+answer, then refuses the item, then loses its host: the strip all along.
+Real trays are tried in hosts.py.
 
     tests/e2e/desktop.py QUIMBO MACHINE-FILE
 """
@@ -13,8 +15,11 @@ import itertools
 import os
 import signal
 import sys
+import threading
 
-from harness import check, ends, machine, main, read, wait_for, write, xvfb
+from gi.repository import Gio, GLib
+
+from harness import BESIDE, check, ends, machine, main, read, wait_for, write, xvfb
 
 QUIMBO, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 WIDTH, HEIGHT = 800, 600
@@ -22,8 +27,9 @@ WIDTH, HEIGHT = 800, 600
 
 def quimbo(run, x, machine_file, **env):
     """quimbo on the X server, and its strip: (process, strip's geometry)."""
-    process = run.start([QUIMBO], log="quimbo.log", QUIMBO_FRONTEND="desktop", QUIMBO_SMC_SIM=machine_file,
-                        DISPLAY=x.display, XDG_RUNTIME_DIR=run.work, DBUS_SESSION_BUS_ADDRESS=None, **env)
+    process = run.start([QUIMBO], log="quimbo.log", **dict(
+        BESIDE, QUIMBO_FRONTEND="desktop", QUIMBO_SMC_SIM=machine_file, DISPLAY=x.display,
+        XDG_RUNTIME_DIR=run.work, **env))
     return process, wait_for("no strip window", lambda: x.visible("Quimbo"))
 
 
@@ -98,9 +104,122 @@ def scrolled(run):
     press_quit(x, panel, process, 2)
 
 
+WATCHER = "org.kde.StatusNotifierWatcher"
+
+
+class Watcher:
+    """A StatusNotifierWatcher of the check's own on the bus at `address`. It
+    answers a call with what `answers` holds for its method's name (for a
+    property's read, the property's): values, or an error's name; a call it
+    has no answer for it holds until it is given one. Calls reach it on
+    GDBus's thread."""
+
+    def __init__(self, address, **answers):
+        self.bus = Gio.DBusConnection.new_for_address_sync(address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+                                                           | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
+        self.lock, self.held, self.offered, self.answers = threading.Lock(), [], None, answers
+        self.bus.add_filter(self.filter)
+        owned = self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                   "RequestName", GLib.Variant("(su)", (WATCHER, 4)), None, 0, -1).unpack()
+        check(owned == (1,), "the watcher's name is taken")
+
+    @staticmethod
+    def member(message):
+        body = message.get_body()
+        return body[1] if message.get_member() == "Get" else message.get_member()
+
+    def filter(self, bus, message, incoming):
+        if not incoming or message.get_message_type() != Gio.DBusMessageType.METHOD_CALL:
+            return message
+        with self.lock:
+            self.held.append(message)
+            if message.get_member() == "RegisterStatusNotifierItem":
+                self.offered = (message.get_sender(), message.get_body()[0])
+        self.answer()
+        return None
+
+    def answer(self, **answers):
+        """Answers the held calls it has an answer for, and from now on with these too."""
+        with self.lock:
+            self.answers.update(answers)
+            due = [m for m in self.held if self.member(m) in self.answers]
+            self.held = [m for m in self.held if m not in due]
+        for message in due:
+            answer = self.answers[self.member(message)]
+            if isinstance(answer, str):
+                reply = Gio.DBusMessage.new_method_error_literal(message, answer, "refused")
+            else:
+                reply = Gio.DBusMessage.new_method_reply(message)
+                reply.set_body(answer)
+            self.bus.send_message(reply, Gio.DBusSendMessageFlags.NONE)
+
+    def holds(self):
+        with self.lock:
+            return [self.member(m) for m in self.held]
+
+    def announce(self, change="Registered"):
+        self.bus.emit_signal(None, "/StatusNotifierWatcher", WATCHER, "StatusNotifierHost" + change, None)
+
+    def close(self):
+        self.bus.close_sync()
+
+
+def exported(bus, name, path):
+    """Whether `name` answers for an item at `path`."""
+    try:
+        bus.call_sync(name, path, "org.freedesktop.DBus.Properties", "Get",
+                      GLib.Variant("(ss)", ("org.kde.StatusNotifierItem", "Id")), None, 0, 5000, None)
+        return True
+    except GLib.Error:
+        return False
+
+
+def host(present):
+    return {"IsStatusNotifierHostRegistered": GLib.Variant("(v)", (GLib.Variant("b", present),))}
+
+
+def silent_tray(run):
+    x = xvfb(run, WIDTH, HEIGHT)
+    read_end, write_end = os.pipe()  # the bus's address, once it takes connections
+    run.start(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + run.path("bus"),
+               "--print-address=%d" % write_end], log="dbus.log", popen=dict(pass_fds=(write_end,)))
+    os.close(write_end)
+    with os.fdopen(read_end) as printed:
+        address = printed.readline().strip()
+    check(address, "no session bus")
+    watcher = Watcher(address)
+    process, strip = quimbo(run, x, MACHINE, DBUS_SESSION_BUS_ADDRESS=address)
+    wait_for("quimbo asked the watcher nothing", watcher.holds)
+    for _ in range(20):  # hosts announced, each a question left open
+        watcher.announce()
+    open_panel(x, strip)
+    x.panel_closes("a click outside, the watcher silent", lambda: x.click(100, 500))
+
+    print("== a host, but the item refused: the strip stays")
+    watcher.answer(**host(True))
+    offered = wait_for("the item was not offered", lambda: watcher.offered)
+    check(x.visible("Quimbo"), "the strip went before the watcher took the item")
+    watcher.answer(RegisterStatusNotifierItem="org.freedesktop.DBus.Error.Failed")
+    wait_for("the refused item stayed on the bus", lambda: not exported(watcher.bus, *offered))
+    check(x.visible("Quimbo"), "no strip after the watcher refused the item")
+    watcher.close()
+
+    print("== a watcher that takes it: the item leaves the strip; its host goes: the strip again")
+    watcher = Watcher(address, RegisterStatusNotifierItem=GLib.Variant("()", ()), **host(True))
+    wait_for("the strip stayed beside the item", lambda: not x.visible("Quimbo"))
+    check(exported(watcher.bus, *watcher.offered), "the item is not on the bus")
+    watcher.answer(**host(False))
+    watcher.announce("Unregistered")
+    wait_for("no strip after the host went", lambda: x.visible("Quimbo"))
+    process.send_signal(signal.SIGTERM)
+    ends(process, "exit 143", "SIGTERM")
+
+
 main([
     ("the strip at the top right, the panel below it with its border, dividers and bars, closed by a click"
      " outside; SIGTERM ends quimbo within 2 seconds while the X server is stopped", strip_and_panel),
+    ("a tray watcher that does not answer: the strip at once, and the panel on a click; the item goes into the"
+     " tray only once the watcher takes it, and back to the strip when its host goes", silent_tray),
     ("at a scale of 2 on a screen 600 high the panel scrolls as a whole, both fans whole, then to Çıkış, which"
      " ends quimbo", scrolled),
 ])

@@ -23,6 +23,12 @@ import traceback
 
 import pyte
 
+LIMITS = {resource.RLIMIT_CORE: "core", resource.RLIMIT_FSIZE: "fsize", resource.RLIMIT_NOFILE: "nofile"}
+# What the session the tests run in says of its own desktop: a program on a
+# display of the check's own is started without it (None removes a variable),
+# so that nothing of it reaches the desktop beside.
+BESIDE = dict.fromkeys(("DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK", "I3SOCK", "QT_QPA_PLATFORM",
+                        "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY"))
 PATIENCE = 30.0  # seconds: a busy machine is slow, a broken program never gets there
 LAPTOP_HWMON = {"coretemp": {"temp1_input": 61500, "temp1_label": "Package id 0"},
                 "thinkpad": {"fan1_input": 1500}}  # the label reads "61° · 1500"
@@ -134,18 +140,22 @@ class Run:
         """A program with these variables added (None removes one), its
         output appended to `log` in the scratch folder; `limits` are pairs
         of a resource and its limit, `ignore` signals ignored from the start,
-        `controlled` makes standard input the controlling terminal."""
-        def child():
-            for limit, value in limits:
-                resource.setrlimit(limit, (value, value))
-            for number in ignore:
-                signal.signal(number, signal.SIG_IGN)
-            if controlled:
-                fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+        `controlled` makes standard input the controlling terminal of a new
+        session. These are set by prlimit, setsid and env, each of which
+        execs the next, never by Python in the child (preexec_fn), which is
+        unsafe once threads run, as GDBus's do."""
+        wrapper = []
+        if limits:
+            wrapper += ["prlimit", *("--%s=%d" % (LIMITS[limit], value) for limit, value in limits), "--"]
+        if controlled:  # not a group leader yet, so setsid(1) does not fork
+            wrapper += ["setsid", "--ctty", "--"]
+        if ignore:
+            wrapper += ["env", *("--ignore-signal=%d" % number for number in ignore), "--"]
         environment = {k: v for k, v in dict(os.environ, **env).items() if v is not None}
         out = open(self.path(log), "a") if log else None
         options = dict(stdout=out, stderr=subprocess.STDOUT) if out else {}
-        process = subprocess.Popen(args, env=environment, preexec_fn=child, **options, **(popen or {}))
+        process = subprocess.Popen(wrapper + list(args), env=environment, **options, **(popen or {}))
+        process.program = args[0]
         if out:
             out.close()
         self.processes.append(process)
@@ -163,10 +173,16 @@ class Run:
         return terminal
 
     def close(self):
+        """Ends the programs, last first: each has a few seconds to end on
+        SIGTERM (an X server then takes its sockets away) before SIGKILL."""
         for process in reversed(self.processes):
             if process.poll() is None:
-                process.kill()
-                process.wait()
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
         for terminal in self.terminals:
             terminal.close()
 
@@ -241,7 +257,7 @@ class Terminal:
         err = open(run.path(stderr), "w") if stderr else slave
         self.process = run.start(args, limits=((resource.RLIMIT_CORE, 0), *start.pop("limits", ())),
                                  controlled=controlling, popen=dict(
-                                     stdin=slave, stdout=slave, stderr=err, start_new_session=True),
+                                     stdin=slave, stdout=slave, stderr=err, start_new_session=not controlling),
                                  **start)
         os.close(slave)
         if stderr:

@@ -2,12 +2,14 @@
 
 #include <QCursor>
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QImage>
 #include <QtEndian>
 
+#include "StatusNotifierItemAdaptor.h"
 #include "platform/desktop/TrayIcon.h"
+#include "platform/linux/desktop/WorkArea.h"
 
 namespace quimbo::desktop {
 
@@ -42,7 +44,6 @@ const QDBusArgument& operator>>(const QDBusArgument& in, SniToolTip& tip) {
 namespace {
 
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 // Hosts that honour it keep room for this much text: three digits of
 // temperature and four of fan speed.
 const QString kLabelGuide = QStringLiteral("188° · 8888");
@@ -71,26 +72,28 @@ SniPixmaps blankIcon() {
 
 }  // namespace
 
-StatusNotifierItem::StatusNotifierItem(Activated activated, bool hostDrawsLabel)
+StatusNotifierItem::StatusNotifierItem(Activated activated, bool hostDrawsLabel,
+                                       StatusNotifierWatcherProxy& watcher, Answered answered)
     : activated_(std::move(activated)), hostDrawsLabel_(hostDrawsLabel) {
   qDBusRegisterMetaType<SniPixmap>();
   qDBusRegisterMetaType<SniPixmaps>();
   qDBusRegisterMetaType<SniToolTip>();
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  bus.registerObject(kItemPath, this,
-                     QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
-                         QDBusConnection::ExportAllProperties);
-  // Registered by its path, on this connection's own name: GNOME's
+  new StatusNotifierItemAdaptor(this);
+  exported_ = watcher.connection().registerObject(kItemPath, this);
+  if (!exported_) return;
+  // Offered by its path, on this connection's own name: GNOME's
   // AppIndicator extension fails to set up items registered by a well-known
   // name when it sees that name's owner while it reads the item.
-  bus.send(QDBusMessage::createMethodCall(kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                          kWatcherService,
-                                          QStringLiteral("RegisterStatusNotifierItem"))
-           << kItemPath);
+  auto* offer = new QDBusPendingCallWatcher(watcher.RegisterStatusNotifierItem(kItemPath), this);
+  connect(offer, &QDBusPendingCallWatcher::finished, this,
+          [answered = std::move(answered)](QDBusPendingCallWatcher* offer) {
+            offer->deleteLater();
+            answered(!offer->isError());
+          });
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
-  QDBusConnection::sessionBus().unregisterObject(kItemPath);
+  if (exported_) QDBusConnection::sessionBus().unregisterObject(kItemPath);
 }
 
 void StatusNotifierItem::setLabel(const ui::View& label) {
@@ -118,7 +121,7 @@ QString StatusNotifierItem::ayatanaLabel() const {
 QString StatusNotifierItem::ayatanaLabelGuide() const { return kLabelGuide; }
 
 QRect StatusNotifierItem::anchor() const {
-  return QRect(point_.value_or(QCursor::pos()), QSize(1, 1));
+  return point_ ? activationAnchor(*point_) : QRect(QCursor::pos(), QSize(1, 1));
 }
 
 void StatusNotifierItem::Activate(int x, int y) {
@@ -129,7 +132,8 @@ void StatusNotifierItem::Activate(int x, int y) {
 // The middle button: a click like any other.
 void StatusNotifierItem::SecondaryActivate(int x, int y) { Activate(x, y); }
 
-// The wheel over the item does nothing.
+// The item has no menu: the secondary button does nothing, nor the wheel.
+void StatusNotifierItem::ContextMenu(int, int) {}
 void StatusNotifierItem::Scroll(int, const QString&) {}
 
 }  // namespace quimbo::desktop

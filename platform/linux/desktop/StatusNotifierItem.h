@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <functional>
 #include <optional>
 
+#include "StatusNotifierWatcherProxy.h"
 #include "platform/desktop/MenuBarItem.h"
 
 namespace quimbo::desktop {
@@ -30,17 +32,19 @@ struct SniToolTip {
 };
 
 // The label as an item of a tray hosted over D-Bus (org.kde.StatusNotifierItem,
-// as KDE Plasma, GNOME Shell's AppIndicator extension, Xfce and waybar host
-// it), registered with the session's StatusNotifierWatcher for as long as it
-// lives. Hosts that draw an item's text themselves get the label as
-// XAyatanaLabel, in the bar's own font and colour; the others, an icon that
-// reads on their bar (trayIcon). Activate gives the point the panel opens
-// at. The New* signals go out only when what they announce changed.
+// as KDE Plasma, GNOME Shell's AppIndicator extension, LXQt, Xfce and waybar
+// host it), offered to the session's StatusNotifierWatcher and registered
+// there for as long as it lives. Hosts that draw an item's text themselves
+// get the label as XAyatanaLabel, in the bar's own font and colour; the
+// others, an icon that reads on their bar (trayIcon). Activate gives the
+// point the panel opens at. The New* signals go out only when what they
+// announce changed.
 //
-// Properties, methods and signals are named as the protocol names them.
+// The protocol is the one in org.kde.StatusNotifierItem.xml, answered by
+// the adaptor made from it: every property there, empty where the item has
+// nothing of it. Those below are named as the protocol names them.
 class StatusNotifierItem final : public QObject, public MenuBarItem {
   Q_OBJECT
-  Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
   Q_PROPERTY(QString Category READ category CONSTANT)
   Q_PROPERTY(QString Id READ id CONSTANT)
   Q_PROPERTY(QString Title READ title CONSTANT)
@@ -53,14 +57,22 @@ class StatusNotifierItem final : public QObject, public MenuBarItem {
   Q_PROPERTY(QString XAyatanaLabelGuide READ ayatanaLabelGuide CONSTANT)
 
  public:
-  // `hostDrawsLabel`: the tray shows XAyatanaLabel beside the icon.
-  StatusNotifierItem(Activated activated, bool hostDrawsLabel);
+  // Whether the watcher took the item: its answer to the offer.
+  using Answered = std::function<void(bool taken)>;
+
+  // `hostDrawsLabel`: the tray shows XAyatanaLabel beside the icon. The item
+  // is offered to `watcher` unless it could not be put on the bus
+  // (exported()); `answered` runs when the watcher answers.
+  StatusNotifierItem(Activated activated, bool hostDrawsLabel, StatusNotifierWatcherProxy& watcher,
+                     Answered answered);
   ~StatusNotifierItem() override;
   StatusNotifierItem(const StatusNotifierItem&) = delete;
   StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
 
+  bool exported() const { return exported_; }
   void setLabel(const ui::View& label) override;
-  // Activate's point; before the first, the pointer's.
+  // Activate's point, read as activationAnchor reads it; before the first,
+  // the pointer's.
   QRect anchor() const override;
 
   QString category() const { return QStringLiteral("Hardware"); }
@@ -79,6 +91,7 @@ class StatusNotifierItem final : public QObject, public MenuBarItem {
  public slots:
   void Activate(int x, int y);
   void SecondaryActivate(int x, int y);
+  void ContextMenu(int x, int y);
   void Scroll(int delta, const QString& orientation);
 
  signals:
@@ -92,6 +105,7 @@ class StatusNotifierItem final : public QObject, public MenuBarItem {
   std::optional<QString> shown_;  // the label's text, or "" for the symbol
   SniPixmaps icon_;
   std::optional<QPoint> point_;
+  bool exported_ = false;
 };
 
 }  // namespace quimbo::desktop

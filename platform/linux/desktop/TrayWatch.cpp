@@ -5,8 +5,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QFile>
 #include <QGuiApplication>
 #include <cstdlib>
@@ -17,7 +17,6 @@ namespace quimbo::desktop {
 
 namespace {
 
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 constexpr std::uint32_t kSelectionEvents =
     XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
@@ -92,44 +91,114 @@ bool XEmbedTray::nativeEventFilter(const QByteArray& eventType, void* message, q
 TrayWatch::TrayWatch(std::function<void()> changed)
     : changed_(std::move(changed)),
       xembed_([this] { changed_(); }),
-      watcher_(kWatcherService, QDBusConnection::sessionBus(),
-               QDBusServiceWatcher::WatchForOwnerChange) {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return;
-  QObject::connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
-                   [this](const QString&, const QString&, const QString& owner) {
-                     watcherOwner_ = owner;
-                     changed_();
-                   });
-  watcherOwner_ = bus.interface()->serviceOwner(kWatcherService);
-  bus.connect(kWatcherService, kWatcherPath, kWatcherService,
-              QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(hostRegistered()));
+      watcher_(QString::fromLatin1(StatusNotifierWatcherProxy::staticInterfaceName()), kWatcherPath,
+               QDBusConnection::sessionBus()),
+      names_(watcher_.service(), watcher_.connection(), QDBusServiceWatcher::WatchForOwnerChange) {
+  QDBusConnection bus = watcher_.connection();
+  if (!bus.isConnected()) {
+    owner_ = QString();
+    settled_ = true;
+    return;
+  }
+  connect(&names_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+          [this](const QString&, const QString&, const QString& owner) { ownerChanged(owner); });
+  connect(&watcher_, &StatusNotifierWatcherProxy::StatusNotifierHostRegistered, this,
+          &TrayWatch::askHost);
+  connect(&watcher_, &StatusNotifierWatcherProxy::StatusNotifierHostUnregistered, this,
+          &TrayWatch::askHost);
+  // Asked after the watch began: an owner that comes in between is told by both.
+  auto* call = new QDBusPendingCallWatcher(
+      bus.interface()->asyncCall(QStringLiteral("GetNameOwner"), watcher_.service()), this);
+  connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+    call->deleteLater();
+    const QDBusPendingReply<QString> owner = *call;
+    if (!owner_) ownerChanged(owner.isError() ? QString() : owner.value());
+  });
 }
 
-TrayWatch::Tray TrayWatch::tray() const {
-  if (dbusTrayReady()) return {Tray::Kind::dbus, watcherOwner_, hostDrawsLabels()};
-  return {xembed_.present() ? Tray::Kind::xembed : Tray::Kind::none, {}, false};
+std::optional<TrayWatch::Tray> TrayWatch::tray() const {
+  if (!settled_) return std::nullopt;
+  if (!owner_->isEmpty()) {
+    if (!host_) return Tray{};
+    if (*host_) {
+      if (!drawsLabels_) return Tray{};
+      return Tray{Tray::Kind::dbus, *owner_, *drawsLabels_};
+    }
+  }
+  return Tray{xembed_.present() ? Tray::Kind::xembed : Tray::Kind::none, {}, false};
 }
 
-void TrayWatch::hostRegistered() { changed_(); }
+void TrayWatch::ownerChanged(const QString& owner) {
+  owner_ = owner;
+  host_.reset();
+  drawsLabels_.reset();
+  ++owners_;
+  asking_ = askAgain_ = false;
+  if (owner.isEmpty()) {
+    settled_ = true;
+  } else {
+    askHost();
+    askName();
+  }
+  changed_();
+}
 
-// Asked through the watcher's introspected property, as Qt's tray icon asks
-// it: where this says no, Qt's icon goes to the XEmbed tray, never to a
-// D-Bus tray of its own.
-bool TrayWatch::dbusTrayReady() const {
-  if (watcherOwner_.isEmpty()) return false;
-  QDBusInterface watcher(kWatcherService, kWatcherPath, kWatcherService,
-                         QDBusConnection::sessionBus());
-  return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+void TrayWatch::whenAnswered(const QDBusPendingCall& call,
+                             std::function<void(const QDBusPendingCallWatcher&)> answered) {
+  auto* watch = new QDBusPendingCallWatcher(call, this);
+  connect(watch, &QDBusPendingCallWatcher::finished, this,
+          [this, owner = owners_, answered = std::move(answered)](QDBusPendingCallWatcher* watch) {
+            watch->deleteLater();
+            if (owner != owners_) return;
+            answered(*watch);
+            settled_ = settled_ || (!asking_ && drawsLabels_.has_value());
+            changed_();
+          });
+}
+
+// Asked again at each host that comes or goes; while a question is on its
+// way, one more is asked when it is answered, so that a watcher that
+// announces hosts and answers nothing has one question at most.
+void TrayWatch::askHost() {
+  if (!owner_ || owner_->isEmpty()) return;
+  if (asking_) {
+    askAgain_ = true;
+    return;
+  }
+  asking_ = true;
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      watcher_.service(), watcher_.path(), QStringLiteral("org.freedesktop.DBus.Properties"),
+      QStringLiteral("Get"));
+  get << watcher_.interface() << QStringLiteral("IsStatusNotifierHostRegistered");
+  whenAnswered(watcher_.connection().asyncCall(get), [this](const QDBusPendingCallWatcher& call) {
+    asking_ = false;
+    const QDBusPendingReply<QDBusVariant> reply = call;
+    const QDBusError::ErrorType error = reply.error().type();
+    if (!reply.isError()) {
+      host_ = reply.value().variant().toBool();
+    } else if (error == QDBusError::NoReply || error == QDBusError::Timeout) {
+      host_.reset();  // no answer in time: as yet unanswered
+    } else {
+      host_ = false;
+    }
+    if (askAgain_) {
+      askAgain_ = false;
+      askHost();
+    }
+  });
 }
 
 // GNOME Shell's AppIndicator extension draws an item's label beside its
 // icon; its watcher runs in the shell itself. Other hosts show the icon alone.
-bool TrayWatch::hostDrawsLabels() const {
-  const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(watcherOwner_);
-  if (!pid.isValid()) return false;
-  QFile name(QStringLiteral("/proc/%1/comm").arg(pid.value()));
-  return name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "gnome-shell";
+void TrayWatch::askName() {
+  whenAnswered(watcher_.connection().interface()->asyncCall(
+                   QStringLiteral("GetConnectionUnixProcessID"), *owner_),
+               [this](const QDBusPendingCallWatcher& call) {
+                 const QDBusPendingReply<uint> pid = call;
+                 QFile name(QStringLiteral("/proc/%1/comm").arg(pid.isError() ? 0 : pid.value()));
+                 drawsLabels_ = !pid.isError() && name.open(QIODevice::ReadOnly) &&
+                                name.readAll().trimmed() == "gnome-shell";
+               });
 }
 
 }  // namespace quimbo::desktop

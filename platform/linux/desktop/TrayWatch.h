@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+#include "StatusNotifierWatcherProxy.h"
 
 namespace quimbo::desktop {
 
@@ -32,7 +36,8 @@ class XEmbedTray final : public QAbstractNativeEventFilter {
 // The tray that holds the item, for the whole run: a StatusNotifierWatcher
 // with a host on the session bus, or else an XEmbed tray. Both are followed
 // through events (the bus's, the X server's), so the watch costs no wake-up
-// while nothing changes.
+// while nothing changes. Every question to the bus is asynchronous: a
+// watcher that never answers (a panel hung or stopped) holds nothing up.
 class TrayWatch final : public QObject {
   Q_OBJECT
 
@@ -46,19 +51,33 @@ class TrayWatch final : public QObject {
   };
 
   explicit TrayWatch(std::function<void()> changed);
-  Tray tray() const;
-
- private slots:
-  void hostRegistered();
+  // Nothing until the bus has first answered whether a tray runs there.
+  // While a watcher has not answered, none: Qt's tray icon asks the watcher
+  // too, synchronously, before it goes to the XEmbed tray (where the watcher
+  // says no host, it goes there, never to a D-Bus tray of its own).
+  std::optional<Tray> tray() const;
+  StatusNotifierWatcherProxy& watcher() { return watcher_; }
 
  private:
-  bool dbusTrayReady() const;
-  bool hostDrawsLabels() const;
+  void ownerChanged(const QString& owner);
+  void askHost();
+  void askName();
+  // Calls `answered` with the reply to `call` while the watcher is the one
+  // it was made for.
+  void whenAnswered(const QDBusPendingCall& call,
+                    std::function<void(const QDBusPendingCallWatcher&)> answered);
 
   std::function<void()> changed_;
   XEmbedTray xembed_;
-  QDBusServiceWatcher watcher_;
-  QString watcherOwner_;
+  StatusNotifierWatcherProxy watcher_;
+  QDBusServiceWatcher names_;
+  std::optional<QString> owner_;  // the watcher's unique name, "" for none
+  std::optional<bool> host_;      // a host has registered with it
+  std::optional<bool> drawsLabels_;
+  bool settled_ = false;  // the first watcher's answers are in
+  bool asking_ = false;   // the host's question is on its way
+  bool askAgain_ = false;
+  unsigned owners_ = 0;  // counts the watchers, so that a gone one's answers are dropped
 };
 
 }  // namespace quimbo::desktop

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +15,7 @@
 #include <optional>
 
 #include "platform/desktop/MenuBarItem.h"
+#include "platform/linux/desktop/WorkArea.h"
 
 namespace quimbo::desktop {
 
@@ -69,7 +71,8 @@ std::optional<QByteArray> askSway(const char* path, std::uint32_t type) {
     const ssize_t got = ::read(socket.fd(), chunk, sizeof chunk);
     if (got <= 0) return std::nullopt;
     reply.append(chunk, got);
-    if (reply.size() >= qsizetype(kHeader)) std::memcpy(&length, reply.constData() + sizeof kMagic, 4);
+    if (reply.size() >= qsizetype(kHeader))
+      std::memcpy(&length, reply.constData() + sizeof kMagic, 4);
   }
   return reply.mid(kHeader, length);
 }
@@ -96,6 +99,17 @@ QRect workArea(const QScreen& screen) {
   const QRect available = screen.availableGeometry();
   const std::optional<QRect> sway = swayWorkArea(screen.geometry());
   return sway ? *sway & available : available;
+}
+
+QRect activationAnchor(QPoint point) {
+  const QRect at(point, QSize(1, 1));
+  const QScreen* screen = QGuiApplication::screenAt(point);
+  if (screen == nullptr) return at;
+  const QRect whole = screen->geometry();
+  const std::optional<QRect> sway = swayWorkArea(whole);
+  const int bar = sway ? sway->top() - whole.top() : 0;  // a bar at the top, this high
+  if (bar <= 0 || !QRect(whole.topLeft(), QSize(bar, bar)).contains(point)) return at;
+  return QRect(whole.right() + 1 - bar, whole.top(), bar, bar);
 }
 
 }  // namespace quimbo::desktop
