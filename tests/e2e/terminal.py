@@ -89,7 +89,9 @@ def hang_up(run):
 def endings(run):
     cases = [("Ctrl-C", lambda q: q.send(CTRL_C), "exit 130"),
              ("Ctrl-\\", lambda q: q.send(CTRL_BACKSLASH), "killed by SIGQUIT"),
-             ("SIGTERM", lambda q: q.process.send_signal(signal.SIGTERM), "exit 143")]
+             ("SIGTERM", lambda q: q.process.send_signal(signal.SIGTERM), "exit 143"),
+             ("SIGHUP, then 99 SIGINTs in a row", lambda q: [q.process.send_signal(s) for s in
+                                                            [signal.SIGHUP] + [signal.SIGINT] * 99], "exit 129")]
     cases += [(s.name, lambda q, s=s: q.process.send_signal(s), "killed by " + s.name)
               for s in (signal.SIGABRT, signal.SIGSEGV, signal.SIGBUS, signal.SIGFPE, signal.SIGILL)]
     for how, end, expected in cases:
