@@ -94,7 +94,6 @@ double secondsSinceEpoch() {
 int writePasses(const Options& options, DiagnosticStream& diagnostics, PollRunLoop& loop) {
   const std::unique_ptr<UserClient> client = chosenSmcUserClient(diagnostics);
   SMC smc(*client);
-  smc.open();
   const AtomicFile file(options.directory, kFileName);
 
   const auto writePass = [&] {
