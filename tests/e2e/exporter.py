@@ -6,7 +6,10 @@ machine reaches the first pass after the change; a reader never sees a
 partial file; a directory that goes away is reported once and written again
 when it is back; a write that fails half way (the file size limit) leaves the
 last file whole; SIGTERM leaves that file and nothing else; bad input ends
-with status 2. The alerting rules pass their own tests.
+with status 2. Another user's file where a temporary one could go, a kill
+while a file is written, and bursts of signals change nothing; an exporter
+started before the sensors' drivers reads them once they load. The alerting
+rules pass their own tests.
 
     tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
 """
@@ -21,7 +24,7 @@ import sys
 import time
 import urllib.request
 
-from harness import check, ends, machine, main, passes, read, wait_for, write
+from harness import LAPTOP_HWMON, check, ends, hwmon, machine, main, passes, read, wait_for, write
 
 EXPORTER, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 HERE = os.path.dirname(os.path.realpath(__file__))
@@ -146,9 +149,77 @@ def with_prometheus(run):
     check(complete(read(prom)), "the file left is not complete")
 
 
+def traced(run, tampering, *args):
+    """The exporter under strace, which tampers with its system calls as
+    `tampering` says; without leak checks, which cannot run under a tracer."""
+    return run.start(["strace", "-f", "-o", "/dev/null", "-e", "trace=" + tampering.split(":")[0], "-e",
+                      "inject=" + tampering, EXPORTER, *args], log="traced.log", QUIMBO_SMC_SIM=run.path("machine"),
+                     ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
+
+
+def hups(process, pid, what):
+    """SIGHUPs to `pid` until the process ends, at most 100; then how it ended."""
+    for _ in range(100):
+        if process.poll() is not None:
+            break
+        try:
+            os.kill(pid, signal.SIGHUP)
+        except ProcessLookupError:
+            break
+        time.sleep(0.005)
+    ends(process, "exit 0", what)
+
+
+def names_kills_and_bursts(run):
+    folder, prom, killed = run.path("textfiles"), run.path("textfiles/quimbo.prom"), run.path("killed")
+    os.makedirs(folder)
+    os.makedirs(killed)
+    write(run.path("machine"), read(MACHINE))
+    traced(run, "write:signal=KILL", "--textfile-directory", killed, "--once").wait(timeout=30)
+    check(os.listdir(killed) == [], "killed at its first write, that of the file, it left %s" % os.listdir(killed))
+
+    # Started once the name it would have taken is another's: here a
+    # directory, which not even root can unlink.
+    process = run.start(["sh", "-c", 'read go && exec "$0" "$@"', EXPORTER, "--textfile-directory", folder,
+                         "--interval", "1"], log="exporter.log", popen=dict(stdin=subprocess.PIPE),
+                        QUIMBO_SMC_SIM=run.path("machine"))
+    planted = ".quimbo.prom.%d.tmp" % process.pid
+    os.mkdir(os.path.join(folder, planted))
+    since = time.time()
+    process.stdin.write(b"go\n")
+    process.stdin.close()
+    wait_for("another's file at its temporary name keeps it from writing", lambda: last_pass(prom) >= since)
+    hups(process, process.pid, "SIGHUPs in a row")
+
+    # Again with every change of its signal mask slowed down: the SIGHUPs
+    # after the first come while it gives its signals back as it ends.
+    since = time.time()
+    slowed = traced(run, "rt_sigprocmask:delay_enter=200000", "--textfile-directory", folder, "--interval", "1")
+    wait_for("no pass under strace", lambda: last_pass(prom) >= since)
+    with open("/proc/%d/task/%d/children" % (slowed.pid, slowed.pid)) as children:
+        hups(slowed, int(children.read().split()[0]), "SIGHUPs in a row, the signal mask slowed down")
+    check(sorted(os.listdir(folder)) == sorted(["quimbo.prom", planted]),
+          "after the SIGHUPs, the folder holds %s" % os.listdir(folder))
+
+
+def before_the_sensors(run):
+    root, folder, prom = run.path("hwmon"), run.path("textfiles"), run.path("textfiles/quimbo.prom")
+    os.makedirs(root)
+    os.makedirs(folder)
+    run.start([EXPORTER, "--textfile-directory", folder, "--interval", "1"], log="exporter.log",
+              QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=root)
+    wait_for("no pass without sensors", lambda: "\nquimbo_smc_available 0\n" in read(prom))
+    hwmon(root, LAPTOP_HWMON)
+    wait_for("the sensors that appeared are never read", lambda: "\nquimbo_smc_available 1\n" in read(prom)
+             and '\nquimbo_fan_speed_rpm{fan="1"} 1500\n' in read(prom))
+
+
 main([
     ("the alerting rules; bad input; --once: one complete file readable by all, that promtool accepts,"
      " and a failed write keeps it", once_and_bad_input),
     ("running every second, with node_exporter and Prometheus; a folder away for three passes; SIGTERM",
      with_prometheus),
+    ("a kill while writing leaves nothing; another's file at a temporary name does not stop it; SIGHUPs in a"
+     " row end it with 0, also when they come while it ends", names_kills_and_bursts),
+    ("started before the sensors' drivers load: they are read once they appear", before_the_sensors),
 ])
