@@ -24,7 +24,8 @@ import sys
 import time
 import urllib.request
 
-from harness import LAPTOP_HWMON, check, ends, hwmon, machine, main, passes, read, wait_for, write
+from harness import (LAPTOP_HWMON, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, ends, hwmon, machine, main, passes,
+                     read, signal_until_ended, tampered, traced, wait_for, write)
 
 EXPORTER, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 HERE = os.path.dirname(os.path.realpath(__file__))
@@ -149,25 +150,9 @@ def with_prometheus(run):
     check(complete(read(prom)), "the file left is not complete")
 
 
-def traced(run, tampering, *args):
-    """The exporter under strace, which tampers with its system calls as
-    `tampering` says; without leak checks, which cannot run under a tracer."""
-    return run.start(["strace", "-f", "-o", "/dev/null", "-e", "trace=" + tampering.split(":")[0], "-e",
-                      "inject=" + tampering, EXPORTER, *args], log="traced.log", QUIMBO_SMC_SIM=run.path("machine"),
-                     ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
-
-
-def hups(process, pid, what):
-    """SIGHUPs to `pid` until the process ends, at most 100; then how it ended."""
-    for _ in range(100):
-        if process.poll() is not None:
-            break
-        try:
-            os.kill(pid, signal.SIGHUP)
-        except ProcessLookupError:
-            break
-        time.sleep(0.005)
-    ends(process, "exit 0", what)
+def tampered_exporter(run, tampering, *args):
+    return run.start([*tampered(tampering), EXPORTER, *args], log="tampered.log", QUIMBO_SMC_SIM=run.path("machine"),
+                     **NO_LEAK_CHECKS)
 
 
 def names_kills_and_bursts(run):
@@ -175,7 +160,7 @@ def names_kills_and_bursts(run):
     os.makedirs(folder)
     os.makedirs(killed)
     write(run.path("machine"), read(MACHINE))
-    traced(run, "write:signal=KILL", "--textfile-directory", killed, "--once").wait(timeout=30)
+    tampered_exporter(run, "write:signal=KILL", "--textfile-directory", killed, "--once").wait(timeout=30)
     check(os.listdir(killed) == [], "killed at its first write, that of the file, it left %s" % os.listdir(killed))
 
     # Started once the name it would have taken is another's: here a
@@ -189,15 +174,14 @@ def names_kills_and_bursts(run):
     process.stdin.write(b"go\n")
     process.stdin.close()
     wait_for("another's file at its temporary name keeps it from writing", lambda: last_pass(prom) >= since)
-    hups(process, process.pid, "SIGHUPs in a row")
+    signal_until_ended(process, process.pid, signal.SIGHUP)
+    ends(process, "exit 0", "SIGHUPs in a row")
 
-    # Again with every change of its signal mask slowed down: the SIGHUPs
-    # after the first come while it gives its signals back as it ends.
     since = time.time()
-    slowed = traced(run, "rt_sigprocmask:delay_enter=200000", "--textfile-directory", folder, "--interval", "1")
+    slowed = tampered_exporter(run, SLOW_SIGNAL_MASK, "--textfile-directory", folder, "--interval", "1")
     wait_for("no pass under strace", lambda: last_pass(prom) >= since)
-    with open("/proc/%d/task/%d/children" % (slowed.pid, slowed.pid)) as children:
-        hups(slowed, int(children.read().split()[0]), "SIGHUPs in a row, the signal mask slowed down")
+    signal_until_ended(slowed, traced(slowed), signal.SIGHUP)
+    ends(slowed, "exit 0", "SIGHUPs in a row, the signal mask slowed down")
     check(sorted(os.listdir(folder)) == sorted(["quimbo.prom", planted]),
           "after the SIGHUPs, the folder holds %s" % os.listdir(folder))
 
