@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@
 #include "platform/DescriptorLimit.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/SmcChoice.h"
+#include "platform/runloop/IgnoreSignals.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "smc/SMC.h"
 
@@ -56,6 +58,8 @@ constexpr const char* kFileName = "quimbo.prom";
 constexpr std::int64_t kDefaultInterval = 15;
 constexpr std::int64_t kMaxInterval = 24 * 60 * 60;
 constexpr int kUsageError = 2;
+// Each ends the exporter with status 0.
+constexpr std::initializer_list<int> kEndingSignals = {SIGTERM, SIGINT, SIGHUP};
 
 struct Options {
   std::string directory;
@@ -86,14 +90,10 @@ double secondsSinceEpoch() {
 }
 
 // Writes one pass, or one at the start and then one at every interval until
-// a signal.
-int run(const Options& options, DiagnosticStream& diagnostics) {
-  PollRunLoop loop;
-  // Taken first: a signal that comes during a pass ends the process after it.
-  loop.handleSignals({SIGTERM, SIGINT, SIGHUP}, [&loop](int) { loop.stop(0); });
+// a signal stops `loop`.
+int writePasses(const Options& options, DiagnosticStream& diagnostics, PollRunLoop& loop) {
   const std::unique_ptr<UserClient> client = chosenSmcUserClient(diagnostics);
   SMC smc(*client);
-  smc.open();
   const AtomicFile file(options.directory, kFileName);
 
   const auto writePass = [&] {
@@ -115,6 +115,17 @@ int run(const Options& options, DiagnosticStream& diagnostics) {
   pass();
   loop.scheduleRepeatingTimer(std::chrono::seconds(options.interval), pass);
   return loop.run();
+}
+
+int run(const Options& options, DiagnosticStream& diagnostics) {
+  PollRunLoop loop;
+  // Taken first: a signal that comes during a pass ends the process after it.
+  loop.handleSignals(kEndingSignals, [&loop](int) { loop.stop(0); });
+  const int status = writePasses(options, diagnostics, loop);
+  // Those that come from now on, or came after the loop read the first (or
+  // during --once's pass), leave the status as it is.
+  ignoreSignals(kEndingSignals);
+  return status;
 }
 
 }  // namespace

@@ -4,7 +4,9 @@ namespace quimbo::exporter {
 
 Readings Readings::sample(SMC& smc, double time) {
   Readings readings;
-  readings.available = smc.isOpen();
+  // Unlike the Monitor, which opens it once, every pass tries again: a
+  // service started before the sensors' drivers load finds them once they do.
+  readings.available = smc.isOpen() || smc.open();
   readings.time = time;
   if (!readings.available) return readings;
   readings.fans = Monitor::readFans(smc);

@@ -17,7 +17,8 @@ struct Readings {
   TempSummary summary;
   double time = 0;  // when the pass ran, in seconds since the Unix epoch
 
-  // One pass over `smc`; nothing is read while it is not open.
+  // One pass over `smc`, opening it first while it is not open; nothing is
+  // read while it does not open.
   static Readings sample(SMC& smc, double time);
 };
 

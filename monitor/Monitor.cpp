@@ -45,14 +45,20 @@ std::int64_t Monitor::fanCount(SMC& smc) {
   return count >= 0 && count <= kMaxFans ? count : 0;
 }
 
+std::optional<double> Monitor::speed(SMC& smc, std::int64_t index, std::string_view suffix) {
+  const std::optional<double> rpm = smc.number(fanKey(index, suffix));
+  if (!rpm || !std::isfinite(*rpm) || *rpm < 0) return std::nullopt;
+  return *rpm + 0.0;  // -0 is 0
+}
+
 std::vector<Monitor::FanSample> Monitor::readFans(SMC& smc) {
   const std::int64_t count = fanCount(smc);
   std::vector<FanSample> fans;
   fans.reserve(static_cast<std::size_t>(count));
   for (std::int64_t i = 0; i < count; ++i) {
-    const std::optional<double> rpm = smc.number(fanKey(i, kActual));
-    const std::optional<double> min = smc.number(fanKey(i, kMinimum));
-    const std::optional<double> max = smc.number(fanKey(i, kMaximum));
+    const std::optional<double> rpm = speed(smc, i, kActual);
+    const std::optional<double> min = speed(smc, i, kMinimum);
+    const std::optional<double> max = speed(smc, i, kMaximum);
     fans.push_back(FanSample{i, rpm, min, max});
   }
   return fans;

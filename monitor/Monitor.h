@@ -39,7 +39,11 @@ class Monitor final {
   // The fan count is an 8-bit key: a larger count is a corrupt answer.
   static constexpr std::int64_t kMaxFans = 255;
 
-  // One fan as the SMC answered it: nothing where it gave no value.
+  // One fan as the SMC answered it: nothing where it gave no value, or one
+  // that is no speed. A speed is a finite number of revolutions per minute,
+  // at least 0: a negative one, NaN or an infinity comes from an SMC or a
+  // driver that is wrong, and is no reading, so that the panel and the
+  // exporter, which both take their fans from here, agree on it.
   struct FanSample {
     std::int64_t id;
     std::optional<double> rpm;
@@ -77,6 +81,8 @@ class Monitor final {
   explicit Monitor(Ports ports);
   void cleanupLeftoverHelper();
   static std::int64_t fanCount(SMC& smc);
+  // The speed of fan `index` under the key with `suffix`, if it is one.
+  static std::optional<double> speed(SMC& smc, std::int64_t index, std::string_view suffix);
 
   ChangePublisher objectWillChange_;
   Published<bool> available_{objectWillChange_, true};

@@ -5,15 +5,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <random>
 
 namespace quimbo {
 
 namespace {
 
 constexpr mode_t kReadableByAll = 0644;
-constexpr int kCreate = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+constexpr int kWrite = O_WRONLY | O_CLOEXEC | O_NOCTTY;
+// Names found taken, in a row, before giving up: with 64 random bits only a
+// directory filled on purpose comes near.
+constexpr int kNameAttempts = 16;
 
 std::string systemError(std::string_view what) {
   return std::string(what) + ": " + std::strerror(errno);
@@ -29,37 +34,103 @@ bool writeAll(int fd, std::string_view content) {
   return true;
 }
 
+// Calls `take` with hidden names beside `path` that nobody can guess, until
+// one is free (`take` returns true; the name is left in `temporary`) or
+// `take` fails for another reason than a name taken (false, errno says
+// why). A name that others could create first in a shared directory would
+// stop every write.
+template <typename Take>
+bool takeFreeName(const std::string& path, std::string& temporary, Take take) {
+  std::random_device random;
+  const std::size_t slash = path.rfind('/') + 1;
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const std::uint64_t bits = (std::uint64_t{random()} << 32) ^ random();
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(bits));
+    temporary = path.substr(0, slash) + "." + path.substr(slash) + "." + hex;
+    if (take(temporary)) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+std::optional<std::string> fill(int fd, std::string_view content, const std::string& path) {
+  // The mode asked of open() is narrowed by the umask; readers of the file
+  // are other users.
+  if (::fchmod(fd, kReadableByAll) != 0) return systemError(path + " cannot be made readable");
+  if (!writeAll(fd, content)) return systemError(path + " cannot be written");
+  return std::nullopt;
+}
+
+std::optional<std::string> renameOver(const std::string& temporary, const std::string& path) {
+  if (std::rename(temporary.c_str(), path.c_str()) == 0) return std::nullopt;
+  const auto fault = systemError(temporary + " cannot be renamed to " + path);
+  ::unlink(temporary.c_str());
+  return fault;
+}
+
+#ifdef O_TMPFILE
+// Gives the unnamed file `fd` the name `to`; false and errno when it cannot.
+bool link(int fd, const std::string& to) {
+  if (::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0) return true;
+  if (errno != ENOENT && errno != EPERM) return false;
+  // Without the capability that AT_EMPTY_PATH asks for: through the
+  // descriptor's entry in /proc.
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// The content in the unnamed file `fd`, which is named only once complete:
+// a process killed while writing leaves nothing behind. A name can be given
+// only where none is, so it gets one of its own, which is then renamed over
+// the file.
+std::optional<std::string> replaceWithUnnamed(int fd, std::string_view content,
+                                              const std::string& path) {
+  std::optional<std::string> fault = fill(fd, content, path);
+  std::string temporary;
+  if (!fault) {
+    fault = takeFreeName(path, temporary, [fd](const std::string& name) { return link(fd, name); })
+                ? renameOver(temporary, path)
+                : systemError(path + " cannot be created");
+  }
+  if (::close(fd) != 0 && !fault) fault = systemError(path + " cannot be written");
+  return fault;
+}
+#endif
+
+// The content in a new file (never an existing one, nor through a symbolic
+// link), removed whenever it cannot be put in place.
+std::optional<std::string> replaceWithNamed(std::string_view content, const std::string& path) {
+  std::string temporary;
+  int fd = -1;
+  if (!takeFreeName(path, temporary, [&fd](const std::string& name) {
+        fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | kWrite, kReadableByAll);
+        return fd >= 0;
+      })) {
+    return systemError(path + " cannot be created");
+  }
+  std::optional<std::string> fault = fill(fd, content, path);
+  if (::close(fd) != 0 && !fault) fault = systemError(path + " cannot be written");
+  if (!fault) return renameOver(temporary, path);
+  ::unlink(temporary.c_str());
+  return fault;
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(const std::string& directory, const std::string& name)
-    : path_(directory + "/" + name),
-      // Hidden, and named for this process: another writer's temporary
-      // file is never taken for this one's.
-      temporary_(directory + "/." + name + "." + std::to_string(::getpid()) + ".tmp") {}
+    : directory_(directory), path_(directory + "/" + name) {}
 
 std::optional<std::string> AtomicFile::replace(std::string_view content) const {
-  int fd = ::open(temporary_.c_str(), kCreate, kReadableByAll);
-  if (fd < 0 && errno == EEXIST) {
-    // Left by an earlier process with this id that was killed while writing.
-    ::unlink(temporary_.c_str());
-    fd = ::open(temporary_.c_str(), kCreate, kReadableByAll);
+#ifdef O_TMPFILE
+  const int fd = ::open(directory_.c_str(), O_TMPFILE | kWrite, kReadableByAll);
+  if (fd >= 0) return replaceWithUnnamed(fd, content, path_);
+  // Only where the file system has no unnamed files is a named one written.
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    return systemError(path_ + " cannot be created");
   }
-  if (fd < 0) return systemError(temporary_ + " cannot be created");
-
-  std::optional<std::string> fault;
-  // The mode asked of open() is narrowed by the umask; readers of the file
-  // are other users.
-  if (::fchmod(fd, kReadableByAll) != 0) {
-    fault = systemError(temporary_ + " cannot be made readable");
-  } else if (!writeAll(fd, content)) {
-    fault = systemError(temporary_ + " cannot be written");
-  }
-  if (::close(fd) != 0 && !fault) fault = systemError(temporary_ + " cannot be written");
-  if (!fault && std::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    fault = systemError(temporary_ + " cannot be renamed to " + path_);
-  }
-  if (fault) ::unlink(temporary_.c_str());
-  return fault;
+#endif
+  return replaceWithNamed(content, path_);
 }
 
 std::optional<std::string> notADirectory(const std::string& path) {

@@ -7,9 +7,12 @@
 namespace quimbo {
 
 // A file that is only ever replaced whole: each content is written to a
-// temporary file beside it (never through a symbolic link, readable by
-// everyone), which is then renamed over it. A reader sees the old file or
-// the new one, never a part of one, and no temporary file stays behind.
+// new file beside it (readable by everyone), unnamed where the file system
+// allows, else at a hidden name nobody can guess (never through a symbolic
+// link), which is then renamed over it. A reader sees the old file or the
+// new one, never a part of one, and no temporary file stays behind: not
+// even, where files can be unnamed, when the process is killed while it
+// writes one.
 class AtomicFile final {
  public:
   AtomicFile(const std::string& directory, const std::string& name);
@@ -21,8 +24,8 @@ class AtomicFile final {
   const std::string& path() const { return path_; }
 
  private:
+  std::string directory_;
   std::string path_;
-  std::string temporary_;
 };
 
 // Why `path` cannot hold such files: it is missing or not a directory.

@@ -10,6 +10,30 @@
 
 namespace quimbo {
 
+namespace {
+
+FileVersion versionOf(const struct stat& status) {
+#ifdef __APPLE__
+  const timespec& written = status.st_mtimespec;
+#else
+  const timespec& written = status.st_mtim;
+#endif
+  const auto sinceEpoch =
+      std::chrono::seconds(written.tv_sec) + std::chrono::nanoseconds(written.tv_nsec);
+  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+          static_cast<std::int64_t>(status.st_size),
+          std::chrono::system_clock::time_point(
+              std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch))};
+}
+
+}  // namespace
+
+std::optional<FileVersion> fileVersion(const std::string& path) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return versionOf(status);
+}
+
 RegularFile::RegularFile(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)) {
   if (fd_ < 0) {
@@ -79,6 +103,12 @@ std::optional<std::string> RegularFile::read(std::size_t maxBytes) {
 
 bool RegularFile::lackedDescriptors() const {
   return fault_ == Fault::cannotOpen && (error_ == EMFILE || error_ == ENFILE);
+}
+
+std::optional<FileVersion> RegularFile::version() const {
+  struct stat status;
+  if (fd_ < 0 || ::fstat(fd_, &status) != 0) return std::nullopt;
+  return versionOf(status);
 }
 
 bool RegularFile::linked() const {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -8,6 +10,24 @@
 #include <utility>
 
 namespace quimbo {
+
+// What tells one version of a file from the next: which file it is (its
+// device and inode: a file renamed over it is another), its size and when
+// it was last written.
+struct FileVersion {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t size = 0;
+  std::chrono::system_clock::time_point written;
+  bool sameFile(const FileVersion& other) const {
+    return device == other.device && inode == other.inode;
+  }
+  bool operator==(const FileVersion&) const = default;
+};
+
+// The version of whatever stands at `path` (a symbolic link followed);
+// nothing when it cannot be looked at.
+std::optional<FileVersion> fileVersion(const std::string& path);
 
 // A regular file opened for reading, and read whole from its start as often
 // as asked. Whatever else stands at the path is refused without waiting: a
@@ -40,6 +60,10 @@ class RegularFile final {
   std::optional<std::string_view> read(std::span<char> buffer);
   // The whole file, at most `maxBytes`, in a string no longer than needed.
   std::optional<std::string> read(std::size_t maxBytes);
+
+  // The version of the file held open, whatever stands at its path now;
+  // nothing when it is not open.
+  std::optional<FileVersion> version() const;
 
   // Whether the file still has a name: a file deleted since it was opened
   // still reads, and sysfs attributes of a removed device are deleted.

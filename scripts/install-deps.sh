@@ -27,6 +27,7 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   locales  # the end-to-end tests run under Turkish and German locales
   # quimbo-exporter is tested with promtool, node_exporter and Prometheus
   prometheus prometheus-node-exporter
+  strace  # and killed, or slowed down, at a chosen system call
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 # clang with LLVM's libc++, and over GNUstep's AppKit and Foundation headers

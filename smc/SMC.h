@@ -122,7 +122,8 @@ class SMC final {
   SMC(const SMC&) = delete;
   SMC& operator=(const SMC&) = delete;
 
-  // Opens the connection; returns whether it is open now. Made once.
+  // Opens the connection; returns whether it is open now. Called again while
+  // it is not open, it tries again.
   bool open();
   bool isOpen() const { return isOpen_; }
 

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "exporter/Exposition.h"
+#include "platform/AbsentSmc.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/simulated/SimulatedSmc.h"
+#include "tests/MonitorHarness.h"
 
 namespace quimbo::exporter {
 namespace {
@@ -36,14 +38,44 @@ TEST(Exposition, WritesWhatThePassReadAndNothingItDidNot) {
   };
   for (const Case& c : cases) {
     SimulatedSmc client(MachineFile::parse(kMachine, "test"));
-    SMC smc(client);
-    if (c.open) smc.open();
+    AbsentSmc absent;
+    // Not opened yet: the pass opens it, where there is one.
+    SMC smc(c.open ? static_cast<UserClient&>(client) : absent);
     const std::string text = "\n" + exposition(Readings::sample(smc, 1700000000.25), "1.2");
     for (const std::string& line : c.lines) {
       EXPECT_NE(text.find("\n" + line + "\n"), std::string::npos) << line << " not in:" << text;
     }
     for (const std::string& absent : c.absent) {
       EXPECT_EQ(text.find(absent), std::string::npos) << "nothing read, yet:" << text;
+    }
+  }
+}
+
+// A speed that is not a finite number of at least 0 is no reading: the panel
+// shows it as it shows a missing one, and the exporter leaves it out.
+TEST(Exposition, ASpeedThatIsNoNumberOfRevolutionsIsNoReadingOnThePanelAndHereAlike) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"= 1840.5", "1840.5"}, {"= 0", "0"},       {"= -0", "0"},      {"= -500", nullptr},
+      {"= nan", nullptr},     {"= inf", nullptr}, {"= -inf", nullptr}};
+  for (const auto& [value, written] : cases) {
+    std::string machine = "FNum \"ui8 \" 01\n";
+    for (const char* key : {"F0Ac ", "F0Mn ", "F0Mx "})
+      machine += key + ("\"flt \" " + std::string(value)) + "\n";
+    quimbo::testing::MonitorHarness h(machine);
+    const double shown = written ? std::stod(written) : 0;
+    const FanReading fan = h.make()->fans().at(0);
+    EXPECT_TRUE(fan.rpm == shown && fan.min == shown && fan.max == shown && !std::signbit(fan.rpm))
+        << value << ": the panel shows " << fan.rpm << "/" << fan.min << "/" << fan.max;
+
+    SMC smc(h.smc);
+    smc.open();
+    const std::string text = exposition(Readings::sample(smc, 0), "1");
+    for (const char* metric :
+         {"quimbo_fan_speed_rpm", "quimbo_fan_min_rpm", "quimbo_fan_max_rpm"}) {
+      const std::string series = "\n" + std::string(metric) + "{fan=\"1\"} ";
+      EXPECT_EQ(text.find(written ? series + written + "\n" : series) != std::string::npos,
+                written != nullptr)
+          << value << ": " << text;
     }
   }
 }

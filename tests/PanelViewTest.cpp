@@ -76,7 +76,7 @@ Ts0S "flt " = 41.5
        {"90°C", "[cpu]", "CPU", "69°C", "[cpu.fill]", "GPU", "90°C", "[internaldrive]", "SSD",
         "41°C", "[thermometer.low]", "Ortam", "—", "--"},
        {"[fanblades]", "Fan 1", "1999 RPM", "bar 0.249925", "1000–5000 RPM", "[fanblades]", "Fan 2",
-        "0 RPM", "bar 0.000000", "0–9223372036854775807 RPM"},
+        "0 RPM", "bar 0.000000", "0–0 RPM"},  // NaN, -0.5 and +Inf rpm are no reading
        kRed},
       {"",
        {"0°C", "[cpu]", "CPU", "—", "[cpu.fill]", "GPU", "—", "[internaldrive]", "SSD", "—",

@@ -74,10 +74,7 @@ TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
 TEST_P(SimulatedSmcTest, TakesARewrittenMachineFileOnceItStandsStillAndReportsRefusalsOnce) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("quimbo-rewritten-" + std::to_string(::getpid()) + ".machine");
-  const auto rewrite = [&](const std::string& text) {
-    std::filesystem::remove(path);
-    std::ofstream(path) << text;
-  };
+  const auto rewrite = [&](const std::string& text) { std::ofstream(path) << text; };  // in place
   rewrite("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\n");
   Reports reports;
   std::chrono::steady_clock::time_point now{};
@@ -108,6 +105,18 @@ TEST_P(SimulatedSmcTest, TakesARewrittenMachineFileOnceItStandsStillAndReportsRe
   };
   const auto same = [] {};
   const auto to = [&](const char* text) { return [&, text] { rewrite(text); }; };
+  // Written aside and renamed over it: complete once it appears.
+  const auto replacedBy = [&](const char* text) {
+    return [&, text] {
+      std::ofstream(path.string() + ".new") << text;
+      std::filesystem::rename(path.string() + ".new", path);
+    };
+  };
+  const auto removedAndBegun = [&] {
+    std::filesystem::remove(path);
+    rewrite("FNum \"ui8 \" 01\n");
+  };
+  const auto goesOn = [&] { std::ofstream(path, std::ios::app) << "F0Ac \"flt \" = 7000\n"; };
   const Step steps[] = {
       {"being written", to("FNum \"ui8 \" 01\n"), 2500.5, {}},
       {"still being written", to("FNum \"ui8 \" 01\nF0Ac \"flt \" = 3000\n"), 2500.5, {}},
@@ -117,6 +126,15 @@ TEST_P(SimulatedSmcTest, TakesARewrittenMachineFileOnceItStandsStillAndReportsRe
       {"and at the ones after", same, 3000, {}},
       {"gone", [&] { std::filesystem::remove(path); }, 3000, {}},
       {"still gone", same, 3000, {missing + kept}},
+      // Replaced more often than it can stand still at the path: each file
+      // stood still from the moment it appeared.
+      {"replaced", replacedBy("FNum \"ui8 \" 01\nF0Ac \"flt \" = 4000\n"), 3000, {}},
+      {"replaced again", replacedBy("FNum \"ui8 \" 01\nF0Ac \"flt \" = 5000\n"), 4000, {}},
+      {"and again", replacedBy("FNum \"ui8 \" 01\nF0Ac \"flt \" = 6000\n"), 5000, {}},
+      // A new file, though, may still be written in place.
+      {"removed and begun anew", removedAndBegun, 6000, {}},
+      {"and written on", goesOn, 6000, {}},
+      {"until it stands still", same, 7000, {}},
   };
   for (const Step& step : steps) {
     step.change();

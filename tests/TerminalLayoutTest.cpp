@@ -76,7 +76,20 @@ TEST(TerminalUnicode, WrapsAtWordsAndMeasuresColumns) {
             (std::vector<std::u32string>{U"her 2 sn", U"güncelleni", U"r"}))
       << "a word longer than the line is cut";
   EXPECT_EQ(columnWidth(U'界'), 2);
-  EXPECT_EQ(decodeUtf8("\xff\x61"), U"\uFFFDa") << "a malformed byte";
+  // Each byte of what is not UTF-8 is U+FFFD; the shortest forms of the
+  // code points at the edges are not.
+  const std::pair<const char*, std::u32string> decoded[] = {
+      {"\xff\x61", U"\uFFFDa"},
+      {"\xc0\x9b", U"\uFFFD\uFFFD"},  // an escape, overlong
+      {"\xe0\x80\xaf", U"\uFFFD\uFFFD\uFFFD"},
+      {"\xf0\x8f\xbf\xbf", U"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xed\xa0\x80", U"\uFFFD\uFFFD\uFFFD"},            // U+D800
+      {"\xed\xbf\xbf", U"\uFFFD\uFFFD\uFFFD"},            // U+DFFF
+      {"\xf4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // U+110000
+      {"\xc2\x80\xe0\xa0\x80\xf0\x90\x80\x80", U"\u0080\u0800\U00010000"},
+      {"\xed\x9f\xbf\xee\x80\x80\xf4\x8f\xbf\xbf", U"\uD7FF\uE000\U0010FFFF"},
+  };
+  for (const auto& [text, code] : decoded) EXPECT_EQ(decodeUtf8(text), code) << text;
 }
 
 }  // namespace

@@ -84,8 +84,13 @@ void SelfPipe::giveBack() {
     ::pthread_sigmask(SIG_BLOCK, &reblock, nullptr);
   }
   // Latest first, so that a signal taken twice ends with its first action.
+  // An action set since the signal was taken (to ignore it while the
+  // program ends, say) stays.
   for (auto t = taken_.rbegin(); t != taken_.rend(); ++t) {
-    ::sigaction(t->signal, &t->action, nullptr);
+    struct sigaction current {};
+    if (::sigaction(t->signal, nullptr, &current) == 0 && current.sa_handler == writeSignal) {
+      ::sigaction(t->signal, &t->action, nullptr);
+    }
     setWriteEnd(t->signal, t->writeEnd);
   }
   taken_.clear();

@@ -14,7 +14,8 @@ namespace quimbo {
 // the process's own; the loop reads them from the other end. Works on every
 // POSIX system. While this lives, its signals are caught and unblocked for
 // the calling thread (and every thread it starts afterwards); the actions
-// and the mask in force before are restored after.
+// and the mask in force before are restored after, except where an action
+// was set meanwhile.
 class SelfPipe final : public SignalSource {
  public:
   // Throws std::system_error when the pipe cannot be made or a signal

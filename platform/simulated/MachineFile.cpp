@@ -1,8 +1,8 @@
 #include "platform/simulated/MachineFile.h"
 
-#include <charconv>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -22,7 +22,6 @@ namespace quimbo {
 namespace {
 
 constexpr std::size_t kMaxBytes = 32;
-constexpr std::size_t kMaxFileSize = 1 << 20;  // a machine has a few dozen keys
 
 class LineParser {
  public:
@@ -231,7 +230,7 @@ Machine MachineFile::parse(std::string_view text, std::string_view path) {
 
 Machine MachineFile::load(const std::string& path) {
   std::string problem;
-  const auto text = readRegularFile(path, kMaxFileSize, problem);
+  const auto text = readRegularFile(path, MachineFile::kMaxFileSize, problem);
   if (!text) throw MachineFileError(path + ": " + problem);
   return parse(*text, path);
 }

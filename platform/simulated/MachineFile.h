@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -48,10 +49,13 @@ class MachineFileError final : public std::runtime_error {
 // values are written with a point, whatever the locale.
 namespace MachineFile {
 
+// A machine has a few dozen keys.
+inline constexpr std::size_t kMaxFileSize = 1 << 20;
+
 Machine parse(std::string_view text, std::string_view path);
-// Only a regular file of at most 1 MiB is read: a FIFO or a device (even
-// behind a symbolic link) is refused at once, like a file that does not
-// parse.
+// Only a regular file of at most kMaxFileSize bytes is read: a FIFO or a
+// device (even behind a symbolic link) is refused at once, like a file that
+// does not parse.
 Machine load(const std::string& path);
 
 }  // namespace MachineFile

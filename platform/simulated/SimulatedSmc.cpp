@@ -29,43 +29,27 @@ SimulatedSmc::SimulatedSmc(Machine machine, std::optional<TraceFile> trace, Cloc
 
 SimulatedSmc SimulatedSmc::watching(const std::string& path, Diagnostics& diagnostics,
                                     std::optional<TraceFile> trace, Clock now) {
-  const auto version = versionOf(path);
+  SettledFile file(path, MachineFile::kMaxFileSize, now());
   SimulatedSmc smc(MachineFile::load(path), std::move(trace), std::move(now));
-  const auto loadedAt = smc.now_();
-  smc.watch_.emplace(Watch{path, diagnostics, version, loadedAt, true, loadedAt});
+  smc.watch_.emplace(Watch{path, diagnostics, std::move(file)});
   return smc;
 }
 
-bool SimulatedSmc::Watch::settled(std::chrono::steady_clock::time_point now) const {
-  if (now - seenAt >= kSettle) return true;
-  return seen && std::filesystem::file_time_type::clock::now() - seen->written >= kSettle;
-}
-
-std::optional<SimulatedSmc::Version> SimulatedSmc::versionOf(const std::string& path) {
-  std::error_code error;
-  const auto written = std::filesystem::last_write_time(path, error);
-  if (error) return std::nullopt;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error) return Version{written, 0};  // no size: not a regular file, which load() says
-  return Version{written, size};
-}
-
 void SimulatedSmc::refresh() {
-  const auto now = now_();
-  if (!watch_ || now - watch_->lookedAt < kLookInterval) return;
-  watch_->lookedAt = now;
-  if (const auto version = versionOf(watch_->path); version != watch_->seen) {
-    watch_->seen = version;
-    watch_->seenAt = now;
-    watch_->taken = false;
+  if (!watch_) return;
+  const std::optional<SettledFile::Version> version = watch_->file.look(now_());
+  if (!version) return;
+  std::string refused;
+  if (!version->text) {
+    refused = watch_->path + ": " + version->problem;
+  } else {
+    try {
+      machine_ = MachineFile::parse(*version->text, watch_->path);
+    } catch (const MachineFileError& error) {
+      refused = error.what();
+    }
   }
-  if (watch_->taken || !watch_->settled(now)) return;
-  watch_->taken = true;
-  try {
-    machine_ = MachineFile::load(watch_->path);
-  } catch (const MachineFileError& error) {
-    watch_->diagnostics.report(std::string(error.what()) + "; the machine stays as it was");
-  }
+  if (!refused.empty()) watch_->diagnostics.report(refused + "; the machine stays as it was");
 }
 
 void SimulatedSmc::answer(const SMC::Param& request, SMC::Param& response) {

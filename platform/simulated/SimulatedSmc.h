@@ -1,13 +1,13 @@
 #pragma once
 
 #include <chrono>
-#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "platform/Diagnostics.h"
 #include "platform/SmcService.h"
 #include "platform/simulated/MachineFile.h"
+#include "platform/simulated/SettledFile.h"
 #include "platform/simulated/TraceFile.h"
 #include "smc/SMC.h"
 
@@ -23,18 +23,16 @@ class SimulatedSmc final : public SmcService {
   explicit SimulatedSmc(Machine machine, std::optional<TraceFile> trace = std::nullopt,
                         Clock now = std::chrono::steady_clock::now);
 
-  // The machine of a machine file, read again whenever the file is rewritten
-  // (looked at no more than once per kLookInterval), once the new version
-  // has stood still for kSettle: it was written that long ago, or was seen
-  // unchanged at a look that long ago. A file still being written is not
-  // taken half written. A version that cannot be read or parsed leaves the
+  // The machine of a machine file, read again whenever the file is rewritten,
+  // once the new version has stood still (SettledFile): a file still being
+  // written is not taken half written, and one replaced whole is followed
+  // however often it is. A version that cannot be read or parsed leaves the
   // machine as it was and is reported once. Throws MachineFileError when the
   // file cannot be read or parsed now.
   static SimulatedSmc watching(const std::string& path, Diagnostics& diagnostics,
                                std::optional<TraceFile> trace = std::nullopt,
                                Clock now = std::chrono::steady_clock::now);
-  static constexpr std::chrono::milliseconds kLookInterval{500};
-  static constexpr std::chrono::milliseconds kSettle{500};
+  static constexpr std::chrono::milliseconds kLookInterval = SettledFile::kLookInterval;
 
   // Replaces what the machine holds; the connection stays as it is.
   void setMachine(Machine machine) { machine_ = std::move(machine); }
@@ -48,23 +46,10 @@ class SimulatedSmc final : public SmcService {
                  const SMC::Param& response) override;
   void refresh();
 
-  // What tells one version of the machine file from the next; none while
-  // the file cannot be looked at.
-  struct Version {
-    std::filesystem::file_time_type written;
-    std::uintmax_t size = 0;
-    bool operator==(const Version&) const = default;
-  };
-  static std::optional<Version> versionOf(const std::string& path);
-
   struct Watch {
     std::string path;
     Diagnostics& diagnostics;
-    std::optional<Version> seen;                   // at the last look
-    std::chrono::steady_clock::time_point seenAt;  // the look that first saw it
-    bool taken = true;                             // loaded, or refused and reported
-    std::chrono::steady_clock::time_point lookedAt;
-    bool settled(std::chrono::steady_clock::time_point now) const;
+    SettledFile file;
   };
 
   Clock now_;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "platform/runloop/IgnoreSignals.h"
 #include "platform/terminal/MenuBar.h"
 #include "platform/terminal/TerminalScreen.h"
 #include "ui/ObservedObject.h"
@@ -183,6 +184,9 @@ int TerminalFrontEnd::run(ui::QuimboApp& app) {
   // Taken before curses starts, so that they never interrupt it.
   loop_.handleSignals(Requests::kSignals, [&](int signal) { asked.take(signal, loop_); });
   const int status = Session(loop_, app, asked).run();  // the terminal is given back by now
+  // Those that come from now on, or came after the loop read its last, leave
+  // the status as it is (SIGQUIT's end included).
+  ignoreSignals(Requests::kSignals);
   if (asked.quit) dieOfQuit();
   return status;
 }

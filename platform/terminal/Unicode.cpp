@@ -28,7 +28,10 @@ std::u32string decodeUtf8(std::string_view text) {
       if ((next & 0xC0) != 0x80) ok = false;
       c = (c << 6) | (next & 0x3F);
     }
-    if (!ok) {
+    // A longer form than the shortest (C0 9B would be an escape, smuggled
+    // past every check of bytes), a surrogate, or beyond Unicode: malformed.
+    constexpr char32_t kShortestFrom[] = {0, 0x80, 0x800, 0x10000};
+    if (!ok || c < kShortestFrom[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
       out.push_back(U'\uFFFD');
       ++i;
       continue;

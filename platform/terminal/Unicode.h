@@ -7,7 +7,8 @@
 
 namespace quimbo::terminal {
 
-// UTF-8 to code points; a malformed byte becomes U+FFFD.
+// UTF-8 to code points; a malformed byte becomes U+FFFD. An overlong form,
+// a surrogate or a code point beyond U+10FFFF is malformed, each byte of it.
 std::u32string decodeUtf8(std::string_view text);
 void appendUtf8(std::string& out, char32_t c);
 

@@ -7,7 +7,10 @@ partial file; a directory that goes away is reported once and written again
 when it is back; a write that fails half way (the file size limit) leaves the
 last file whole; SIGTERM leaves that file and nothing else; bad input ends
 with status 2; an Intel Mac's hwmon tree, its attributes on the parent
-device, is read with its fractions. The alerting rules pass their own tests.
+device, is read with its fractions. Another user's file where a temporary one
+could go, a kill while a file is written, and bursts of signals change
+nothing; an exporter started before the sensors' drivers reads them once they
+load. The alerting rules pass their own tests.
 
     tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
 """
@@ -22,7 +25,8 @@ import sys
 import time
 import urllib.request
 
-from harness import check, ends, hwmon, machine, main, passes, read, wait_for, write
+from harness import (LAPTOP_HWMON, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, ends, hwmon, machine, main, passes,
+                     read, signal_until_ended, tampered, traced, wait_for, write)
 
 EXPORTER, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 HERE = os.path.dirname(os.path.realpath(__file__))
@@ -158,9 +162,61 @@ def with_prometheus(run):
     check(complete(read(prom)), "the file left is not complete")
 
 
+def tampered_exporter(run, tampering, *args):
+    return run.start([*tampered(tampering), EXPORTER, *args], log="tampered.log", QUIMBO_SMC_SIM=run.path("machine"),
+                     **NO_LEAK_CHECKS)
+
+
+def names_kills_and_bursts(run):
+    folder, prom, killed = run.path("textfiles"), run.path("textfiles/quimbo.prom"), run.path("killed")
+    os.makedirs(folder)
+    os.makedirs(killed)
+    write(run.path("machine"), read(MACHINE))
+    tampered_exporter(run, "write:signal=KILL", "--textfile-directory", killed, "--once").wait(timeout=30)
+    check(os.listdir(killed) == [], "killed at its first write, that of the file, it left %s" % os.listdir(killed))
+
+    # Started once the name it would have taken is another's: here a
+    # directory, which not even root can unlink.
+    process = run.start(["sh", "-c", 'read go && exec "$0" "$@"', EXPORTER, "--textfile-directory", folder,
+                         "--interval", "1"], log="exporter.log", popen=dict(stdin=subprocess.PIPE),
+                        QUIMBO_SMC_SIM=run.path("machine"))
+    planted = ".quimbo.prom.%d.tmp" % process.pid
+    os.mkdir(os.path.join(folder, planted))
+    since = time.time()
+    process.stdin.write(b"go\n")
+    process.stdin.close()
+    wait_for("another's file at its temporary name keeps it from writing", lambda: last_pass(prom) >= since)
+    signal_until_ended(process, process.pid, signal.SIGHUP)
+    ends(process, "exit 0", "SIGHUPs in a row")
+
+    since = time.time()
+    slowed = tampered_exporter(run, SLOW_SIGNAL_MASK, "--textfile-directory", folder, "--interval", "1")
+    wait_for("no pass under strace", lambda: last_pass(prom) >= since)
+    signal_until_ended(slowed, traced(slowed), signal.SIGHUP)
+    ends(slowed, "exit 0", "SIGHUPs in a row, the signal mask slowed down")
+    check(sorted(os.listdir(folder)) == sorted(["quimbo.prom", planted]),
+          "after the SIGHUPs, the folder holds %s" % os.listdir(folder))
+
+
+def before_the_sensors(run):
+    root, folder, prom = run.path("sys"), run.path("textfiles"), run.path("textfiles/quimbo.prom")
+    classes = os.path.join(root, "class", "hwmon")
+    os.makedirs(classes)
+    os.makedirs(folder)
+    run.start([EXPORTER, "--textfile-directory", folder, "--interval", "1"], log="exporter.log",
+              QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=classes)
+    wait_for("no pass without sensors", lambda: "\nquimbo_smc_available 0\n" in read(prom))
+    hwmon(root, LAPTOP_HWMON)
+    wait_for("the sensors that appeared are never read", lambda: "\nquimbo_smc_available 1\n" in read(prom)
+             and '\nquimbo_fan_speed_rpm{fan="1"} 1500\n' in read(prom))
+
+
 main([
     ("the alerting rules; bad input; --once: one complete file readable by all, that promtool accepts,"
      " and a failed write keeps it", once_and_bad_input),
     ("running every second, with node_exporter and Prometheus; a folder away for three passes; SIGTERM",
      with_prometheus),
+    ("a kill while writing leaves nothing; another's file at a temporary name does not stop it; SIGHUPs in a"
+     " row end it with 0, also when they come while it ends", names_kills_and_bursts),
+    ("started before the sensors' drivers load: they are read once they appear", before_the_sensors),
 ])

@@ -112,7 +112,7 @@ def hwmon(root, chips):
     into hwmonN/ unless the files give "device/name". Returns the class
     folder."""
     classes = os.path.join(root, "class", "hwmon")
-    os.makedirs(classes)
+    os.makedirs(classes, exist_ok=True)
     for n, (name, files) in enumerate(chips.items()):
         device = os.path.join(root, "devices", "platform", "%s.%d" % (name, n))
         folder = os.path.join(device, "hwmon", "hwmon%d" % n)
@@ -124,6 +124,38 @@ def hwmon(root, chips):
             with open(os.path.join(folder, file), "w") as f:
                 f.write("%s\n" % value)
     return classes
+
+
+def tampered(tampering):
+    """The start of a command line that runs a program under strace, its
+    system calls tampered with as `tampering` says ("write:signal=KILL");
+    with NO_LEAK_CHECKS, since leak checks cannot run under a tracer."""
+    return ["strace", "-f", "-o", "/dev/null", "-e", "trace=" + tampering.split(":")[0], "-e", "inject=" + tampering]
+
+
+NO_LEAK_CHECKS = dict(ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
+# Every change of the signal mask 0.2 s slower: signals that follow the first
+# come while a program gives its signals back as it ends.
+SLOW_SIGNAL_MASK = "rt_sigprocmask:delay_enter=200000"
+
+
+def traced(tracer):
+    """The process id of the program strace runs."""
+    with open("/proc/%d/task/%d/children" % (tracer.pid, tracer.pid)) as children:
+        return int(children.read().split()[0])
+
+
+def signal_until_ended(process, pid, number):
+    """Sends signal `number` to `pid`, 5 ms apart, until the process ends, at
+    most 100 times."""
+    for _ in range(100):
+        if process.poll() is not None:
+            return
+        try:
+            os.kill(pid, number)
+        except ProcessLookupError:
+            return
+        time.sleep(0.005)
 
 
 class Run:

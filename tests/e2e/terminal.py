@@ -15,16 +15,17 @@ import subprocess
 import sys
 import time
 
-from harness import (CTRL_BACKSLASH, CTRL_C, CTRL_Q, CTRL_S, CTRL_Z, END, ESCAPE, LAPTOP_HWMON,
-                     check, ending, hwmon, machine, main, stat, wait_for, write)
+from harness import (CTRL_BACKSLASH, CTRL_C, CTRL_Q, CTRL_S, CTRL_Z, END, ESCAPE, LAPTOP_HWMON, NO_LEAK_CHECKS,
+                     SLOW_SIGNAL_MASK, check, ending, hwmon, machine, main, signal_until_ended, stat, tampered, traced,
+                     wait_for, write)
 
 QUIMBO, MACHINE, NO_DESKTOP = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2]), sys.argv[3]
 LABEL = "57° · 2010"
 
 
-def quimbo(run, shows="°", **options):
+def quimbo(run, shows="°", args=(QUIMBO,), **options):
     """quimbo over the shipped laptop, once it shows `shows`."""
-    return run.terminal([QUIMBO], shows=shows, **dict(dict(QUIMBO_SMC_SIM=MACHINE), **options))
+    return run.terminal(list(args), shows=shows, **dict(dict(QUIMBO_SMC_SIM=MACHINE), **options))
 
 
 def open_panel(q):
@@ -100,6 +101,14 @@ def endings(run):
         end(q)
         q.ends(expected, how)
         q.given_back(how)
+
+
+def signals_while_it_ends(run):
+    q = quimbo(run, args=[*tampered(SLOW_SIGNAL_MASK), QUIMBO], **NO_LEAK_CHECKS)
+    open_panel(q)
+    signal_until_ended(q.process, traced(q.process), signal.SIGINT)
+    q.ends("exit 130", "SIGINTs in a row, the signal mask slowed down")
+    q.given_back("SIGINTs in a row")
 
 
 def stop_and_continue(run):
@@ -206,6 +215,7 @@ main([
      " is written to; 15 and 14 rows keep the footer, where Tab and Enter press Çıkış", panel_and_short_terminals),
     ("a hang-up ends quimbo with 129 at once; without an SMC the label is a thermometer", hang_up),
     ("every way out gives the terminal back", endings),
+    ("SIGINTs that come while it ends leave its status as it is", signals_while_it_ends),
     ("Ctrl-Z, SIGSTOP and SIGCONT: back raw and repainted", stop_and_continue),
     ("Ctrl-S is a key; a terminal that reads no more holds neither sampling nor SIGTERM",
      a_terminal_that_stops_reading),
