@@ -13,6 +13,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "monitor/Monitor.h"
 #include "platform/Bundle.h"
@@ -20,6 +21,7 @@
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
+#include "platform/runloop/IgnoreSignals.h"
 #include "platform/runloop/SignalSource.h"
 #include "platform/runloop/SignalWatchdog.h"
 #include "ui/QuimboApp.h"
@@ -91,11 +93,19 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
   QApplication::setApplicationName(QStringLiteral("Quimbo"));
   QApplication::setQuitOnLastWindowClosed(false);
   QSocketNotifier onSignal(quitSignals.fd(), QSocketNotifier::Read);
+  // The first quit signal sets the status; those that follow change nothing.
+  bool quitting = false;
   QObject::connect(&onSignal, &QSocketNotifier::activated, [&] {
-    quitSignals.drain([](int signal) { QApplication::exit(128 + signal); });
+    quitSignals.drain([&](int signal) {
+      if (!std::exchange(quitting, true)) QApplication::exit(128 + signal);
+    });
   });
   desktop::QtRunLoop loop;
   desktop::DesktopFrontEnd desktop(loop, Bundle::main());
   ui::QuimboApp app([&] { return Monitor::make({smc, services, loop}); }, desktop);
-  return desktop.run(app);
+  const int status = desktop.run(app);
+  // The status is known: a quit signal that comes while the windows go
+  // must not end the process anew, with its own status.
+  ignoreSignals(kQuitSignals);
+  return status;
 }

@@ -19,15 +19,17 @@ import threading
 
 from gi.repository import Gio, GLib
 
-from harness import BESIDE, check, ends, machine, main, read, wait_for, write, xvfb
+from harness import (BESIDE, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, ends, machine, main, read, signal_until_ended,
+                     tampered, traced, wait_for, write, xvfb)
 
 QUIMBO, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 WIDTH, HEIGHT = 800, 600
 
 
-def quimbo(run, x, machine_file, **env):
-    """quimbo on the X server, and its strip: (process, strip's geometry)."""
-    process = run.start([QUIMBO], log="quimbo.log", **dict(
+def quimbo(run, x, machine_file, before=(), **env):
+    """quimbo on the X server (its command line after `before`), and its
+    strip: (process, strip's geometry)."""
+    process = run.start([*before, QUIMBO], log="quimbo.log", **dict(
         BESIDE, QUIMBO_FRONTEND="desktop", QUIMBO_SMC_SIM=machine_file, DISPLAY=x.display,
         XDG_RUNTIME_DIR=run.work, **env))
     return process, wait_for("no strip window", lambda: x.visible("Quimbo"))
@@ -91,6 +93,14 @@ def strip_and_panel(run):
     process.send_signal(signal.SIGTERM)
     ends(process, "exit 143", "SIGTERM with the X server stopped", patience=2)
     x.server.send_signal(signal.SIGCONT)
+
+
+def signals_while_it_ends(run):
+    x = xvfb(run, WIDTH, HEIGHT)
+    process, strip = quimbo(run, x, MACHINE, before=tampered(SLOW_SIGNAL_MASK), **NO_LEAK_CHECKS)
+    open_panel(x, strip)
+    signal_until_ended(process, traced(process), signal.SIGINT)
+    ends(process, "exit 130", "SIGINTs in a row, the signal mask slowed down")
 
 
 def scrolled(run):
@@ -218,6 +228,7 @@ def silent_tray(run):
 main([
     ("the strip at the top right, the panel below it with its border, dividers and bars, closed by a click"
      " outside; SIGTERM ends quimbo within 2 seconds while the X server is stopped", strip_and_panel),
+    ("SIGINTs in a row, also while quimbo ends, end it with 130", signals_while_it_ends),
     ("a tray watcher that does not answer: the strip at once, and the panel on a click; the item goes into the"
      " tray only once the watcher takes it, and back to the strip when its host goes", silent_tray),
     ("at a scale of 2 on a screen 600 high the panel scrolls as a whole, both fans whole, then to Çıkış, which"
