@@ -13,6 +13,9 @@
 #   exporter         quimbo-exporter --interval 2: a pass and a textfile
 #                    written every 2 seconds, as often as the others pass
 # The X servers' CPU is printed too: what the desktops have them draw.
+# COPIES of each run at once (default 3), and each row is their median, with
+# the lowest and highest beside it: on a machine shared with others, two
+# copies of one program can differ by a fifth.
 #
 #   bench/pass-cost.sh [SECONDS]     (default 60)
 # BUILD names the build to measure (default build/default), which is built
@@ -21,6 +24,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+copies=${COPIES:-3}
 build=${BUILD:-build/default}
 machine=$PWD/machines/apple-silicon-laptop.machine
 settle=5 # seconds after the start left out: the start is not a pass
@@ -103,7 +107,7 @@ start() {
       QUIMBO_SMC_SIM="$machine" XDG_RUNTIME_DIR="$work" "$prefix/bin/quimbo" > /dev/null 2>&1 &
     pids+=($!)
     watch "desktop, strip$mark" $!
-    watch "  its X server" "$server"
+    watch "X server, strip$mark" "$server"
     if command -v lxqt-panel > /dev/null; then
       xvfb
       tray
@@ -111,7 +115,7 @@ start() {
         QUIMBO_SMC_SIM="$machine" XDG_RUNTIME_DIR="$work" "$prefix/bin/quimbo" > /dev/null 2>&1 &
       pids+=($!)
       watch "desktop, tray$mark" $!
-      watch "  its X server" "$server"
+      watch "X server, tray$mark" "$server"
     fi
   fi
 
@@ -122,11 +126,13 @@ start() {
   watch "exporter$mark" $!
 }
 
-"$build/bench/quimbo_pass_floor" "$machine" &
-pids+=($!)
-watch floor $!
-start "$work/now" ""
-[ -n "${BEFORE:-}" ] && start "$BEFORE" " (before)"
+for _ in $(seq "$copies"); do
+  "$build/bench/quimbo_pass_floor" "$machine" &
+  pids+=($!)
+  watch floor $!
+  start "$work/now" ""
+  [ -n "${BEFORE:-}" ] && start "$BEFORE" " (before)"
+done
 
 sleep "$settle"
 for bus in "${buses[@]}"; do
@@ -143,12 +149,33 @@ ended=$(date +%s.%N)
 for i in "${!watched[@]}"; do after[i]=$(usage "${watched[i]}"); done
 
 passes=$(awk -v a="$started" -v b="$ended" 'BEGIN {printf "%.1f", (b - a) / 2}')
-floor=$(awk -v b="${before[0]}" -v a="${after[0]}" -v p="$passes" \
-  'BEGIN {split(b, x); split(a, y); print (y[1] - x[1]) / 1000 / p}')
-printf '%s s side by side: %s passes of 2 s. Per pass:\n' "$seconds" "$passes"
-printf '%-26s %8s %8s %9s\n' "" "CPU µs" "× floor" "wake-ups"
+printf '%s s side by side, %s of each: %s passes of 2 s. Per pass, the median (lowest-highest):\n' \
+  "$seconds" "$copies" "$passes"
 for i in "${!watched[@]}"; do
-  awk -v n="${names[i]}" -v b="${before[i]}" -v a="${after[i]}" -v p="$passes" -v f="$floor" 'BEGIN {
-    split(b, x); split(a, y); us = (y[1] - x[1]) / 1000 / p
-    printf "%-26s %8.0f %8.1f %9.2f\n", n, us, us / f, (y[2] - x[2]) / p }'
-done
+  printf '%s\t%s\t%s\n' "${names[i]}" "${before[i]}" "${after[i]}"
+done | awk -F '\t' -v p="$passes" '
+  function median(list, n,   sorted, i, j, t) {
+    for (i = 1; i <= n; i++) sorted[i] = list[i]
+    for (i = 2; i <= n; i++) for (j = i; j > 1 && sorted[j - 1] > sorted[j]; j--) {
+      t = sorted[j]; sorted[j] = sorted[j - 1]; sorted[j - 1] = t
+    }
+    low = sorted[1]; high = sorted[n]
+    return n % 2 ? sorted[(n + 1) / 2] : (sorted[n / 2] + sorted[n / 2 + 1]) / 2
+  }
+  {
+    split($2, x, " "); split($3, y, " ")
+    if (!($1 in count)) order[++rows] = $1
+    n = ++count[$1]
+    cpu[$1, n] = (y[1] - x[1]) / 1000 / p
+    wakes[$1, n] = (y[2] - x[2]) / p
+  }
+  END {
+    printf "%-26s %8s %11s %8s %9s\n", "", "CPU µs", "", "× floor", "wake-ups"
+    for (r = 1; r <= rows; r++) {
+      name = order[r]
+      for (i = 1; i <= count[name]; i++) { c[i] = cpu[name, i]; w[i] = wakes[name, i] }
+      m = median(c, count[name]); range = sprintf("(%.0f-%.0f)", low, high)
+      if (r == 1) floor = m
+      printf "%-26s %8.0f %11s %8.1f %9.2f\n", name, m, range, m / floor, median(w, count[name])
+    }
+  }'
