@@ -182,7 +182,9 @@ int TerminalScreen::colourPair(const CellStyle& style) {
       foreground = COLOR_RED;
       break;
     case ui::Color::Kind::orange:
-      foreground = directColour_ ? kOrangeRgb : COLORS >= 256 ? kOrange256 : COLOR_YELLOW;
+      foreground = directColour_   ? kOrangeRgb
+                   : COLORS >= 256 ? kOrange256
+                                   : COLOR_YELLOW;
       break;
     case ui::Color::Kind::srgb: {
       const Rgb8 rgb = toRgb8(c);
