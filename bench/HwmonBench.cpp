@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "bench/SamplingPasses.h"
+#include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/HwmonScan.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/linux/hwmon/SensorMap.h"
@@ -122,6 +123,25 @@ void ReadAttributesDirectly(benchmark::State& state, void (*fill)(Fixture&)) {
 }
 BENCHMARK_CAPTURE(ReadAttributesDirectly, amdDesktop, amdDesktop);
 BENCHMARK_CAPTURE(ReadAttributesDirectly, twoSocketServer, twoSocketServer);
+
+// One attribute as a pass reads it, on sysfs itself, beside a bare pread
+// of it: a sysfs attribute of the CPUs', as no hwmon device may be there.
+constexpr const char* kSysfsAttribute = "/sys/devices/system/cpu/kernel_max";
+
+void ReadSysfsAttribute(benchmark::State& state) {
+  hwmon::AttributeFile file(kSysfsAttribute);
+  if (!file.read()) state.SkipWithError("no sysfs attribute to read");
+  for (auto _ : state) benchmark::DoNotOptimize(file.read());
+}
+BENCHMARK(ReadSysfsAttribute);
+
+void ReadSysfsAttributeDirectly(benchmark::State& state) {
+  const int fd = ::open(kSysfsAttribute, O_RDONLY | O_CLOEXEC);
+  char buffer[64];
+  for (auto _ : state) benchmark::DoNotOptimize(::pread(fd, buffer, sizeof buffer, 0));
+  ::close(fd);
+}
+BENCHMARK(ReadSysfsAttributeDirectly);
 
 void RescanHwmon(benchmark::State& state, void (*fill)(Fixture&)) {
   Fixture fixture(fill);

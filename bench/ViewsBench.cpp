@@ -34,8 +34,12 @@ void BuildAndLayOutPanelForTerminal(benchmark::State& state) {
 BENCHMARK(BuildAndLayOutPanelForTerminal);
 
 // The whole screen with the panel open, composed and painted through curses
-// into an 80x24 xterm whose output goes nowhere.
-void ComposeAndPaintOpenPanel(benchmark::State& state) {
+// into an 80x24 xterm whose output goes nowhere: as a pass that changed
+// nothing on it paints it, as a pass that changed one figure does, and
+// whole, as after a resize.
+enum class Change { nothing, oneFigure, everything };
+
+void ComposeAndPaintOpenPanel(benchmark::State& state, Change change) {
   Laptop laptop;
   ::setenv("TERM", "xterm-256color", 1);
   std::FILE* out = std::fopen("/dev/null", "w");
@@ -44,15 +48,23 @@ void ComposeAndPaintOpenPanel(benchmark::State& state) {
     terminal::TerminalScreen screen(fileno(out), in);
     terminal::MenuBar bar;
     bar.key(terminal::MenuBar::Key::activate);
+    ui::MenuBarExtra scene = laptop.app.body();
+    screen.paint(bar.compose(scene, 80, 24));
+    bool flip = false;
     for (auto _ : state) {
-      ui::MenuBarExtra scene = laptop.app.body();
-      screen.paint(bar.compose(scene, 80, 24));
+      scene = laptop.app.body();
+      terminal::CellGrid grid = bar.compose(scene, 80, 24);
+      if (change == Change::oneFigure && (flip = !flip)) grid.at(0, 78).glyph = U'9';
+      if (change == Change::everything) screen.resize();
+      screen.paint(grid);
     }
   }
   std::fclose(out);
   std::fclose(in);
 }
-BENCHMARK(ComposeAndPaintOpenPanel);
+BENCHMARK_CAPTURE(ComposeAndPaintOpenPanel, nothingChanged, Change::nothing);
+BENCHMARK_CAPTURE(ComposeAndPaintOpenPanel, oneFigureChanged, Change::oneFigure);
+BENCHMARK_CAPTURE(ComposeAndPaintOpenPanel, wholeScreen, Change::everything);
 
 }  // namespace
 }  // namespace quimbo

@@ -5,7 +5,7 @@
 #   scripts/install-deps.sh mac      and the compile check of the Mac's sources
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev libbenchmark-dev
-  tmux  # bench/measure.sh runs the terminal in it
+  tmux  # bench/measure.sh and bench/pass-cost.sh run the terminal in it
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth xdotool trayer
   fontconfig  # fc-query: the terminal's glyphs are checked against DejaVu Sans Mono
   # the manual page, and the Debian packages and their checks

@@ -63,7 +63,8 @@ std::optional<SMC::Value> SMC::read(std::string_view key) {
 std::optional<double> SMC::number(std::string_view key) {
   const std::optional<Value> value = read(key);
   if (!value) return std::nullopt;
-  return decode(typeStr(value->type), value->bytes);
+  TypeText type;
+  return decode(typeStr(value->type, type), value->bytes);
 }
 
 std::vector<SMC::Temp> SMC::temperatures() {
@@ -85,18 +86,23 @@ std::uint32_t SMC::fourCC(std::string_view text) {
   return code;
 }
 
-std::string SMC::typeStr(std::uint32_t code) {
-  std::string text;
+std::string_view SMC::typeStr(std::uint32_t code, TypeText& out) {
+  std::size_t size = 0;
   for (int shift = 24; shift >= 0; shift -= 8) {
     const auto byte = static_cast<std::uint8_t>(code >> shift);
     if (byte < 0x80) {
-      text.push_back(static_cast<char>(byte));
+      out[size++] = static_cast<char>(byte);
     } else {  // U+0080..U+00FF in UTF-8
-      text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+      out[size++] = static_cast<char>(0xC0 | (byte >> 6));
+      out[size++] = static_cast<char>(0x80 | (byte & 0x3F));
     }
   }
-  return text;
+  return std::string_view(out.data(), size);
+}
+
+std::string SMC::typeStr(std::uint32_t code) {
+  TypeText text;
+  return std::string(typeStr(code, text));
 }
 
 std::optional<double> SMC::decode(std::string_view type, const Bytes& b) {

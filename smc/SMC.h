@@ -141,6 +141,9 @@ class SMC final {
   // Four characters, most significant byte first, as UTF-8 (bytes 0x80-0xFF
   // become U+0080-U+00FF; a zero byte stays as U+0000).
   static std::string typeStr(std::uint32_t code);
+  // The same text, written into `out`: a pass reads a type with every key.
+  using TypeText = std::array<char, 8>;
+  static std::string_view typeStr(std::uint32_t code, TypeText& out);
   // Decodes value bytes by the type text.
   static std::optional<double> decode(std::string_view type, const Bytes& bytes);
 

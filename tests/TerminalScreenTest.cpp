@@ -53,6 +53,54 @@ TEST(TerminalScreen, EachColourIsTheNearestTheTerminalHas) {
   }
 }
 
+// A paint sends what differs from the last one: nothing for the same grid; a
+// cell that changed, and one that changed back; a wide character whose right
+// half was written over and came back; everything after a resize.
+TEST(TerminalScreen, OnlyWhatChangedIsSent) {
+  ::setenv("TERM", "xterm", 1);
+  std::FILE* out = std::tmpfile();
+  std::FILE* in = std::fopen("/dev/null", "r");
+  std::string all;
+  const auto sentSince = [&] {
+    std::string now;
+    std::rewind(out);
+    for (int c; (c = std::fgetc(out)) != EOF;) now += static_cast<char>(c);
+    std::string since = now.substr(all.size());
+    all = now;
+    return since;
+  };
+  {
+    TerminalScreen screen(::fileno(out), in);
+    CellGrid grid(screen.width(), screen.height());
+    for (int col = 0; col < 10; ++col) grid.put(0, col, U'a' + static_cast<char32_t>(col), {});
+    grid.put(1, 0, U'界', {});
+    const CellGrid first = grid;
+    screen.paint(grid);
+    EXPECT_NE(sentSince().find("abcdefghij"), std::string::npos);
+
+    screen.paint(grid);
+    EXPECT_EQ(sentSince(), "") << "the same grid again";
+
+    grid.put(0, 4, U'X', {});
+    screen.paint(grid);
+    EXPECT_NE(sentSince().find('X'), std::string::npos);
+
+    grid.put(1, 1, U'y', {});
+    screen.paint(grid);
+    grid = first;
+    screen.paint(grid);
+    const std::string sent = sentSince();
+    EXPECT_NE(sent.find('e'), std::string::npos) << "a cell changed back";
+    EXPECT_NE(sent.find("界"), std::string::npos) << "a wide character whose right half came back";
+
+    screen.resize();
+    screen.paint(grid);
+    EXPECT_NE(sentSince().find("abcdefghij"), std::string::npos) << "after a resize";
+  }
+  std::fclose(out);
+  std::fclose(in);
+}
+
 // A stack that overflowed kills the process on a signal stack of its own:
 // taken while the screen has the terminal (stack_t's fields come in another
 // order on each system), the one before it back afterwards.

@@ -45,18 +45,21 @@ struct VStack {
   HorizontalAlignment alignment = HorizontalAlignment::center;
   std::optional<double> spacing;  // none: the default spacing
   Children children;
+  bool operator==(const VStack&) const = default;
 };
 
 struct HStack {
   VerticalAlignment alignment = VerticalAlignment::center;
   std::optional<double> spacing;
   Children children;
+  bool operator==(const HStack&) const = default;
 };
 
 // A flexible grid column.
 struct GridItem {
   double minimum;
   double maximum;
+  bool operator==(const GridItem&) const = default;
 };
 
 struct LazyVGrid {
@@ -64,17 +67,20 @@ struct LazyVGrid {
   HorizontalAlignment alignment = HorizontalAlignment::center;
   std::optional<double> spacing;  // between rows
   Children children;              // filled into rows left to right
+  bool operator==(const LazyVGrid&) const = default;
 };
 
 struct Label {
   Text title;
   std::string systemImage;
+  bool operator==(const Label&) const = default;
 };
 
 // A system symbol by name, or the logo image.
 struct Image {
   std::string systemName;
   std::optional<Logo> logo;
+  bool operator==(const Image&) const = default;
 };
 
 struct ProgressView {
@@ -84,52 +90,73 @@ struct ProgressView {
   // How full the bar is: value / total within [0, 1]; empty when that is
   // not a number or the total is not above 0.
   double fraction() const;
+  bool operator==(const ProgressView&) const = default;
 };
 
 struct Button {
   Text title;
   std::function<void()> action;
+  // Buttons that read the same are equal: an action cannot be compared, and
+  // is not shown.
+  bool operator==(const Button& other) const { return title == other.title; }
 };
 
-struct Divider {};
+struct Divider {
+  bool operator==(const Divider&) const = default;
+};
 
 struct Spacer {
   std::optional<double> minLength;  // none: the default minimum
+  bool operator==(const Spacer&) const = default;
 };
 
 struct EdgeInsets {
   double top, leading, bottom, trailing;
+  bool operator==(const EdgeInsets&) const = default;
 };
 
 namespace modifier {
 struct Font {
   ui::Font font;
+  bool operator==(const Font&) const = default;
 };
-struct Bold {};
-struct MonospacedDigit {};
+struct Bold {
+  bool operator==(const Bold&) const = default;
+};
+struct MonospacedDigit {
+  bool operator==(const MonospacedDigit&) const = default;
+};
 struct ForegroundStyle {
   ShapeStyle style;
+  bool operator==(const ForegroundStyle&) const = default;
 };
 struct Tint {
   ShapeStyle style;
+  bool operator==(const Tint&) const = default;
 };
 struct Frame {
   std::optional<double> width;
   std::optional<double> height;
+  bool operator==(const Frame&) const = default;
 };
 struct Padding {
   EdgeInsets insets;
+  bool operator==(const Padding&) const = default;
 };
 // Fills the modified view's bounds, ignoring the safe area on all edges.
 struct Background {
   ShapeStyle style;
+  bool operator==(const Background&) const = default;
 };
 // A rounded rectangle with continuous corners.
 struct ClipShape {
   double cornerRadius;
+  bool operator==(const ClipShape&) const = default;
 };
 // Zero cap insets, stretched to the frame.
-struct Resizable {};
+struct Resizable {
+  bool operator==(const Resizable&) const = default;
+};
 }  // namespace modifier
 
 using Modifier =
@@ -147,6 +174,10 @@ struct View {
 
   Element element;
   std::vector<Modifier> modifiers;  // in the order applied, innermost first
+
+  // Whether the two show the same: what a renderer that shows one need not
+  // do again for the other.
+  bool operator==(const View&) const = default;
 
   View font(Font f) && { return std::move(*this).with(modifier::Font{f}); }
   View bold() && { return std::move(*this).with(modifier::Bold{}); }

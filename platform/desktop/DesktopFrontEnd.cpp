@@ -29,8 +29,10 @@ int DesktopFrontEnd::run(ui::QuimboApp& app) {
   item->setLabel(scene.label);
 
   ui::ObservedObject observer(app.mon(), loop_, [&] {
-    scene = app.body();
-    item->setLabel(scene.label);
+    ui::MenuBarExtra next = app.body();
+    // A label that reads as the one shown is not shown again.
+    if (next.label != scene.label) item->setLabel(next.label);
+    scene = std::move(next);
     if (panel.isVisible()) panel.render(scene.content.body(), scene.content.fanList());
   });
   return QApplication::exec();

@@ -1,9 +1,14 @@
 #include "platform/desktop/QtRunLoop.h"
 
-#include <QMetaObject>
 #include <QTimer>
 
 namespace quimbo::desktop {
+
+QtRunLoop::QtRunLoop() {
+  due_.setSingleShot(true);
+  due_.setInterval(0);
+  QObject::connect(&due_, &QTimer::timeout, &context_, [this] { runTasks(); });
+}
 
 std::shared_ptr<RunLoop::Timer> QtRunLoop::scheduleRepeatingTimer(Duration interval,
                                                                   Action action) {
@@ -18,7 +23,18 @@ std::shared_ptr<RunLoop::Timer> QtRunLoop::scheduleRepeatingTimer(Duration inter
 }
 
 void QtRunLoop::post(Action task) {
-  QMetaObject::invokeMethod(&context_, std::move(task), Qt::QueuedConnection);
+  tasks_.push_back(std::move(task));
+  if (!due_.isActive()) due_.start();
+}
+
+void QtRunLoop::runTasks() {
+  while (!tasks_.empty()) {
+    const Action task = std::move(tasks_.front());
+    tasks_.pop_front();
+    task();
+  }
+  // Those posted meanwhile have run.
+  due_.stop();
 }
 
 }  // namespace quimbo::desktop

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
+#include <deque>
 #include <vector>
 
 #include "monitor/RunLoop.h"
@@ -8,10 +10,11 @@
 namespace quimbo::desktop {
 
 // The main thread's run loop under Qt: a repeating QTimer per timer, and
-// posted tasks as queued calls that run once the current event is handled.
+// posted tasks queued here and run together once the current event is
+// handled, those they post too.
 class QtRunLoop final : public RunLoop {
  public:
-  QtRunLoop() = default;
+  QtRunLoop();
   QtRunLoop(const QtRunLoop&) = delete;
   QtRunLoop& operator=(const QtRunLoop&) = delete;
 
@@ -19,8 +22,14 @@ class QtRunLoop final : public RunLoop {
   void post(Action task) override;
 
  private:
-  QObject context_;  // owns the QTimers; posted tasks run in its thread
+  void runTasks();
+
+  QObject context_;  // owns the QTimers
   std::vector<std::shared_ptr<Timer>> timers_;
+  std::deque<Action> tasks_;
+  // Runs the tasks: a timer of no interval, due at the loop's next turn,
+  // which a posted event would have to wake with a write to the loop.
+  QTimer due_;
 };
 
 }  // namespace quimbo::desktop

@@ -23,8 +23,10 @@ std::optional<TimerQueue::Duration> TimerQueue::nextDue() const {
 void TimerQueue::fireDue(Duration now) {
   // Collected first: an action may schedule more timers.
   std::vector<std::shared_ptr<RunLoop::Timer>> due;
-  std::stable_sort(entries_.begin(), entries_.end(),
-                   [](const Entry& a, const Entry& b) { return a.due < b.due; });
+  if (entries_.size() > 1) {  // a sort would take a buffer for one timer too
+    std::stable_sort(entries_.begin(), entries_.end(),
+                     [](const Entry& a, const Entry& b) { return a.due < b.due; });
+  }
   for (Entry& entry : entries_) {
     if (entry.due > now) break;
     const Duration interval = entry.timer->interval();

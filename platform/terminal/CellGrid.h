@@ -43,6 +43,8 @@ class CellGrid final {
   // Copies `other` with its top-left corner at (row, col).
   void blit(const CellGrid& other, int row, int col);
 
+  bool operator==(const CellGrid&) const = default;
+
   // The characters, one line per row, without trailing blanks.
   std::string text() const;
 

@@ -94,10 +94,7 @@ class Session final {
         app_(app),
         asked_(asked),
         scene_(app.body()),  // the Monitor is made here, with its first readings
-        observer_(app.mon(), loop, [this] {
-          scene_ = app_.body();
-          dirty_ = true;
-        }) {}
+        observer_(app.mon(), loop, [this] { reevaluate(); }) {}
 
   int run() {
     loop_.watch(
@@ -122,6 +119,15 @@ class Session final {
         act(menuBar_.key(*key));
       }
     }
+  }
+
+  // The scene after a change of the Monitor. A closed panel shows nothing
+  // of it but the label: the screen is composed again only when that reads
+  // otherwise.
+  void reevaluate() {
+    ui::MenuBarExtra scene = app_.body();
+    if (menuBar_.isOpen() || scene.label != scene_.label) dirty_ = true;
+    scene_ = std::move(scene);
   }
 
   // What a click or key did to the menu bar is shown; a pressed button acts.

@@ -86,6 +86,10 @@ void TerminalOutput::takeWritten() {
 
 bool TerminalOutput::flush() {
   takeWritten();
+  return send();
+}
+
+bool TerminalOutput::send() {
   while (!gone_ && waiting()) {
     const ssize_t n = ::write(terminal_, waiting_.data() + sent_, waiting_.size() - sent_);
     if (n > 0) {

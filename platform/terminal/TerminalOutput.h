@@ -32,6 +32,8 @@ class TerminalOutput final {
   // Takes what curses wrote since the last call and sends what waits, as far
   // as the terminal takes it now. Returns whether nothing is left waiting.
   bool flush();
+  // The same, for when curses cannot have written since: only what waits.
+  bool send();
   bool waiting() const { return sent_ < waiting_.size(); }
   // The terminal is gone: nothing more is sent to it.
   void drop();

@@ -83,6 +83,9 @@ TerminalScreen::TerminalScreen(int out, std::FILE* in) : output_(out), rescue_(o
   keypad(stdscr, TRUE);
   nodelay(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
+  // An update is sent whole, also when a key waits: the next paint sends
+  // only what changed after it.
+  typeahead(-1);
   mousemask(BUTTON1_PRESSED | kWheelUp | kWheelDown, nullptr);
   mouseinterval(0);
   if (has_colors()) {
@@ -134,13 +137,15 @@ void TerminalScreen::resize() {
   // Nothing of stdscr is left for the next read of a key to refresh: only
   // paint() sends output.
   wnoutrefresh(stdscr);
+  shown_ = {};
 }
 
 void TerminalScreen::suspend() {
   if (isendwin()) return;
   rescue_.arm(false);
   endwin();
-  output_.flush();
+  written_ = true;
+  flush();
   giveModesBack();
 }
 
@@ -150,6 +155,7 @@ void TerminalScreen::resume() {
   // meanwhile: put it in the shell's state, so that the next paint sets it
   // all up again.
   if (!isendwin()) endwin();
+  written_ = true;
   takeModes();
   resize();
   rescue_.arm(true);
@@ -194,31 +200,52 @@ int TerminalScreen::colourPair(const CellStyle& style) {
   return pair;
 }
 
+void TerminalScreen::draw(int row, int col, const Cell& cell) {
+  attr_t attributes = A_NORMAL;
+  if (cell.style.bold) attributes |= A_BOLD;
+  if (cell.style.dim) attributes |= A_DIM;
+  if (cell.style.reverse) attributes |= A_REVERSE;
+  const int pair = colourPair(cell.style);
+  const wchar_t text[2] = {static_cast<wchar_t>(cell.glyph), L'\0'};
+  cchar_t character;
+  setcchar(&character, text, attributes, 0, &pair);
+  mvadd_wch(row, col, &character);
+}
+
 void TerminalScreen::paint(const CellGrid& grid) {
+  const bool whole = shown_.width() != grid.width() || shown_.height() != grid.height();
+  if (!whole && grid == shown_) return;
   for (int row = 0; row < grid.height() && row < LINES; ++row) {
     for (int col = 0; col < grid.width() && col < COLS; ++col) {
       const Cell& cell = grid.at(row, col);
-      if (cell.glyph == 0) continue;  // the right half of a wide character
-      attr_t attributes = A_NORMAL;
-      if (cell.style.bold) attributes |= A_BOLD;
-      if (cell.style.dim) attributes |= A_DIM;
-      if (cell.style.reverse) attributes |= A_REVERSE;
-      const int pair = colourPair(cell.style);
-      const wchar_t text[2] = {static_cast<wchar_t>(cell.glyph), L'\0'};
-      cchar_t character;
-      setcchar(&character, text, attributes, 0, &pair);
-      mvadd_wch(row, col, &character);
+      if (!whole && cell == shown_.at(row, col)) continue;
+      if (cell.glyph != 0) {
+        draw(row, col, cell);
+      } else if (!whole && col > 0) {
+        // The right half of a wide character, where another character was:
+        // curses draws both halves from the left one.
+        draw(row, col - 1, grid.at(row, col - 1));
+      }
     }
   }
+  shown_ = grid;
   wnoutrefresh(stdscr);
   doupdate();
-  output_.flush();
+  written_ = true;
+  flush();
+}
+
+bool TerminalScreen::flush() {
+  if (!written_) return output_.send();
+  written_ = false;
+  return output_.flush();
 }
 
 std::optional<TerminalScreen::Input> TerminalScreen::read() {
   wint_t code = 0;
   const int kind = get_wch(&code);
   if (kind == ERR) return std::nullopt;
+  written_ = true;  // curses may have refreshed the window for it
   if (kind == KEY_CODE_YES && code == KEY_MOUSE) {
     MEVENT event;
     if (getmouse(&event) != OK) return Key{0, true};

@@ -59,12 +59,14 @@ class TerminalScreen final {
   // The terminal has gone: nothing more is written to it, not even on the
   // way out.
   void hungUp();
-  // Draws the grid; only what changed since the last paint is sent. Paint
-  // only while no output waits: curses takes it as shown.
+  // Draws the grid: only the cells that differ from the last grid painted
+  // are given to curses (all of them after a resize or a resume), and a grid
+  // like the last one costs nothing. Paint only while no output waits:
+  // curses takes it as shown.
   void paint(const CellGrid& grid);
   // Sends the output that waits as far as the terminal takes it; returns
   // whether none is left. While some is, poll outputFd() for POLLOUT.
-  bool flush() { return output_.flush(); }
+  bool flush();
   bool waiting() const { return output_.waiting(); }
   int outputFd() const { return output_.terminal(); }
   // The next pending input, or none.
@@ -72,6 +74,7 @@ class TerminalScreen final {
 
  private:
   int colourPair(const CellStyle& style);
+  void draw(int row, int col, const Cell& cell);
   // The modes curses would set (no echo, no line editing, no translation of
   // newlines), and no flow control, so that Ctrl-S cannot stop the output.
   void takeModes();
@@ -82,6 +85,11 @@ class TerminalScreen final {
   std::optional<termios> shellModes_;  // none when the output is no terminal
   ::screen* screen_ = nullptr;
   bool gone_ = false;
+  // What curses was given at the last paint; empty when the next paint is
+  // to draw every cell.
+  CellGrid shown_;
+  // Whether curses may have written since output was last taken from it.
+  bool written_ = true;
   bool directColour_ = false;
   int pairs_[4] = {};  // green, orange, red, accent; 0 when not made yet
 };

@@ -16,8 +16,8 @@ import sys
 import time
 
 from harness import (CTRL_BACKSLASH, CTRL_C, CTRL_Q, CTRL_S, CTRL_Z, END, ESCAPE, LAPTOP_HWMON, NO_LEAK_CHECKS,
-                     SLOW_SIGNAL_MASK, check, ending, hwmon, machine, main, signal_until_ended, stat, tampered, traced,
-                     wait_for, write)
+                     SLOW_SIGNAL_MASK, check, ending, hwmon, machine, main, read, signal_until_ended, stat, tampered,
+                     traced, wait_for, write)
 
 QUIMBO, MACHINE, NO_DESKTOP = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2]), sys.argv[3]
 LABEL = "57° · 2010"
@@ -50,10 +50,12 @@ def panel_and_short_terminals(run):
     copy = run.path("machine")
     shutil.copy(MACHINE, copy)
     q = quimbo(run, LABEL, QUIMBO_SMC_SIM=copy)
-    q.click(0, q.screen.display[0].rindex(LABEL[-1]))  # the mouse, on the label's last digit
-    q.wait_for("CPU", "48°C", "Fan 2", "1200–6241 RPM", "her 2 sn güncellenir")
     write(copy, machine(MACHINE, F1Ac='"flt " = 3333', Tp09='"flt " = 66.6'))
-    q.wait_for("66° · 3333", "66°C", "3333 RPM")
+    q.wait_for("66° · 3333")  # the panel closed: the label alone changes
+    q.click(0, q.screen.display[0].rindex("3"))  # the mouse, on the label's last digit
+    q.wait_for("CPU", "48°C", "Fan 2", "1200–6241 RPM", "her 2 sn güncellenir", "66°C", "3333 RPM")
+    write(copy, read(MACHINE))
+    q.wait_for(LABEL, "57°C", "2010 RPM")  # and back
     writes_only_the_terminal(q.process.pid)
     for rows in (15, 14):
         q.resize(rows, 80)
@@ -211,7 +213,8 @@ def a_display_that_cannot_be_used(run):
 
 
 main([
-    ("a click on the label opens the panel, which follows a rewritten machine file; nothing but the terminal"
+    ("the label follows a rewritten machine file, and a click on it opens the panel, which follows it too,"
+     " there and back; nothing but the terminal"
      " is written to; 15 and 14 rows keep the footer, where Tab and Enter press Çıkış", panel_and_short_terminals),
     ("a hang-up ends quimbo with 129 at once; without an SMC the label is a thermometer", hang_up),
     ("every way out gives the terminal back", endings),

@@ -1,5 +1,8 @@
 #include "platform/linux/hwmon/AttributeFile.h"
 
+#include <linux/magic.h>
+#include <sys/vfs.h>
+
 #include <charconv>
 
 namespace quimbo::hwmon {
@@ -19,12 +22,26 @@ std::optional<long long> parseAttribute(std::string_view text) {
   return value;
 }
 
+namespace {
+
+bool onSysfs(const std::string& path) {
+  struct statfs system;
+  return ::statfs(path.c_str(), &system) == 0 && system.f_type == SYSFS_MAGIC;
+}
+
+}  // namespace
+
+// sysfs fails every read of an attribute whose device has been removed
+// (ENODEV: kernfs no longer takes the node, fs/kernfs/file.c), so that the
+// read alone tells, and one pread is all a pass costs. A plain file deleted
+// under us (a tree laid out like sysfs) still reads, but has no links left.
+AttributeFile::AttributeFile(const std::string& path)
+    : path_(path), file_(path), outlivesItsName_(file_.isOpen() && !onSysfs(path)) {}
+
 std::optional<long long> AttributeFile::read() {
   char buffer[kMaxAttribute];
   const std::optional<std::string_view> text = file_.read(buffer);
-  // sysfs answers a removed device's attribute with an error; a file that
-  // was deleted under us still reads, but has no links left.
-  if (!text || !file_.linked()) return std::nullopt;
+  if (!text || (outlivesItsName_ && !file_.linked())) return std::nullopt;
   return parseAttribute(*text);
 }
 

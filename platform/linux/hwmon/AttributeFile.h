@@ -17,7 +17,7 @@ std::optional<long long> parseAttribute(std::string_view text);
 // file is read, and only its first few dozen bytes.
 class AttributeFile final {
  public:
-  explicit AttributeFile(const std::string& path) : path_(path), file_(path) {}
+  explicit AttributeFile(const std::string& path);
 
   const std::string& path() const { return path_; }
   bool lackedDescriptors() const { return file_.lackedDescriptors(); }
@@ -28,6 +28,9 @@ class AttributeFile final {
  private:
   std::string path_;
   RegularFile file_;
+  // Whether a read can succeed once the file is gone: one that is no sysfs
+  // attribute still reads after it was deleted.
+  bool outlivesItsName_;
 };
 
 }  // namespace quimbo::hwmon
