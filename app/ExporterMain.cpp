@@ -16,6 +16,7 @@
 #include "exporter/Exposition.h"
 #include "exporter/Readings.h"
 #include "platform/AtomicFile.h"
+#include "platform/Confinement.h"
 #include "platform/DescriptorLimit.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/SmcChoice.h"
@@ -95,6 +96,7 @@ int run(const Options& options, DiagnosticStream& diagnostics) {
   SMC smc(*client);
   smc.open();
   const AtomicFile file(options.directory, kFileName);
+  confineProcess(Rights::writing({options.directory}), diagnostics);
 
   const auto writePass = [&] {
     const exporter::Readings readings = exporter::Readings::sample(smc, secondsSinceEpoch());

@@ -14,6 +14,8 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   ncurses-term  # xterm-direct, for the test of the colours curses is given
   # the desktop item follows the tray: XFixes selection events
   libxcb-xfixes0-dev
+  # the desktop confines itself to the fonts and caches fontconfig names
+  libfontconfig-dev
   # Wayland sessions, natively or through XWayland
   qt6-wayland
   # real tray hosts, driven over D-Bus (python3-gi) and read off screenshots
