@@ -39,14 +39,22 @@ const char* hwmonRoot() {
 }
 
 #ifdef QUIMBO_SANITIZED
-// AddressSanitizer's own reads, which come after the confinement: at exit
+// The sanitizers' own reads, which come after the confinement: at exit
 // LeakSanitizer lists the process's threads and mappings in its /proc
-// folder, and a report reads the symbols of the program and its libraries.
+// folder and reads its suppressions, and a report reads the symbols of the
+// program and its libraries.
 Rights sanitizerRights() {
   // Kept open, so that the folder the rule names stays the one /proc shows.
   static const int ownFolder = ::open("/proc/self", O_PATH | O_CLOEXEC);
   Rights rights = Rights::reading(loadedObjects());
   rights.read.insert(rights.read.end(), {ownFolder >= 0 ? "/proc/self" : "", "/proc/self/exe"});
+  for (const char* options : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    const std::string_view set = isSet(options) ? std::getenv(options) : "";
+    const std::size_t at = set.find("suppressions=");
+    if (at == std::string_view::npos) continue;
+    const std::string_view path = set.substr(at + std::string_view("suppressions=").size());
+    rights.read.emplace_back(path.substr(0, path.find(':')));
+  }
   return rights;
 }
 #endif

@@ -129,21 +129,27 @@ def hwmon(root, chips, first=0):
 
 
 # What a confined process is asked, in each of its threads, by gdb attached
-# to it: each call's result printed with errno after it. connect() is called
-# through a plain prototype: glibc declares its address a transparent union,
-# which gdb would pass by value.
-PROBES = """define probe
-  set $fd = (int)open("%(allowed)s", 0)
+# to it: each call's result printed with errno after it. The paths are
+# written into a page of its own, mapped for the probe: a string given to a
+# call gdb would copy into memory it takes from malloc and never gives back,
+# which LeakSanitizer would report. connect() is called through a plain
+# prototype: glibc declares its address a transparent union, which gdb
+# would pass by value.
+PROBES = """set $page = (char*)mmap(0, 4096, 3, 0x22, -1, 0)
+%(strings)s
+define probe
+  set $fd = (int)open($page, 0)
   printf "allowed %%d %%d\\n", $fd, *(int*)__errno_location()
   call (int)close($fd)
-  printf "home %%d %%d\\n", (int)open("%(home)s", 0), *(int*)__errno_location()
-  printf "tmp %%d %%d\\n", (int)open("%(tmp)s", 0101, 0600), *(int*)__errno_location()
+  printf "home %%d %%d\\n", (int)open($page + 1024, 0), *(int*)__errno_location()
+  printf "tmp %%d %%d\\n", (int)open($page + 2048, 0101, 0600), *(int*)__errno_location()
   set $socket = (int)socket(2, 1, 0)
-  printf "tcp %%d %%d\\n", ((int (*)(int, const void*, unsigned))connect)($socket, %(address)s, 16), *(int*)__errno_location()
+  printf "tcp %%d %%d\\n", ((int (*)(int, const void*, unsigned))connect)($socket, $page + 3072, 16), *(int*)__errno_location()
   call (int)close($socket)
-  printf "exec %%d %%d\\n", (int)execve("/bin/true", 0, 0), *(int*)__errno_location()
+  printf "exec %%d %%d\\n", (int)execve($page + 3584, 0, 0), *(int*)__errno_location()
 end
 thread apply all probe
+call (int)munmap($page, 4096)
 """
 
 
@@ -162,11 +168,13 @@ def confined(pid, allowed, what):
         with socket.socket() as listening:
             listening.bind(("127.0.0.1", 0))
             listening.listen()
-            address = socket.inet_aton("127.0.0.1")
-            sockaddr = struct.pack("=H", socket.AF_INET) + struct.pack("!H", listening.getsockname()[1]) + address
+            address = struct.pack("=H", socket.AF_INET) + struct.pack("!H", listening.getsockname()[1]) \
+                + socket.inet_aton("127.0.0.1") + bytes(8)
+            strings = {0: allowed.encode(), 1024: os.path.join(home, "secret").encode(), 2048: tmp.encode(),
+                       3072: address, 3584: b"/bin/true"}
             with open(os.path.join(home, "probes.gdb"), "w") as f:
-                f.write(PROBES % dict(allowed=allowed, home=os.path.join(home, "secret"), tmp=tmp, address='"%s"'
-                                      % "".join("\\%03o" % b for b in sockaddr + bytes(8))))
+                f.write(PROBES % dict(strings="\n".join('set {char[%d]}($page + %d) = "%s"' % (
+                    len(text) + 1, at, "".join("\\%03o" % b for b in text)) for at, text in strings.items())))
             done = subprocess.run(["gdb", "-nx", "-batch", "-p", str(pid), "-x", f.name], capture_output=True,
                                   text=True, timeout=120, env=dict(os.environ, DEBUGINFOD_URLS=""))
     finally:
