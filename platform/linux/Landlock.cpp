@@ -7,9 +7,15 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <set>
+#include <tuple>
+#include <vector>
 
 #include "platform/linux/EveryThread.h"
 
@@ -116,8 +122,40 @@ RulesetAttributes refusedAt(const Offer& offer) {
   return refused;
 }
 
-// Allows `access` beneath `path` (of it, for a file); a path that is not
-// there is passed over.
+struct Rule {
+  std::filesystem::path path;  // resolved, as a rule takes it
+  std::uint64_t access;
+};
+
+// The rules `rights` need: one a path, none for a path beneath a folder
+// whose rule grants all it needs (fontconfig's folders, the libraries'),
+// none for a path that is not there.
+std::vector<Rule> rulesOf(const Rights& rights) {
+  std::vector<Rule> wanted;
+  for (const auto& [paths, access] :
+       {std::pair{&rights.read, kReadFolder}, std::pair{&rights.write, kWriteFolder}}) {
+    for (const std::string& path : std::set<std::string>(paths->begin(), paths->end())) {
+      char resolved[PATH_MAX];
+      if (::realpath(path.c_str(), resolved) != nullptr) wanted.push_back({resolved, access});
+    }
+  }
+  std::sort(wanted.begin(), wanted.end(), [](const Rule& a, const Rule& b) {
+    return std::tie(a.path, b.access) < std::tie(b.path, a.access);
+  });
+  std::vector<Rule> rules;
+  for (Rule& rule : wanted) {
+    const auto grants = [&rule](const Rule& folder) {
+      const std::string& beneath = rule.path.native();
+      const std::string& above = folder.path.native();
+      return (folder.access & rule.access) == rule.access && beneath.starts_with(above) &&
+             (beneath.size() == above.size() || above == "/" || beneath[above.size()] == '/');
+    };
+    if (std::none_of(rules.begin(), rules.end(), grants)) rules.push_back(std::move(rule));
+  }
+  return rules;
+}
+
+// Allows `access` beneath `path` (of it, for a file).
 std::optional<std::string> allow(int ruleset, const std::filesystem::path& path,
                                  std::uint64_t access, std::uint64_t handled) {
   const int fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
@@ -140,11 +178,8 @@ std::optional<std::string> makeRuleset(const Rights& rights, const Offer& offer,
   const RulesetAttributes refused = refusedAt(offer);
   ruleset = static_cast<int>(createRuleset(&refused, sizeof refused, 0));
   if (ruleset < 0) return systemError("no Landlock ruleset");
-  for (const auto& [paths, access] :
-       {std::pair{&rights.read, kReadFolder}, std::pair{&rights.write, kWriteFolder}}) {
-    for (const std::filesystem::path& path : *paths) {
-      if (auto fault = allow(ruleset, path, access, refused.handledAccessFs)) return fault;
-    }
+  for (const Rule& rule : rulesOf(rights)) {
+    if (auto fault = allow(ruleset, rule.path, rule.access, refused.handledAccessFs)) return fault;
   }
   return std::nullopt;
 }

@@ -24,12 +24,12 @@ void addPaths(std::vector<std::filesystem::path>& paths, const QStringList& more
   for (const QString& path : more) paths.emplace_back(path.toStdString());
 }
 
-// Fontconfig's font folders, caches and configuration, as the
-// configuration Qt took names them: the user's own among them.
+// Fontconfig's font folders and caches, as the configuration Qt took names
+// them: the user's own among them. Its configuration files were read as it
+// started, and Qt does not have them read again.
 void addFontconfig(std::vector<std::filesystem::path>& paths) {
   FcConfig* config = FcConfigGetCurrent();
-  for (FcStrList* list : {FcConfigGetFontDirs(config), FcConfigGetCacheDirs(config),
-                          FcConfigGetConfigFiles(config)}) {
+  for (FcStrList* list : {FcConfigGetFontDirs(config), FcConfigGetCacheDirs(config)}) {
     while (const FcChar8* path = FcStrListNext(list)) {
       paths.emplace_back(reinterpret_cast<const char*>(path));
     }
