@@ -12,7 +12,8 @@ namespace quimbo {
 // so `task` must be async-signal-safe; it returns 0 or an errno value.
 // Threads started meanwhile are reached too. Nothing when every thread ran
 // it and it returned 0; otherwise why not. A thread that blocks the signal
-// cannot be reached: that is found before any thread is asked.
+// cannot be reached: that is told before the threads found with it are
+// asked.
 std::optional<std::string> inEveryOtherThread(int (*task)(int), int argument);
 
 }  // namespace quimbo
