@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace quimbo {
@@ -22,6 +23,9 @@ namespace {
 // How long the threads have to answer, all together: each answers as soon
 // as it is scheduled, but a busy machine may keep one waiting.
 constexpr std::chrono::seconds kPatience{5};
+// A thread being started blocks every signal until its own code runs (the
+// C library unblocks them there): how long one may take to.
+constexpr std::chrono::milliseconds kStarting{100};
 
 // What the handler takes and gives back. A signal handler has no other way
 // in: this is the one place it can be, and it outlives a broadcast whose
@@ -63,12 +67,22 @@ std::vector<pid_t> threadsBut(const std::set<pid_t>& known) {
 }
 
 // Whether the thread blocks `signal`, by its mask in /proc.
-bool blocks(pid_t tid, int signal) {
+bool blocksNow(pid_t tid, int signal) {
   std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
   for (std::string line; std::getline(status, line);) {
     if (line.starts_with("SigBlk:")) {
       return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
     }
+  }
+  return false;
+}
+
+// Whether the thread blocks `signal` for longer than a thread being started.
+bool blocks(pid_t tid, int signal) {
+  const auto deadline = std::chrono::steady_clock::now() + kStarting;
+  while (blocksNow(tid, signal)) {
+    if (std::chrono::steady_clock::now() > deadline) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return false;
 }
