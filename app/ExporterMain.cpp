@@ -17,6 +17,7 @@
 #include "exporter/Exposition.h"
 #include "exporter/Readings.h"
 #include "platform/AtomicFile.h"
+#include "platform/Confinement.h"
 #include "platform/DescriptorLimit.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/SmcChoice.h"
@@ -95,6 +96,7 @@ int writePasses(const Options& options, DiagnosticStream& diagnostics, PollRunLo
   const std::unique_ptr<UserClient> client = chosenSmcUserClient(diagnostics);
   SMC smc(*client);
   const AtomicFile file(options.directory, kFileName);
+  confineProcess(Rights::writing({options.directory}), diagnostics);
 
   const auto writePass = [&] {
     const exporter::Readings readings = exporter::Readings::sample(smc, secondsSinceEpoch());

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "monitor/Monitor.h"
+#include "platform/Confinement.h"
 #include "platform/DescriptorLimit.h"
 #include "platform/DiagnosticStream.h"
 #include "platform/FrontEndChoice.h"
@@ -102,6 +103,9 @@ int runTerminal(const Adapters& adapters) {
   if (held) adapters.diagnostics.hold();
   PollRunLoop loop;
   terminal::TerminalFrontEnd terminal(loop);
+  // Run once the loop runs: the terminal is taken and the first readings
+  // are in by then.
+  loop.post([&] { confineProcess({}, adapters.diagnostics); });
   const auto makeMonitor = [&] { return Monitor::make({adapters.smc, adapters.services, loop}); };
   ui::QuimboApp app(makeMonitor, terminal);
   const int status = terminal.run(app);
@@ -112,7 +116,10 @@ int runTerminal(const Adapters& adapters) {
 // The desktop, or the terminal standing in for it where it cannot be used.
 int runDesktop(const Adapters& adapters, char* program) {
   const System::Desktop desktop = System::desktop();
-  if (desktop.run != nullptr) return desktop.run(adapters.smc, adapters.services, program);
+  if (desktop.run != nullptr) {
+    return desktop.run(adapters.smc, adapters.services, program,
+                       [&](const Rights& rights) { confineProcess(rights, adapters.diagnostics); });
+  }
   if (!terminalMayStandIn()) return fail(desktop.error);
   std::cerr << "quimbo: " << desktop.error << "; running in the terminal\n";
   return runTerminal(adapters);

@@ -27,6 +27,8 @@ class Bundle final {
   std::filesystem::path modulePath(std::string_view name) const { return modules_ / name; }
   // The running program.
   const std::filesystem::path& executablePath() const { return executable_; }
+  // Where its resources are, whether or not it is there.
+  const std::filesystem::path& resourcePath() const { return resources_; }
 
  private:
   std::filesystem::path executable_;

@@ -29,4 +29,14 @@ std::unique_ptr<UserClient> chosenSmcUserClient(Diagnostics& diagnostics) {
   return System::smcUserClient(diagnostics);
 }
 
+Rights chosenSmcRights() {
+  const auto machine = environment("QUIMBO_SMC_SIM");
+  if (!machine) return System::sensorRights();
+  // Its folder as named, and where a link there leads.
+  std::error_code error;
+  const std::filesystem::path named = std::filesystem::absolute(*machine, error);
+  return Rights::reading(
+      {named.parent_path(), std::filesystem::weakly_canonical(named, error).parent_path()});
+}
+
 }  // namespace quimbo

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "monitor/ServiceManager.h"
 #include "platform/Diagnostics.h"
+#include "platform/Rights.h"
 #include "platform/desktop/DesktopModule.h"
 #include "smc/UserClient.h"
 
@@ -18,6 +20,17 @@ namespace quimbo::System {
 // the hwmon bridge over /sys/class/hwmon, or the folder in QUIMBO_HWMON_ROOT,
 // which tells `diagnostics` of sensors it cannot read.
 std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics);
+
+// What the machine's own SMC user client reads as it runs: on Linux the
+// hwmon tree and the device folders it leads to, where chips come and go;
+// nothing on macOS, where IOKit is no file.
+Rights sensorRights();
+
+// Confines the process to `rights` for the rest of its life. On Linux with
+// Landlock, locale data readable besides; on macOS nothing is done at run
+// time: the App Sandbox is given at signing. Nothing when it is confined;
+// otherwise why not, and it runs as before.
+std::optional<std::string> confine(Rights rights);
 
 // Launch daemons: SMAppService on macOS; a stand-in with none on Linux.
 std::unique_ptr<ServiceManager> serviceManager();

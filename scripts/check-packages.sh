@@ -22,7 +22,7 @@ echo "== contents and dependencies"
 has() { dpkg-deb -c "$1" | awk '{print $6}' | grep -qx "./usr/$2" || fail "$(basename "$1") lacks /usr/$2"; }
 for f in bin/quimbo share/man/man1/quimbo.1.gz share/quimbo/machines/apple-silicon-laptop.machine \
   bin/quimbo-exporter share/man/man1/quimbo-exporter.1.gz lib/systemd/system/quimbo-exporter.service \
-  share/quimbo/prometheus/quimbo-alerts.yml share/doc/quimbo/sensors.md; do
+  share/quimbo/prometheus/quimbo-alerts.yml share/doc/quimbo/sensors.md share/doc/quimbo/security.md; do
   has "$program" "$f"
 done
 for f in lib/quimbo/quimbo-desktop.so share/quimbo/logo.png share/icons/hicolor/256x256/apps/quimbo.png \

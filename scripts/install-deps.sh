@@ -11,9 +11,14 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libncurses-dev lib
   # the manual page, and the Debian packages and their checks
   scdoc dpkg-dev file man-db desktop-file-utils appstream
   python3 python3-pyte  # the end-to-end tests, and the terminal emulator they read a terminal with
+  # what a running process may still do, asked from inside it; a kernel
+  # without Landlock, made by failing its system calls
+  gdb strace
   ncurses-term  # xterm-direct, for the test of the colours curses is given
   # the desktop item follows the tray: XFixes selection events
   libxcb-xfixes0-dev
+  # the desktop confines itself to the fonts and caches fontconfig names
+  libfontconfig-dev
   # Wayland sessions, natively or through XWayland
   qt6-wayland
   # real tray hosts, driven over D-Bus (python3-gi) and read off screenshots

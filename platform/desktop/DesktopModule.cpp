@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <chrono>
@@ -19,6 +20,7 @@
 #include "platform/Bundle.h"
 #include "platform/FrontEndChoice.h"
 #include "platform/desktop/DesktopFrontEnd.h"
+#include "platform/desktop/DesktopRights.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "platform/runloop/IgnoreSignals.h"
@@ -77,7 +79,7 @@ void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
 extern "C" const int quimbo_desktop_interface_version = kDesktopInterfaceVersion;
 
 extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManager& services,
-                                  char* program) {
+                                  char* program, const quimbo::ConfineDesktop& confine) {
   using namespace quimbo;
   qInstallMessageHandler(onQtMessage);
   // Taken before Qt starts its threads, which inherit the blocked mask: an
@@ -101,8 +103,12 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
     });
   });
   desktop::QtRunLoop loop;
-  desktop::DesktopFrontEnd desktop(loop, Bundle::main());
+  const std::optional<Bundle> bundle = Bundle::main();
+  desktop::DesktopFrontEnd desktop(loop, bundle);
   ui::QuimboApp app([&] { return Monitor::make({smc, services, loop}); }, desktop);
+  // At the event loop's first turn: the display and the session bus are
+  // connected, the plugins loaded, the Monitor made and the item shown.
+  QTimer::singleShot(0, [&] { confine(desktop::desktopRights(bundle)); });
   const int status = desktop.run(app);
   // The status is known: a quit signal that comes while the windows go
   // must not end the process anew, with its own status.

@@ -1,10 +1,23 @@
+#include <fcntl.h>
+
 #include <cstdlib>
 
 #include "platform/Bundle.h"
 #include "platform/System.h"
 #include "platform/linux/DesktopModuleLoader.h"
+#include "platform/linux/Landlock.h"
 #include "platform/linux/LinuxServiceManager.h"
+#include "platform/linux/LoadedObjects.h"
+#include "platform/linux/hwmon/HwmonScan.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUIMBO_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUIMBO_SANITIZED 1
+#endif
+#endif
 
 namespace quimbo::System {
 
@@ -12,17 +25,55 @@ namespace {
 
 constexpr const char* kHwmonRoot = "/sys/class/hwmon";
 
+// Locale data: glibc's compiled locales and message catalogues (an
+// error's text in the user's language is looked up when it is first told).
+constexpr const char* kLocaleData[] = {"/usr/lib/locale", "/usr/share/locale"};
+
 bool isSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
 
+const char* hwmonRoot() {
+  return isSet("QUIMBO_HWMON_ROOT") ? std::getenv("QUIMBO_HWMON_ROOT") : kHwmonRoot;
+}
+
+#ifdef QUIMBO_SANITIZED
+// The sanitizers' own reads, which come after the confinement: at exit
+// LeakSanitizer lists the process's threads and mappings in its /proc
+// folder and reads its suppressions, and a report reads the symbols of the
+// program and its libraries.
+Rights sanitizerRights() {
+  // Kept open, so that the folder the rule names stays the one /proc shows.
+  static const int ownFolder = ::open("/proc/self", O_PATH | O_CLOEXEC);
+  Rights rights = Rights::reading(loadedObjects());
+  rights.read.insert(rights.read.end(), {ownFolder >= 0 ? "/proc/self" : "", "/proc/self/exe"});
+  for (const char* options : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    const std::string_view set = isSet(options) ? std::getenv(options) : "";
+    const std::size_t at = set.find("suppressions=");
+    if (at == std::string_view::npos) continue;
+    const std::string_view path = set.substr(at + std::string_view("suppressions=").size());
+    rights.read.emplace_back(path.substr(0, path.find(':')));
+  }
+  return rights;
+}
+#endif
+
 }  // namespace
 
 std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
-  const char* root = std::getenv("QUIMBO_HWMON_ROOT");
-  return std::make_unique<HwmonSmc>(root != nullptr && *root != '\0' ? root : kHwmonRoot,
-                                    diagnostics);
+  return std::make_unique<HwmonSmc>(hwmonRoot(), diagnostics);
+}
+
+Rights sensorRights() { return Rights::reading(hwmon::readFolders(hwmonRoot())); }
+
+std::optional<std::string> confine(Rights rights) {
+  rights.read.insert(rights.read.end(), std::begin(kLocaleData), std::end(kLocaleData));
+  if (isSet("LOCPATH")) rights.read.emplace_back(std::getenv("LOCPATH"));
+#ifdef QUIMBO_SANITIZED
+  rights += sanitizerRights();
+#endif
+  return landlock::confine(rights);
 }
 
 std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<LinuxServiceManager>(); }

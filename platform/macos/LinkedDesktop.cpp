@@ -1,4 +1,5 @@
 #include "platform/System.h"
+#include "platform/desktop/DesktopRights.h"
 
 namespace quimbo::System {
 
@@ -7,3 +8,10 @@ namespace quimbo::System {
 Desktop desktop() { return {quimbo_run_desktop, {}}; }
 
 }  // namespace quimbo::System
+
+namespace quimbo::desktop {
+
+// A Mac confines nothing at run time (System::confine).
+Rights desktopRights(const std::optional<Bundle>&) { return {}; }
+
+}  // namespace quimbo::desktop

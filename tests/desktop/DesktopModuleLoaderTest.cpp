@@ -38,7 +38,7 @@ TEST(DesktopModuleLoader, TakesTheEntryOnlyFromAModuleOfThisInterface) {
       {"", "quimbo-desktop.so: cannot open shared object file"},
       {"fake-unversioned.so", "declares no interface version: it is not from this build"},
       {"fake-other-build.so",
-       "has interface version 999, this program needs 1: it is from another build"},
+       "has interface version 999, this program needs 2: it is from another build"},
       {"fake-this-build.so", ""},
   };
   testing::MonitorHarness h(testing::kTwoFansMachine);
@@ -47,7 +47,7 @@ TEST(DesktopModuleLoader, TakesTheEntryOnlyFromAModuleOfThisInterface) {
     const System::Desktop entry = loadDesktopModule(installed.bundle());
     if (*c.error == '\0') {
       ASSERT_NE(entry.run, nullptr) << entry.error;
-      EXPECT_EQ(entry.run(h.smc, h.services, nullptr), 42) << "the module's own entry";
+      EXPECT_EQ(entry.run(h.smc, h.services, nullptr, {}), 42) << "the module's own entry";
     } else {
       EXPECT_EQ(entry.run, nullptr) << c.module;
       EXPECT_EQ(entry.error.rfind("the desktop front end cannot be loaded: ", 0), 0u)

@@ -4,9 +4,10 @@ xdotool: the strip with the label at the top right of the screen, a click
 that opens the panel below it and a click outside that closes it, SIGTERM
 while the X server does not answer, the panel scrolled as a whole at a
 scale of 2, and Çıkış. The panel's border, dividers and bars are read off
-the screen at each scale. A tray watcher on the session bus that does not
-answer, then refuses the item, then loses its host: the strip all along.
-Real trays are tried in hosts.py.
+the screen at each scale. What the running quimbo may still do, asked from
+inside it. A tray watcher on the session bus that does not answer, then
+refuses the item, then loses its host: the strip all along. Real trays are
+tried in hosts.py.
 
     tests/e2e/desktop.py QUIMBO MACHINE-FILE
 """
@@ -19,8 +20,8 @@ import threading
 
 from gi.repository import Gio, GLib
 
-from harness import (BESIDE, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, ends, machine, main, read, signal_until_ended,
-                     tampered, traced, wait_for, write, xvfb)
+from harness import (BESIDE, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, confined, ends, machine, main, read,
+                     signal_until_ended, tampered, traced, wait_for, write, xvfb)
 
 QUIMBO, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 WIDTH, HEIGHT = 800, 600
@@ -84,6 +85,7 @@ def strip_and_panel(run):
     check(panel[2] == 260 and panel[3] > 300, "the panel is %dx%d" % panel[2:])
     check(lines(x, panel) == "framed |==||", "the panel shows %r, not its border, three dividers and two bars"
           % lines(x, panel))
+    confined(process.pid, copy, "the desktop on X11")
     x.panel_closes("a click outside", lambda: x.click(100, 500))
     # Once a pass has read the new speed (3333.0 as the SMC's float: 00 50 50 45),
     # the label's repaint waits on the stopped server.
@@ -227,7 +229,8 @@ def silent_tray(run):
 
 main([
     ("the strip at the top right, the panel below it with its border, dividers and bars, closed by a click"
-     " outside; SIGTERM ends quimbo within 2 seconds while the X server is stopped", strip_and_panel),
+     " outside; nothing else read, written, connected to or executed; SIGTERM ends quimbo within 2 seconds while"
+     " the X server is stopped", strip_and_panel),
     ("SIGINTs in a row, also while quimbo ends, end it with 130", signals_while_it_ends),
     ("a tray watcher that does not answer: the strip at once, and the panel on a click; the item goes into the"
      " tray only once the watcher takes it, and back to the strip when its host goes", silent_tray),

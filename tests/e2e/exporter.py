@@ -10,7 +10,9 @@ with status 2; an Intel Mac's hwmon tree, its attributes on the parent
 device, is read with its fractions. Another user's file where a temporary one
 could go, a kill while a file is written, and bursts of signals change
 nothing; an exporter started before the sensors' drivers reads them once they
-load. The alerting rules pass their own tests.
+load. The running exporter can write nothing else, nor read, connect or
+execute; where Landlock is missing it says so in one line and writes as
+before. The alerting rules pass their own tests.
 
     tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
 """
@@ -25,8 +27,8 @@ import sys
 import time
 import urllib.request
 
-from harness import (LAPTOP_HWMON, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, ends, hwmon, machine, main, passes,
-                     read, signal_until_ended, tampered, traced, wait_for, write)
+from harness import (LAPTOP_HWMON, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, confined, ends, hwmon, machine, main,
+                     passes, read, signal_until_ended, tampered, traced, wait_for, write)
 
 EXPORTER, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 HERE = os.path.dirname(os.path.realpath(__file__))
@@ -59,10 +61,11 @@ def get(url):
         return ""
 
 
-def exporter(run, *args, limits=(), **env):
-    """One run of the exporter to its end: (status, what it said)."""
+def exporter(run, *args, limits=(), program=True, **env):
+    """One run of the exporter (or of `args` alone) to its end: (status, what it said)."""
     log = "exporter-%d.log" % len(run.processes)
-    process = run.start([EXPORTER, *args], log=log, limits=limits, **dict(dict(QUIMBO_SMC_SIM=run.path("machine")), **env))
+    process = run.start([EXPORTER] * program + list(args), log=log, limits=limits,
+                        **dict(dict(QUIMBO_SMC_SIM=run.path("machine")), **env))
     return process.wait(timeout=30), read(run.path(log))
 
 
@@ -102,6 +105,19 @@ def once_and_bad_input(run):
     only_the_file(folder, "a failed write")
     check(read(prom) == before, "a failed write changed the file")
 
+    # Where Landlock cannot be had, as strace makes its first call fail: the
+    # file written all the same, and one line that says why. (LeakSanitizer
+    # cannot stop the threads of a process that strace traces.)
+    sanitizer = {"ASAN_OPTIONS": os.environ["ASAN_OPTIONS"] + ":detect_leaks=0"} if "ASAN_OPTIONS" in os.environ else {}
+    for error, why in (("ENOSYS", "this kernel has no Landlock"),
+                       ("EOPNOTSUPP", "Landlock is turned off (the kernel's lsm= list)"),
+                       ("EPERM", "Landlock's system calls are refused: Operation not permitted")):
+        os.unlink(prom)
+        status, out = exporter(run, "strace", "-f", "-o", "/dev/null", "-e", "inject=landlock_create_ruleset:error="
+                               + error, EXPORTER, "--textfile-directory", folder, "--once", program=False, **sanitizer)
+        check(status == 0 and out == "quimbo-exporter: runs unconfined: %s\n" % why and complete(read(prom)),
+              "%s: status %d, said %r" % (error, status, out))
+
     # An Intel Mac's sensors on Linux: applesmc keeps its attributes on its
     # platform device. Every reading keeps its fraction.
     mac = {"device/name": "applesmc", "device/fan1_label": "Exhaust", "device/fan1_input": 1800,
@@ -136,6 +152,8 @@ def with_prometheus(run):
     query = ["promtool", "query", "instant", "http://127.0.0.1:%d" % server, 'quimbo_temperature_celsius{group="cpu"}']
     wait_for("Prometheus does not answer for quimbo_temperature_celsius", lambda: "=> 57.79999923706055" in
              subprocess.run(query, capture_output=True, text=True).stdout, patience=90)
+
+    confined(process.pid, copy, "the exporter")
 
     seen, reads = time.time(), 0
     while last_pass(prom) < seen + 2:  # a reader, over and over while three passes replace the file
@@ -202,6 +220,7 @@ def before_the_sensors(run):
     root, folder, prom = run.path("sys"), run.path("textfiles"), run.path("textfiles/quimbo.prom")
     classes = os.path.join(root, "class", "hwmon")
     os.makedirs(classes)
+    os.makedirs(os.path.join(root, "devices"))  # as /sys/devices is there before any driver loads
     os.makedirs(folder)
     run.start([EXPORTER, "--textfile-directory", folder, "--interval", "1"], log="exporter.log",
               QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=classes)

@@ -12,7 +12,9 @@ import os
 import re
 import resource
 import select
+import shutil
 import signal
+import socket
 import struct
 import subprocess
 import sys
@@ -104,16 +106,16 @@ def passes(trace):
     return len(PASS.findall(read(trace)))
 
 
-def hwmon(root, chips):
+def hwmon(root, chips, first=0):
     """A hwmon class folder laid out as sysfs lays it out, hwmon0, hwmon1...
     in the order given: ROOT/class/hwmon/hwmonN links to hwmon/hwmonN of a
     platform device under ROOT/devices, and hwmonN/device links back to it.
     Each chip's files go into hwmonN/, "device/FILE" into the device; `name`
-    into hwmonN/ unless the files give "device/name". Returns the class
-    folder."""
+    into hwmonN/ unless the files give "device/name". Chips added to a tree
+    that is there already start at hwmon`first`. Returns the class folder."""
     classes = os.path.join(root, "class", "hwmon")
     os.makedirs(classes, exist_ok=True)
-    for n, (name, files) in enumerate(chips.items()):
+    for n, (name, files) in enumerate(chips.items(), first):
         device = os.path.join(root, "devices", "platform", "%s.%d" % (name, n))
         folder = os.path.join(device, "hwmon", "hwmon%d" % n)
         os.makedirs(folder)
@@ -156,6 +158,69 @@ def signal_until_ended(process, pid, number):
         except ProcessLookupError:
             return
         time.sleep(0.005)
+# What a confined process is asked, in each of its threads, by gdb attached
+# to it: each call's result printed with errno after it. The paths are
+# written into a page of its own, mapped for the probe: a string given to a
+# call gdb would copy into memory it takes from malloc and never gives back,
+# which LeakSanitizer would report. connect() is called through a plain
+# prototype: glibc declares its address a transparent union, which gdb
+# would pass by value.
+PROBES = """set $page = (char*)mmap(0, 4096, 3, 0x22, -1, 0)
+%(strings)s
+define probe
+  set $fd = (int)open($page, 0)
+  printf "allowed %%d %%d\\n", $fd, *(int*)__errno_location()
+  call (int)close($fd)
+  printf "home %%d %%d\\n", (int)open($page + 1024, 0), *(int*)__errno_location()
+  printf "tmp %%d %%d\\n", (int)open($page + 2048, 0101, 0600), *(int*)__errno_location()
+  set $socket = (int)socket(2, 1, 0)
+  printf "tcp %%d %%d\\n", ((int (*)(int, const void*, unsigned))connect)($socket, $page + 3072, 16), *(int*)__errno_location()
+  call (int)close($socket)
+  printf "exec %%d %%d\\n", (int)execve($page + 3584, 0, 0), *(int*)__errno_location()
+end
+thread apply all probe
+call (int)munmap($page, 4096)
+"""
+
+
+def confined(pid, allowed, what):
+    """Asks every thread of the running process `pid`, from inside it (gdb
+    attached, calling the C library), what it may still do: it opens
+    `allowed`, but no file under $HOME, creates none in /tmp, connects to no
+    TCP port (one that listens on 127.0.0.1) and executes nothing, each
+    refused with EACCES as Landlock refuses."""
+    home = tempfile.mkdtemp(prefix="quimbo-home-", dir=os.path.expanduser("~"))
+    tmp = "/tmp/quimbo-probe-%d" % pid
+    try:
+        with open(os.path.join(home, "secret"), "w") as f:
+            f.write("secret\n")
+        os.chmod(home, 0o755)
+        with socket.socket() as listening:
+            listening.bind(("127.0.0.1", 0))
+            listening.listen()
+            address = struct.pack("=H", socket.AF_INET) + struct.pack("!H", listening.getsockname()[1]) \
+                + socket.inet_aton("127.0.0.1") + bytes(8)
+            strings = {0: allowed.encode(), 1024: os.path.join(home, "secret").encode(), 2048: tmp.encode(),
+                       3072: address, 3584: b"/bin/true"}
+            with open(os.path.join(home, "probes.gdb"), "w") as f:
+                f.write(PROBES % dict(strings="\n".join('set {char[%d]}($page + %d) = "%s"' % (
+                    len(text) + 1, at, "".join("\\%03o" % b for b in text)) for at, text in strings.items())))
+            done = subprocess.run(["gdb", "-nx", "-batch", "-p", str(pid), "-x", f.name], capture_output=True,
+                                  text=True, timeout=120, env=dict(os.environ, DEBUGINFOD_URLS=""))
+    finally:
+        shutil.rmtree(home)
+        written = os.path.exists(tmp)
+        if written:
+            os.unlink(tmp)
+    answers = re.findall(r"^(allowed|home|tmp|tcp|exec) (-?\d+) (\d+)$", done.stdout, re.M)
+    for name, result, error in answers:
+        expected = (name == "allowed") == (int(result) >= 0) and (name == "allowed" or int(error) == 13)
+        check(expected, "%s, a thread's %s: %s (errno %s)" % (what, name, result, error))
+    check(not written, "%s: wrote %s" % (what, tmp))
+    # A thread of Qt's pool that ends meanwhile answers nothing.
+    threads = len(re.findall(r"^Thread \d+ \(", done.stdout, re.M)) - done.stdout.count(") exited]")
+    check(threads > 0 and len(answers) >= 5 * threads and len(answers) % 5 == 0, "%s: gdb asked %d of %d threads:\n%s"
+          % (what, len(answers) // 5, threads, done.stdout[-2000:] + done.stderr[-2000:]))
 
 
 class Run:

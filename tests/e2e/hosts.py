@@ -10,7 +10,8 @@ Each start of quimbo checks what a user sees: the label legible on the bar
 (WCAG contrast 3:1 against the bar's own colour, measured on a screenshot),
 the panel opening beside the item and closing on a click outside, the item
 following the tray as it goes and comes back, the exit status, and what the
-host logs of the item.
+host logs of the item. Under sway, on XWayland and on Wayland, what the
+running quimbo may still do is asked from inside it.
 
 Run as root (as CI runs it), it makes an unprivileged user for the hosts
 that refuse root, takes network and mount namespaces of its own so that its
@@ -35,7 +36,7 @@ from gi.repository import Gio, GLib
 from PIL import Image
 
 import harness
-from harness import X, Run, check, ends, passes, read, stat, wait_for, write, xvfb
+from harness import X, Run, check, confined, ends, passes, read, stat, wait_for, write, xvfb
 
 USER = "quimbo-e2e"
 IDLE_CPU = 0.5  # seconds of CPU in two passes while nothing changes: each takes milliseconds
@@ -330,6 +331,7 @@ def check_sway(session):
                900, 710, below=False)
         x.panel_closes(name, lambda: session.activate(item, 900, 710))
         if colour == "333333":
+            confined(quimbo.pid, session.machine, "XWayland")
             print("== idle, the item signals only when its label changes, and quimbo does not spin")
             heard = session.count_signals(item)
             before, spent = passes(trace), stat(quimbo.pid)[1]
@@ -361,6 +363,7 @@ def check_sway(session):
     item = session.wait_label(LABEL)
     session.activate(item, 1260, 14)
     wait_for("no panel with the focus on Wayland", lambda: (sway_window(PANEL) or {}).get("focused"))
+    confined(quimbo.pid, session.machine, "Wayland")
     pointer.click(100, 500)
     wait_for("a click outside left the panel open", lambda: not sway_window(PANEL))
     session.end(waybar, None)

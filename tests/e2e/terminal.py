@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Drives the real quimbo on a pseudo-terminal as a user and a terminal
 would: keys and clicks, a rewritten machine file, short terminals, hang-ups,
-signals, Ctrl-Z, a terminal that stops reading, 112 fans on hwmon, refused
-terminals and arguments, and the terminal standing in for a desktop that
-cannot be used. The terminal's modes are read back from the terminal itself.
+signals, Ctrl-Z, a terminal that stops reading, 112 fans on hwmon and a chip
+that comes later, refused terminals and arguments, and the terminal standing
+in for a desktop that cannot be used. The terminal's modes are read back from
+the terminal itself; what the running quimbo may still do, from inside it.
 
     tests/e2e/terminal.py QUIMBO MACHINE-FILE NO-DESKTOP-REASON
 """
@@ -16,8 +17,8 @@ import sys
 import time
 
 from harness import (CTRL_BACKSLASH, CTRL_C, CTRL_Q, CTRL_S, CTRL_Z, END, ESCAPE, LAPTOP_HWMON, NO_LEAK_CHECKS,
-                     SLOW_SIGNAL_MASK, check, ending, hwmon, machine, main, read, signal_until_ended, stat, tampered,
-                     traced, wait_for, write)
+                     SLOW_SIGNAL_MASK, check, confined, ending, hwmon, machine, main, read, signal_until_ended, stat,
+                     tampered, traced, wait_for, write)
 
 QUIMBO, MACHINE, NO_DESKTOP = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2]), sys.argv[3]
 LABEL = "57° · 2010"
@@ -57,6 +58,7 @@ def panel_and_short_terminals(run):
     write(copy, read(MACHINE))
     q.wait_for(LABEL, "57°C", "2010 RPM")  # and back
     writes_only_the_terminal(q.process.pid)
+    confined(q.process.pid, copy, "the terminal")
     for rows in (15, 14):
         q.resize(rows, 80)
         wait_for("%d rows: no footer, or no mark of hidden fans" % rows, lambda: q.shows("Fan 1", "▼")
@@ -164,12 +166,15 @@ def a_terminal_that_stops_reading(run):
 
 
 def fans_on_hwmon(run):
-    fans = {"fan%d_input" % n: 1000 + n for n in range(1, 112)}
-    # w83795g after thinkpad: its fans come second.
-    root = hwmon(run.path("hwmon"), dict(LAPTOP_HWMON, w83795g=fans))
+    root = hwmon(run.path("hwmon"), LAPTOP_HWMON)
     q = quimbo(run, "61° · 1500", QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=root)
     open_panel(q)
     q.wait_for("61°C", "Fan 1", "1500 RPM", "0–0 RPM")
+    # A chip that comes once quimbo runs, in a folder of its own, is found
+    # at a rescan. w83795g after thinkpad: its fans come second.
+    hwmon(run.path("hwmon"), dict(w83795g={"fan%d_input" % n: 1000 + n for n in range(1, 112)}),
+          first=len(LAPTOP_HWMON))
+    q.wait_for("Fan 2")
     q.send(END)
     q.wait_for("Fan 110", "1109 RPM")
     check(not q.shows("Fan 111"), "a fan without a key of its own")
@@ -214,15 +219,16 @@ def a_display_that_cannot_be_used(run):
 
 main([
     ("the label follows a rewritten machine file, and a click on it opens the panel, which follows it too,"
-     " there and back; nothing but the terminal"
-     " is written to; 15 and 14 rows keep the footer, where Tab and Enter press Çıkış", panel_and_short_terminals),
+     " there and back; nothing but the terminal is written to, nor can be; 15 and 14 rows keep the footer,"
+     " where Tab and Enter press Çıkış", panel_and_short_terminals),
     ("a hang-up ends quimbo with 129 at once; without an SMC the label is a thermometer", hang_up),
     ("every way out gives the terminal back", endings),
     ("SIGINTs that come while it ends leave its status as it is", signals_while_it_ends),
     ("Ctrl-Z, SIGSTOP and SIGCONT: back raw and repainted", stop_and_continue),
     ("Ctrl-S is a key; a terminal that reads no more holds neither sampling nor SIGTERM",
      a_terminal_that_stops_reading),
-    ("112 fans on hwmon, of which the first 110 have keys of their own", fans_on_hwmon),
+    ("112 fans on hwmon, 111 on a chip that comes once quimbo runs, of which the first 110 have keys of their"
+     " own", fans_on_hwmon),
     ("TERM=dumb, an unknown TERM, the desktop asked for where it cannot be used, a machine file with a key of"
      " five characters, an unknown argument or front end, and no terminal: refused in one line, saying which",
      refusals),

@@ -7,7 +7,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QFile>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
@@ -189,15 +188,15 @@ void TrayWatch::askHost() {
 }
 
 // GNOME Shell's AppIndicator extension draws an item's label beside its
-// icon; its watcher runs in the shell itself. Other hosts show the icon alone.
+// icon; its watcher runs in the shell itself, on the connection that owns
+// the shell's own name. Other hosts show the icon alone. Asked of the bus,
+// not of /proc, which the confined process does not read.
 void TrayWatch::askName() {
-  whenAnswered(watcher_.connection().interface()->asyncCall(
-                   QStringLiteral("GetConnectionUnixProcessID"), *owner_),
+  whenAnswered(watcher_.connection().interface()->asyncCall(QStringLiteral("GetNameOwner"),
+                                                            QStringLiteral("org.gnome.Shell")),
                [this](const QDBusPendingCallWatcher& call) {
-                 const QDBusPendingReply<uint> pid = call;
-                 QFile name(QStringLiteral("/proc/%1/comm").arg(pid.isError() ? 0 : pid.value()));
-                 drawsLabels_ = !pid.isError() && name.open(QIODevice::ReadOnly) &&
-                                name.readAll().trimmed() == "gnome-shell";
+                 const QDBusPendingReply<QString> shell = call;
+                 drawsLabels_ = !shell.isError() && shell.value() == *owner_;
                });
 }
 

@@ -147,4 +147,20 @@ std::optional<std::vector<Device>> scan(const fs::path& root) {
   return devices;
 }
 
+std::vector<fs::path> readFolders(const fs::path& root) {
+  std::error_code error;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(root, error), error);
+  std::vector<fs::path> folders = {root, folder};
+  if (folder.parent_path().filename() == "class") {
+    folders.push_back(folder.parent_path().parent_path() / "devices");
+  }
+  for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
+    for (const fs::path& link : {entry.path(), entry.path() / "device"}) {
+      const fs::path target = fs::canonical(link, error);
+      if (!error) folders.push_back(target);
+    }
+  }
+  return folders;
+}
+
 }  // namespace quimbo::hwmon

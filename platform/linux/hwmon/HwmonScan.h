@@ -34,4 +34,10 @@ struct Device {
 // whole: what it found is no picture of the machine.
 std::optional<std::vector<Device>> scan(const std::filesystem::path& root);
 
+// Where scans of `root` read, now and as chips come and go: the folder
+// itself, where its entries and their parent devices lead now, and, for a
+// class folder laid out as sysfs lays it out (X/class/hwmon), the device
+// tree beside it (X/devices), where the folder of a chip added later is.
+std::vector<std::filesystem::path> readFolders(const std::filesystem::path& root);
+
 }  // namespace quimbo::hwmon
