@@ -16,7 +16,7 @@
 
 #include "exporter/Exposition.h"
 #include "exporter/Readings.h"
-#include "platform/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/Confinement.h"
 #include "platform/DescriptorLimit.h"
 #include "platform/DiagnosticStream.h"

@@ -13,7 +13,7 @@
 #include <xlocale.h>  // strtod_l on macOS
 #endif
 
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 #include "platform/SmcService.h"
 #include "smc/SMC.h"
 

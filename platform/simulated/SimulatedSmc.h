@@ -7,7 +7,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/SmcService.h"
 #include "platform/simulated/MachineFile.h"
-#include "platform/simulated/SettledFile.h"
+#include "platform/files/SettledFile.h"
 #include "platform/simulated/TraceFile.h"
 #include "smc/SMC.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 
 namespace quimbo::hwmon {
 

@@ -1,4 +1,4 @@
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

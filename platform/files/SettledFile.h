@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 
 namespace quimbo {
 

@@ -1,4 +1,4 @@
-#include "platform/simulated/SettledFile.h"
+#include "platform/files/SettledFile.h"
 
 #include <utility>
 
