@@ -18,10 +18,10 @@
 #include "exporter/Readings.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/Confinement.h"
-#include "platform/DescriptorLimit.h"
-#include "platform/DiagnosticStream.h"
+#include "platform/process/DescriptorLimit.h"
+#include "platform/process/DiagnosticStream.h"
 #include "platform/SmcChoice.h"
-#include "platform/runloop/IgnoreSignals.h"
+#include "platform/process/IgnoreSignals.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "smc/SMC.h"
 

@@ -16,8 +16,8 @@
 
 #include "monitor/Monitor.h"
 #include "platform/Confinement.h"
-#include "platform/DescriptorLimit.h"
-#include "platform/DiagnosticStream.h"
+#include "platform/process/DescriptorLimit.h"
+#include "platform/process/DiagnosticStream.h"
 #include "platform/FrontEndChoice.h"
 #include "platform/SmcChoice.h"
 #include "platform/System.h"

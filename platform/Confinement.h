@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Diagnostics.h"
-#include "platform/Rights.h"
+#include "platform/process/Diagnostics.h"
+#include "platform/process/Rights.h"
 
 namespace quimbo {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/Diagnostics.h"
-#include "platform/Rights.h"
+#include "platform/process/Diagnostics.h"
+#include "platform/process/Rights.h"
 #include "smc/UserClient.h"
 
 namespace quimbo {

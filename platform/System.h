@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "monitor/ServiceManager.h"
-#include "platform/Diagnostics.h"
-#include "platform/Rights.h"
+#include "platform/process/Diagnostics.h"
+#include "platform/process/Rights.h"
 #include "platform/desktop/DesktopModule.h"
 #include "smc/UserClient.h"
 

@@ -17,13 +17,13 @@
 #include <utility>
 
 #include "monitor/Monitor.h"
-#include "platform/Bundle.h"
+#include "platform/process/Bundle.h"
 #include "platform/FrontEndChoice.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/DesktopRights.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
-#include "platform/runloop/IgnoreSignals.h"
+#include "platform/process/IgnoreSignals.h"
 #include "platform/runloop/SignalSource.h"
 #include "platform/runloop/SignalWatchdog.h"
 #include "ui/QuimboApp.h"

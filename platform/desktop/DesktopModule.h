@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "platform/Rights.h"
+#include "platform/process/Rights.h"
 
 namespace quimbo {
 class UserClient;

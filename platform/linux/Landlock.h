@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Rights.h"
+#include "platform/process/Rights.h"
 
 namespace quimbo::landlock {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/Bundle.h"
+#include "platform/process/Bundle.h"
 #include "platform/System.h"
 #include "platform/linux/DesktopModuleLoader.h"
 #include "platform/linux/Landlock.h"

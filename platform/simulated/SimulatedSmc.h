@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Diagnostics.h"
+#include "platform/process/Diagnostics.h"
 #include "platform/SmcService.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/files/SettledFile.h"

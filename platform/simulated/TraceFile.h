@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/Diagnostics.h"
+#include "platform/process/Diagnostics.h"
 
 namespace quimbo {
 

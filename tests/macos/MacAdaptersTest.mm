@@ -5,7 +5,7 @@
 #import <AppKit/AppKit.h>
 #include <gtest/gtest.h>
 
-#include "platform/Bundle.h"
+#include "platform/process/Bundle.h"
 #include "platform/System.h"
 #include "platform/macos/SMAppServiceManager.h"
 #include "platform/macos/StatusItem.h"

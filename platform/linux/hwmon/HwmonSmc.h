@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/Diagnostics.h"
+#include "platform/process/Diagnostics.h"
 #include "platform/SmcService.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/SensorMap.h"

@@ -1,4 +1,4 @@
-#include "platform/DiagnosticStream.h"
+#include "platform/process/DiagnosticStream.h"
 
 namespace quimbo {
 

@@ -1,4 +1,4 @@
-#include "platform/runloop/IgnoreSignals.h"
+#include "platform/process/IgnoreSignals.h"
 
 #include <signal.h>
 

@@ -1,4 +1,4 @@
-#include "platform/DescriptorLimit.h"
+#include "platform/process/DescriptorLimit.h"
 
 #include <sys/resource.h>
 

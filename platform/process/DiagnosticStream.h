@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Diagnostics.h"
+#include "platform/process/Diagnostics.h"
 
 namespace quimbo {
 
