@@ -14,7 +14,7 @@
 #endif
 
 #include "platform/files/RegularFile.h"
-#include "platform/SmcService.h"
+#include "platform/userclient/SmcService.h"
 #include "smc/SMC.h"
 
 namespace quimbo {

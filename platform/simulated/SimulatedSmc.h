@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/process/Diagnostics.h"
-#include "platform/SmcService.h"
+#include "platform/userclient/SmcService.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/files/SettledFile.h"
 #include "platform/simulated/TraceFile.h"

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/process/Diagnostics.h"
-#include "platform/SmcService.h"
+#include "platform/userclient/SmcService.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/SensorMap.h"
 

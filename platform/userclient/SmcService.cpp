@@ -1,4 +1,4 @@
-#include "platform/SmcService.h"
+#include "platform/userclient/SmcService.h"
 
 #include <bit>
 #include <cstring>
