@@ -17,15 +17,15 @@
 #include <utility>
 
 #include "monitor/Monitor.h"
-#include "platform/process/Bundle.h"
 #include "platform/FrontEndChoice.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/DesktopRights.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
+#include "platform/desktop/SignalWatchdog.h"
+#include "platform/process/Bundle.h"
 #include "platform/process/IgnoreSignals.h"
 #include "platform/runloop/SignalSource.h"
-#include "platform/runloop/SignalWatchdog.h"
 #include "ui/QuimboApp.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/runloop/SignalWatchdog.h"
+#include "platform/desktop/SignalWatchdog.h"
 
 #include <poll.h>
 
