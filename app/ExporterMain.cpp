@@ -14,13 +14,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/Confinement.h"
+#include "app/SmcChoice.h"
 #include "exporter/Exposition.h"
 #include "exporter/Readings.h"
 #include "platform/files/AtomicFile.h"
-#include "platform/Confinement.h"
 #include "platform/process/DescriptorLimit.h"
 #include "platform/process/DiagnosticStream.h"
-#include "platform/SmcChoice.h"
 #include "platform/process/IgnoreSignals.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "smc/SMC.h"

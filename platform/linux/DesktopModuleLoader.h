@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "platform/desktop/DesktopModule.h"
 #include "platform/process/Bundle.h"
-#include "platform/System.h"
 
 namespace quimbo {
 
@@ -12,6 +12,6 @@ namespace quimbo {
 // hand the process any module found there.
 // The entry is taken only from a module that declares this program's
 // interface version; a refused module is unloaded.
-System::Desktop loadDesktopModule(const std::optional<Bundle>& bundle);
+DesktopEntry loadDesktopModule(const std::optional<Bundle>& bundle);
 
 }  // namespace quimbo

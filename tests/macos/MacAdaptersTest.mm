@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/process/Bundle.h"
-#include "platform/System.h"
+#include "app/System.h"
 #include "platform/macos/SMAppServiceManager.h"
 #include "platform/macos/StatusItem.h"
 #include "tests/MonitorHarness.h"

@@ -1,10 +1,10 @@
-#include "platform/SmcChoice.h"
+#include "app/SmcChoice.h"
 
 #include <cstdlib>
 #include <optional>
 #include <string>
 
-#include "platform/System.h"
+#include "app/System.h"
 #include "platform/simulated/SimulatedSmc.h"
 
 namespace quimbo {

@@ -6,14 +6,14 @@
 #include <string_view>
 
 #include "monitor/ServiceManager.h"
+#include "platform/desktop/DesktopModule.h"
 #include "platform/process/Diagnostics.h"
 #include "platform/process/Rights.h"
-#include "platform/desktop/DesktopModule.h"
 #include "smc/UserClient.h"
 
 // What the system Quimbo runs on provides: its SMC user client, its service
 // manager, its desktop. Each system defines these in its own folder
-// (platform/linux, platform/macos).
+// (app/LinuxSystem.cpp, app/MacSystem.cpp).
 namespace quimbo::System {
 
 // The machine's own SMC user client: IOKit's AppleSMC on macOS; on Linux
@@ -47,10 +47,6 @@ bool launcherArgument(std::string_view argument);
 
 // The desktop front end's entry, or why it cannot be had: linked into the
 // application on macOS, a module beside the program on Linux.
-struct Desktop {
-  QuimboRunDesktop run = nullptr;  // null when it cannot be had
-  std::string error;
-};
-Desktop desktop();
+DesktopEntry desktop();
 
 }  // namespace quimbo::System

@@ -1,7 +1,7 @@
-#include "platform/Confinement.h"
+#include "app/Confinement.h"
 
-#include "platform/SmcChoice.h"
-#include "platform/System.h"
+#include "app/SmcChoice.h"
+#include "app/System.h"
 
 namespace quimbo {
 

@@ -2,14 +2,14 @@
 
 #include <cstdlib>
 
-#include "platform/process/Bundle.h"
-#include "platform/System.h"
+#include "app/System.h"
 #include "platform/linux/DesktopModuleLoader.h"
 #include "platform/linux/Landlock.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/linux/LoadedObjects.h"
 #include "platform/linux/hwmon/HwmonScan.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
+#include "platform/process/Bundle.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUIMBO_SANITIZED 1
@@ -82,6 +82,6 @@ bool displayAvailable() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"); }
 
 bool launcherArgument(std::string_view) { return false; }
 
-Desktop desktop() { return loadDesktopModule(Bundle::main()); }
+DesktopEntry desktop() { return loadDesktopModule(Bundle::main()); }
 
 }  // namespace quimbo::System

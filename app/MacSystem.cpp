@@ -1,6 +1,6 @@
 #include <CoreGraphics/CoreGraphics.h>
 
-#include "platform/System.h"
+#include "app/System.h"
 #include "platform/macos/IOKitUserClient.h"
 #include "platform/macos/SMAppServiceManager.h"
 
@@ -29,7 +29,7 @@ bool displayAvailable() {
 
 bool launcherArgument(std::string_view argument) { return argument.starts_with("-psn_"); }
 
-// System::desktop() is the desktop front end's own (LinkedDesktop.cpp): a
+// System::desktop() is in LinkedDesktop.cpp, linked with the front end: a
 // program that links this file without the front end, quimbo-exporter, has
 // no Qt.
 
