@@ -8,7 +8,7 @@
 #include "platform/process/Bundle.h"
 #include "app/System.h"
 #include "platform/macos/SMAppServiceManager.h"
-#include "platform/macos/StatusItem.h"
+#include "platform/macos/desktop/StatusItem.h"
 #include "tests/MonitorHarness.h"
 #include "ui/QuimboApp.h"
 

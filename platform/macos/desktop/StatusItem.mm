@@ -1,4 +1,4 @@
-#include "platform/macos/StatusItem.h"
+#include "platform/macos/desktop/StatusItem.h"
 
 #import <AppKit/AppKit.h>
 
@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string>
 
-#include "platform/macos/ScreenRect.h"
+#include "platform/macos/desktop/ScreenRect.h"
 
 // Hands the button's clicks to the item's action.
 @interface QuimboStatusItemTarget : NSObject {

@@ -1,4 +1,4 @@
-#include "platform/macos/ScreenRect.h"
+#include "platform/macos/desktop/ScreenRect.h"
 
 #include <algorithm>
 #include <cmath>
