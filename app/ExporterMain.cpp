@@ -105,13 +105,13 @@ int writePasses(const Options& options, DiagnosticStream& diagnostics, PollRunLo
 
   if (options.once) {
     const auto fault = writePass();
-    if (fault) diagnostics.report(*fault);
+    if (fault) diagnostics.report(fault->reason);
     return fault ? 1 : 0;
   }
   bool failing = false;  // reported once, until a write succeeds again
   const auto pass = [&] {
     const auto fault = writePass();
-    if (fault && !failing) diagnostics.report(*fault + "; trying again at every pass");
+    if (fault && !failing) diagnostics.report(fault->reason + "; trying again at every pass");
     failing = fault.has_value();
   };
   pass();
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   if (optind < argc) return usageError("unexpected argument '" + std::string(argv[optind]) + "'");
   if (options.directory.empty()) return usageError("--textfile-directory DIR is required");
   if (const auto fault = notADirectory(options.directory)) {
-    return usageError("the textfile directory " + *fault);
+    return usageError("the textfile directory " + fault->reason);
   }
 
   // A file past the size limit fails its write, which is reported, instead

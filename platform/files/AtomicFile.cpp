@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <random>
+
+#include "platform/files/FileDescriptor.h"
+#include "platform/files/FileFault.h"
+#include "platform/files/WriteAll.h"
 
 namespace quimbo {
 
@@ -19,20 +22,6 @@ constexpr int kWrite = O_WRONLY | O_CLOEXEC | O_NOCTTY;
 // Names found taken, in a row, before giving up: with 64 random bits only a
 // directory filled on purpose comes near.
 constexpr int kNameAttempts = 16;
-
-std::string systemError(std::string_view what) {
-  return std::string(what) + ": " + std::strerror(errno);
-}
-
-bool writeAll(int fd, std::string_view content) {
-  while (!content.empty()) {
-    const ssize_t written = ::write(fd, content.data(), content.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
-    content.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
 
 // Calls `take` with hidden names beside `path` that nobody can guess, until
 // one is free (`take` returns true; the name is left in `temporary`) or
@@ -54,17 +43,17 @@ bool takeFreeName(const std::string& path, std::string& temporary, Take take) {
   return false;
 }
 
-std::optional<std::string> fill(int fd, std::string_view content, const std::string& path) {
+std::optional<Failure> fill(int fd, std::string_view content, const std::string& path) {
   // The mode asked of open() is narrowed by the umask; readers of the file
   // are other users.
-  if (::fchmod(fd, kReadableByAll) != 0) return systemError(path + " cannot be made readable");
-  if (!writeAll(fd, content)) return systemError(path + " cannot be written");
+  if (::fchmod(fd, kReadableByAll) != 0) return systemFailure(path + " cannot be made readable");
+  if (!writeAll(fd, content)) return systemFailure(path + " cannot be written");
   return std::nullopt;
 }
 
-std::optional<std::string> renameOver(const std::string& temporary, const std::string& path) {
+std::optional<Failure> renameOver(const std::string& temporary, const std::string& path) {
   if (std::rename(temporary.c_str(), path.c_str()) == 0) return std::nullopt;
-  const auto fault = systemError(temporary + " cannot be renamed to " + path);
+  const auto fault = systemFailure(temporary + " cannot be renamed to " + path);
   ::unlink(temporary.c_str());
   return fault;
 }
@@ -84,33 +73,34 @@ bool link(int fd, const std::string& to) {
 // a process killed while writing leaves nothing behind. A name can be given
 // only where none is, so it gets one of its own, which is then renamed over
 // the file.
-std::optional<std::string> replaceWithUnnamed(int fd, std::string_view content,
-                                              const std::string& path) {
-  std::optional<std::string> fault = fill(fd, content, path);
+std::optional<Failure> replaceWithUnnamed(FileDescriptor file, std::string_view content,
+                                          const std::string& path) {
+  const int fd = file.get();
+  std::optional<Failure> fault = fill(fd, content, path);
   std::string temporary;
   if (!fault) {
     fault = takeFreeName(path, temporary, [fd](const std::string& name) { return link(fd, name); })
                 ? renameOver(temporary, path)
-                : systemError(path + " cannot be created");
+                : systemFailure(path + " cannot be created");
   }
-  if (::close(fd) != 0 && !fault) fault = systemError(path + " cannot be written");
+  if (!file.close() && !fault) fault = systemFailure(path + " cannot be written");
   return fault;
 }
 #endif
 
 // The content in a new file (never an existing one, nor through a symbolic
 // link), removed whenever it cannot be put in place.
-std::optional<std::string> replaceWithNamed(std::string_view content, const std::string& path) {
+std::optional<Failure> replaceWithNamed(std::string_view content, const std::string& path) {
   std::string temporary;
-  int fd = -1;
-  if (!takeFreeName(path, temporary, [&fd](const std::string& name) {
-        fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | kWrite, kReadableByAll);
-        return fd >= 0;
+  FileDescriptor file;
+  if (!takeFreeName(path, temporary, [&file](const std::string& name) {
+        file.reset(::open(name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | kWrite, kReadableByAll));
+        return static_cast<bool>(file);
       })) {
-    return systemError(path + " cannot be created");
+    return systemFailure(path + " cannot be created");
   }
-  std::optional<std::string> fault = fill(fd, content, path);
-  if (::close(fd) != 0 && !fault) fault = systemError(path + " cannot be written");
+  std::optional<Failure> fault = fill(file.get(), content, path);
+  if (!file.close() && !fault) fault = systemFailure(path + " cannot be written");
   if (!fault) return renameOver(temporary, path);
   ::unlink(temporary.c_str());
   return fault;
@@ -121,22 +111,24 @@ std::optional<std::string> replaceWithNamed(std::string_view content, const std:
 AtomicFile::AtomicFile(const std::string& directory, const std::string& name)
     : directory_(directory), path_(directory + "/" + name) {}
 
-std::optional<std::string> AtomicFile::replace(std::string_view content) const {
+std::optional<Failure> AtomicFile::replace(std::string_view content) const {
 #ifdef O_TMPFILE
-  const int fd = ::open(directory_.c_str(), O_TMPFILE | kWrite, kReadableByAll);
-  if (fd >= 0) return replaceWithUnnamed(fd, content, path_);
+  FileDescriptor unnamed(::open(directory_.c_str(), O_TMPFILE | kWrite, kReadableByAll));
+  if (unnamed) return replaceWithUnnamed(std::move(unnamed), content, path_);
   // Only where the file system has no unnamed files is a named one written.
   if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-    return systemError(path_ + " cannot be created");
+    return systemFailure(path_ + " cannot be created");
   }
 #endif
   return replaceWithNamed(content, path_);
 }
 
-std::optional<std::string> notADirectory(const std::string& path) {
+std::optional<Failure> notADirectory(const std::string& path) {
   struct stat status;
-  if (::stat(path.c_str(), &status) != 0) return systemError(path);
-  if (!S_ISDIR(status.st_mode)) return path + ": is not a directory";
+  if (::stat(path.c_str(), &status) != 0) return systemFailure(path);
+  if (const auto fault = kindFailure(status.st_mode, FileKind::directory)) {
+    return Failure{path + ": " + fault->reason};
+  }
   return std::nullopt;
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Failure.h"
+
 namespace quimbo {
 
 // A file that is only ever replaced whole: each content is written to a
@@ -19,7 +21,7 @@ class AtomicFile final {
 
   // Nothing when `content` is in place; otherwise why not, and the file is
   // as it was.
-  std::optional<std::string> replace(std::string_view content) const;
+  [[nodiscard]] std::optional<Failure> replace(std::string_view content) const;
 
   const std::string& path() const { return path_; }
 
@@ -29,6 +31,6 @@ class AtomicFile final {
 };
 
 // Why `path` cannot hold such files: it is missing or not a directory.
-std::optional<std::string> notADirectory(const std::string& path);
+[[nodiscard]] std::optional<Failure> notADirectory(const std::string& path);
 
 }  // namespace quimbo

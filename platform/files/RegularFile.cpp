@@ -6,7 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+
+#include "platform/files/FileFault.h"
 
 namespace quimbo {
 
@@ -36,34 +37,26 @@ std::optional<FileVersion> fileVersion(const std::string& path) {
 
 RegularFile::RegularFile(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)) {
-  if (fd_ < 0) {
-    fault_ = Fault::cannotOpen;
-    error_ = errno;
-    return;
-  }
   struct stat status;
-  if (::fstat(fd_, &status) != 0) {
+  if (!fd_ || ::fstat(fd_.get(), &status) != 0) {
     fault_ = Fault::cannotOpen;
     error_ = errno;
   } else if (!S_ISREG(status.st_mode)) {
-    fault_ = S_ISDIR(status.st_mode) ? Fault::directory : Fault::notRegular;
+    fault_ = Fault::wrongKind;
+    mode_ = status.st_mode;
   } else {
     sizeAtOpen_ = static_cast<std::size_t>(status.st_size);
     return;
   }
-  ::close(std::exchange(fd_, -1));
-}
-
-RegularFile::~RegularFile() {
-  if (fd_ >= 0) ::close(fd_);
+  fd_.reset();
 }
 
 std::optional<std::string_view> RegularFile::read(std::span<char> buffer) {
-  if (fd_ < 0) return std::nullopt;
+  if (!fd_) return std::nullopt;
   std::size_t size = 0;
   while (size < buffer.size()) {
     const std::size_t wanted = buffer.size() - size;
-    const ssize_t got = ::pread(fd_, buffer.data() + size, wanted, static_cast<off_t>(size));
+    const ssize_t got = ::pread(fd_.get(), buffer.data() + size, wanted, static_cast<off_t>(size));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       fault_ = Fault::cannotRead;
@@ -107,13 +100,13 @@ bool RegularFile::lackedDescriptors() const {
 
 std::optional<FileVersion> RegularFile::version() const {
   struct stat status;
-  if (fd_ < 0 || ::fstat(fd_, &status) != 0) return std::nullopt;
+  if (!fd_ || ::fstat(fd_.get(), &status) != 0) return std::nullopt;
   return versionOf(status);
 }
 
 bool RegularFile::linked() const {
   struct stat status;
-  return fd_ >= 0 && ::fstat(fd_, &status) == 0 && status.st_nlink > 0;
+  return fd_ && ::fstat(fd_.get(), &status) == 0 && status.st_nlink > 0;
 }
 
 std::string RegularFile::problem() const {
@@ -121,25 +114,21 @@ std::string RegularFile::problem() const {
     case Fault::none:
       return "";
     case Fault::cannotOpen:
-      return std::string("cannot be opened: ") + std::strerror(error_);
-    case Fault::directory:
-      return "is a directory";
-    case Fault::notRegular:
-      return "is not a regular file";
+      return systemFailure("cannot be opened", error_).reason;
+    case Fault::wrongKind:
+      return kindFailure(mode_, FileKind::regularFile).value_or(Failure{}).reason;
     case Fault::cannotRead:
-      return std::string("cannot be read: ") + std::strerror(error_);
+      return systemFailure("cannot be read", error_).reason;
     case Fault::tooLong:
       return "is longer than " + std::to_string(limit_) + " bytes";
   }
   return "";
 }
 
-std::optional<std::string> readRegularFile(const std::string& path, std::size_t maxBytes,
-                                           std::string& problem) {
+Result<std::string> readRegularFile(const std::string& path, std::size_t maxBytes) {
   RegularFile file(path);
-  std::optional<std::string> text = file.read(maxBytes);
-  if (!text) problem = file.problem();
-  return text;
+  if (std::optional<std::string> text = file.read(maxBytes)) return std::move(*text);
+  return Failure{file.problem()};
 }
 
 }  // namespace quimbo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +9,9 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
+
+#include "platform/Failure.h"
+#include "platform/files/FileDescriptor.h"
 
 namespace quimbo {
 
@@ -39,27 +43,17 @@ class RegularFile final {
   // Never blocks and never throws; a file that is refused is not open, and
   // problem() says why.
   explicit RegularFile(const std::string& path);
-  ~RegularFile();
-  RegularFile(RegularFile&& other) noexcept
-      : fd_(std::exchange(other.fd_, -1)),
-        sizeAtOpen_(other.sizeAtOpen_),
-        fault_(other.fault_),
-        error_(other.error_),
-        limit_(other.limit_) {}
-  RegularFile& operator=(RegularFile&&) = delete;
-  RegularFile(const RegularFile&) = delete;
-  RegularFile& operator=(const RegularFile&) = delete;
 
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return static_cast<bool>(fd_); }
   // Whether it could not be opened for want of file descriptors, which
   // says nothing about the file itself.
   bool lackedDescriptors() const;
 
   // The whole file, which must be shorter than `buffer`: nothing when it is
   // not, or when it cannot be read. A file stays bounded however it grows.
-  std::optional<std::string_view> read(std::span<char> buffer);
+  [[nodiscard]] std::optional<std::string_view> read(std::span<char> buffer);
   // The whole file, at most `maxBytes`, in a string no longer than needed.
-  std::optional<std::string> read(std::size_t maxBytes);
+  [[nodiscard]] std::optional<std::string> read(std::size_t maxBytes);
 
   // The version of the file held open, whatever stands at its path now;
   // nothing when it is not open.
@@ -74,18 +68,18 @@ class RegularFile final {
   std::string problem() const;
 
  private:
-  enum class Fault { none, cannotOpen, directory, notRegular, cannotRead, tooLong };
+  enum class Fault { none, cannotOpen, wrongKind, cannotRead, tooLong };
 
-  int fd_ = -1;
+  FileDescriptor fd_;
   std::size_t sizeAtOpen_ = 0;
   Fault fault_ = Fault::none;
-  int error_ = 0;
+  int error_ = 0;          // what the system said, where it failed
+  mode_t mode_ = 0;        // the type of what is not a regular file
   std::size_t limit_ = 0;  // what the read that found the file too long could take
 };
 
-// The whole regular file at `path`, at most `maxBytes` long; or nothing, and
-// in `problem` why not (RegularFile::problem()).
-std::optional<std::string> readRegularFile(const std::string& path, std::size_t maxBytes,
-                                           std::string& problem);
+// The whole regular file at `path`, at most `maxBytes` long, or why not
+// (RegularFile::problem()).
+Result<std::string> readRegularFile(const std::string& path, std::size_t maxBytes);
 
 }  // namespace quimbo

@@ -17,8 +17,8 @@ bool SettledFile::settled(TimePoint now) const {
 
 SettledFile::Version SettledFile::read() {
   taken_ = true;
-  if (std::optional<std::string> text = held_->read(maxBytes_)) return {std::move(text), ""};
-  return {std::nullopt, held_->problem()};
+  if (std::optional<std::string> text = held_->read(maxBytes_)) return std::move(*text);
+  return Failure{held_->problem()};
 }
 
 std::optional<SettledFile::Version> SettledFile::look(TimePoint now) {

@@ -28,10 +28,7 @@ class SettledFile final {
   SettledFile(std::string path, std::size_t maxBytes, TimePoint now);
 
   // A version that stood still: its text, or why it cannot be read.
-  struct Version {
-    std::optional<std::string> text;
-    std::string problem;
-  };
+  using Version = Result<std::string>;
   // Looks at the file, no more than once per kLookInterval: a version not
   // handed out yet that has stood still, or nothing.
   std::optional<Version> look(TimePoint now);
