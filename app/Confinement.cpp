@@ -8,7 +8,7 @@ namespace quimbo {
 void confineProcess(Rights rights, Diagnostics& diagnostics) {
   rights += chosenSmcRights();
   if (const auto why = System::confine(std::move(rights))) {
-    diagnostics.report("runs unconfined: " + *why);
+    diagnostics.report("runs unconfined: " + why->reason);
   }
 }
 

@@ -67,7 +67,7 @@ std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics) {
 
 Rights sensorRights() { return Rights::reading(hwmon::readFolders(hwmonRoot())); }
 
-std::optional<std::string> confine(Rights rights) {
+std::optional<Failure> confine(Rights rights) {
   rights.read.insert(rights.read.end(), std::begin(kLocaleData), std::end(kLocaleData));
   if (isSet("LOCPATH")) rights.read.emplace_back(std::getenv("LOCPATH"));
 #ifdef QUIMBO_SANITIZED
@@ -82,6 +82,6 @@ bool displayAvailable() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"); }
 
 bool launcherArgument(std::string_view) { return false; }
 
-DesktopEntry desktop() { return loadDesktopModule(Bundle::main()); }
+Result<QuimboRunDesktop> desktop() { return loadDesktopModule(Bundle::main()); }
 
 }  // namespace quimbo::System

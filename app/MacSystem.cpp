@@ -14,7 +14,7 @@ Rights sensorRights() { return {}; }
 
 // The App Sandbox is an entitlement the signature carries, not a call: see
 // docs/macos.md for what it would take for the SMC's user client.
-std::optional<std::string> confine(Rights) { return std::nullopt; }
+std::optional<Failure> confine(Rights) { return std::nullopt; }
 
 std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<SMAppServiceManager>(); }
 

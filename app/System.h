@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "monitor/ServiceManager.h"
+#include "platform/Failure.h"
 #include "platform/desktop/DesktopModule.h"
 #include "platform/process/Diagnostics.h"
 #include "platform/process/Rights.h"
@@ -30,7 +31,7 @@ Rights sensorRights();
 // Landlock, locale data readable besides; on macOS nothing is done at run
 // time: the App Sandbox is given at signing. Nothing when it is confined;
 // otherwise why not, and it runs as before.
-std::optional<std::string> confine(Rights rights);
+[[nodiscard]] std::optional<Failure> confine(Rights rights);
 
 // Launch daemons: SMAppService on macOS; a stand-in with none on Linux.
 std::unique_ptr<ServiceManager> serviceManager();
@@ -47,6 +48,6 @@ bool launcherArgument(std::string_view argument);
 
 // The desktop front end's entry, or why it cannot be had: linked into the
 // application on macOS, a module beside the program on Linux.
-DesktopEntry desktop();
+Result<QuimboRunDesktop> desktop();
 
 }  // namespace quimbo::System

@@ -109,13 +109,13 @@ int runTerminal(const Adapters& adapters) {
 
 // The desktop, or the terminal standing in for it where it cannot be used.
 int runDesktop(const Adapters& adapters, char* program, bool terminalMayStandIn) {
-  const DesktopEntry desktop = System::desktop();
-  if (desktop.run != nullptr) {
-    return desktop.run(adapters.smc, adapters.services, program, terminalMayStandIn,
-                       [&](const Rights& rights) { confineProcess(rights, adapters.diagnostics); });
+  const Result<QuimboRunDesktop> desktop = System::desktop();
+  if (desktop) {
+    return (*desktop)(adapters.smc, adapters.services, program, terminalMayStandIn,
+                      [&](const Rights& rights) { confineProcess(rights, adapters.diagnostics); });
   }
-  if (!terminalMayStandIn) return fail(desktop.error);
-  std::cerr << "quimbo: " << desktop.error << "; running in the terminal\n";
+  if (!terminalMayStandIn) return fail(desktop.failure().reason);
+  std::cerr << "quimbo: " << desktop.failure().reason << "; running in the terminal\n";
   return runTerminal(adapters);
 }
 

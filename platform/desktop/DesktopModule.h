@@ -5,7 +5,6 @@
 // small.
 
 #include <functional>
-#include <string>
 
 #include "platform/process/Rights.h"
 
@@ -27,14 +26,6 @@ extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManage
                                   char* program, bool terminalMayStandIn,
                                   const quimbo::ConfineDesktop& confine);
 using QuimboRunDesktop = decltype(&quimbo_run_desktop);
-
-namespace quimbo {
-// The desktop front end's entry, or why it cannot be had.
-struct DesktopEntry {
-  QuimboRunDesktop run = nullptr;  // null when it cannot be had
-  std::string error;
-};
-}  // namespace quimbo
 
 // The interface the module was built for; the program reads it before it
 // calls the entry and refuses a module of another. Raised whenever the entry

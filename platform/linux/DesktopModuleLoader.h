@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/Failure.h"
 #include "platform/desktop/DesktopModule.h"
 #include "platform/process/Bundle.h"
 
@@ -12,6 +13,6 @@ namespace quimbo {
 // hand the process any module found there.
 // The entry is taken only from a module that declares this program's
 // interface version; a refused module is unloaded.
-DesktopEntry loadDesktopModule(const std::optional<Bundle>& bundle);
+Result<QuimboRunDesktop> loadDesktopModule(const std::optional<Bundle>& bundle);
 
 }  // namespace quimbo
