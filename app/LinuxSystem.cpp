@@ -1,15 +1,15 @@
 #include <fcntl.h>
 
-#include <cstdlib>
-
 #include "app/System.h"
 #include "platform/linux/DesktopModuleLoader.h"
+#include "platform/linux/DisplaySession.h"
 #include "platform/linux/Landlock.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/linux/LoadedObjects.h"
 #include "platform/linux/hwmon/HwmonScan.h"
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/process/Bundle.h"
+#include "platform/process/Environment.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUIMBO_SANITIZED 1
@@ -29,14 +29,7 @@ constexpr const char* kHwmonRoot = "/sys/class/hwmon";
 // error's text in the user's language is looked up when it is first told).
 constexpr const char* kLocaleData[] = {"/usr/lib/locale", "/usr/share/locale"};
 
-bool isSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
-
-const char* hwmonRoot() {
-  return isSet("QUIMBO_HWMON_ROOT") ? std::getenv("QUIMBO_HWMON_ROOT") : kHwmonRoot;
-}
+std::string hwmonRoot() { return environmentValue("QUIMBO_HWMON_ROOT").value_or(kHwmonRoot); }
 
 #ifdef QUIMBO_SANITIZED
 // The sanitizers' own reads, which come after the confinement: at exit
@@ -49,10 +42,11 @@ Rights sanitizerRights() {
   Rights rights = Rights::reading(loadedObjects());
   rights.read.insert(rights.read.end(), {ownFolder >= 0 ? "/proc/self" : "", "/proc/self/exe"});
   for (const char* options : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
-    const std::string_view set = isSet(options) ? std::getenv(options) : "";
+    const std::string set = environmentValue(options).value_or("");
     const std::size_t at = set.find("suppressions=");
-    if (at == std::string_view::npos) continue;
-    const std::string_view path = set.substr(at + std::string_view("suppressions=").size());
+    if (at == std::string::npos) continue;
+    const std::string_view path =
+        std::string_view(set).substr(at + std::string_view("suppressions=").size());
     rights.read.emplace_back(path.substr(0, path.find(':')));
   }
   return rights;
@@ -69,7 +63,7 @@ Rights sensorRights() { return Rights::reading(hwmon::readFolders(hwmonRoot()));
 
 std::optional<Failure> confine(Rights rights) {
   rights.read.insert(rights.read.end(), std::begin(kLocaleData), std::end(kLocaleData));
-  if (isSet("LOCPATH")) rights.read.emplace_back(std::getenv("LOCPATH"));
+  if (const auto locales = environmentValue("LOCPATH")) rights.read.emplace_back(*locales);
 #ifdef QUIMBO_SANITIZED
   rights += sanitizerRights();
 #endif
@@ -78,7 +72,7 @@ std::optional<Failure> confine(Rights rights) {
 
 std::unique_ptr<ServiceManager> serviceManager() { return std::make_unique<LinuxServiceManager>(); }
 
-bool displayAvailable() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"); }
+bool displayAvailable() { return displaySession().any(); }
 
 bool launcherArgument(std::string_view) { return false; }
 
