@@ -21,9 +21,10 @@ bool terminalAvailable();
 
 // What QUIMBO_FRONTEND says, as it is written; nothing when it is not set
 // or empty. Only "terminal" and "desktop" name a front end.
-std::optional<std::string> namedFrontEnd();
+[[nodiscard]] std::optional<std::string> namedFrontEnd();
 
 // The choice for a name main has checked, on a system that has a display or not.
-FrontEndChoice chooseFrontEnd(const std::optional<std::string>& named, bool displayAvailable);
+[[nodiscard]] FrontEndChoice chooseFrontEnd(const std::optional<std::string>& named,
+                                            bool displayAvailable);
 
 }  // namespace quimbo

@@ -12,11 +12,11 @@ namespace quimbo {
 // The SMC user client a program reads: the simulated machine of the file in
 // QUIMBO_SMC_SIM (traced into QUIMBO_SMC_TRACE), or the system's own. Throws
 // when the machine file or the trace file cannot be used.
-std::unique_ptr<UserClient> chosenSmcUserClient(Diagnostics& diagnostics);
+[[nodiscard]] std::unique_ptr<UserClient> chosenSmcUserClient(Diagnostics& diagnostics);
 
 // What the chosen user client reads as it runs: the machine file's folder
 // (a file replaced by rename is a new file there), or the system's sensors.
-Rights chosenSmcRights();
+[[nodiscard]] Rights chosenSmcRights();
 
 // What a program's --help says of these variables, under "Environment:".
 inline constexpr std::string_view kSmcChoiceHelp =

@@ -20,12 +20,12 @@ namespace quimbo::System {
 // The machine's own SMC user client: IOKit's AppleSMC on macOS; on Linux
 // the hwmon bridge over /sys/class/hwmon, or the folder in QUIMBO_HWMON_ROOT,
 // which tells `diagnostics` of sensors it cannot read.
-std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics);
+[[nodiscard]] std::unique_ptr<UserClient> smcUserClient(Diagnostics& diagnostics);
 
 // What the machine's own SMC user client reads as it runs: on Linux the
 // hwmon tree and the device folders it leads to, where chips come and go;
 // nothing on macOS, where IOKit is no file.
-Rights sensorRights();
+[[nodiscard]] Rights sensorRights();
 
 // Confines the process to `rights` for the rest of its life. On Linux with
 // Landlock, locale data readable besides; on macOS nothing is done at run
@@ -34,7 +34,7 @@ Rights sensorRights();
 [[nodiscard]] std::optional<Failure> confine(Rights rights);
 
 // Launch daemons: SMAppService on macOS; a stand-in with none on Linux.
-std::unique_ptr<ServiceManager> serviceManager();
+[[nodiscard]] std::unique_ptr<ServiceManager> serviceManager();
 
 // Whether there is a desktop to show the item on: on macOS a session of the
 // window server (none over SSH); on Linux a display (DISPLAY or
@@ -48,6 +48,6 @@ bool launcherArgument(std::string_view argument);
 
 // The desktop front end's entry, or why it cannot be had: linked into the
 // application on macOS, a module beside the program on Linux.
-Result<QuimboRunDesktop> desktop();
+[[nodiscard]] Result<QuimboRunDesktop> desktop();
 
 }  // namespace quimbo::System

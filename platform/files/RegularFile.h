@@ -31,7 +31,7 @@ struct FileVersion {
 
 // The version of whatever stands at `path` (a symbolic link followed);
 // nothing when it cannot be looked at.
-std::optional<FileVersion> fileVersion(const std::string& path);
+[[nodiscard]] std::optional<FileVersion> fileVersion(const std::string& path);
 
 // A regular file opened for reading, and read whole from its start as often
 // as asked. Whatever else stands at the path is refused without waiting: a
@@ -57,7 +57,7 @@ class RegularFile final {
 
   // The version of the file held open, whatever stands at its path now;
   // nothing when it is not open.
-  std::optional<FileVersion> version() const;
+  [[nodiscard]] std::optional<FileVersion> version() const;
 
   // Whether the file still has a name: a file deleted since it was opened
   // still reads, and sysfs attributes of a removed device are deleted.

@@ -31,7 +31,7 @@ class SettledFile final {
   using Version = Result<std::string>;
   // Looks at the file, no more than once per kLookInterval: a version not
   // handed out yet that has stood still, or nothing.
-  std::optional<Version> look(TimePoint now);
+  [[nodiscard]] std::optional<Version> look(TimePoint now);
 
  private:
   bool settled(TimePoint now) const;

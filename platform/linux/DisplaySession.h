@@ -14,6 +14,6 @@ struct DisplaySession {
 
 // This process's session, from the environment: a variable that is set and
 // not empty.
-DisplaySession displaySession();
+[[nodiscard]] DisplaySession displaySession();
 
 }  // namespace quimbo

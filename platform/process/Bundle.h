@@ -19,10 +19,11 @@ class Bundle final {
 
   // The running program's bundle, located from where the program itself
   // lives; none when that cannot be known. Its folders are absolute paths.
-  static std::optional<Bundle> main();
+  [[nodiscard]] static std::optional<Bundle> main();
 
   // The path of the regular file `name`.`type` among the resources, if any.
-  std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const;
+  [[nodiscard]] std::optional<std::string> pathForResource(std::string_view name,
+                                                           std::string_view type) const;
   // Where the module `name` is, whether or not it is there.
   std::filesystem::path modulePath(std::string_view name) const { return modules_ / name; }
   // The running program.

@@ -8,6 +8,6 @@ namespace quimbo {
 // The value of the environment variable `name` when it is set and not
 // empty; nothing otherwise. An empty value counts as none, as a shell's
 // `NAME= program` means.
-std::optional<std::string> environmentValue(const char* name);
+[[nodiscard]] std::optional<std::string> environmentValue(const char* name);
 
 }  // namespace quimbo
