@@ -89,9 +89,12 @@ constexpr std::array kRules = std::to_array<Rule>({
     // thermal_hwmon.c: a thermal zone's hwmon is named after the zone's type,
     // '-' made '_' (older kernels kept the '-'): cpu_thermal, cpu0_thermal,
     // cpu_0_0_thermal, bigcore0_thermal (Raspberry Pi, Rockchip, Allwinner,
-    // Amlogic, Qualcomm), CPU_therm (Tegra); soc_thermal is the whole chip's.
-    {"(cpu|CPU)[a-z0-9_-]*[_-]therm(al)?|(big|little|mid)core[0-9]*[_-]thermal", "", cpu, part},
-    {"soc[a-z0-9_-]*[_-]thermal", "", cpu, soc},
+    // Amlogic, Qualcomm), CPU_therm (Tegra), cpu_thermal0 (imx8dxl.dtsi);
+    // soc_thermal is the whole chip's, and so is imx_thermal.c's
+    // imx_thermal_zone, the i.MX6 and i.MX7 die ("CPU temperature grade").
+    {"(cpu|CPU)[a-z0-9_-]*[_-]therm(al)?[0-9]*|(big|little|mid)core[0-9]*[_-]thermal", "", cpu,
+     part},
+    {"soc[a-z0-9_-]*[_-]thermal|imx_thermal_zone", "", cpu, soc},
     // GPUs: gpu/amdgpu/thermal.rst (edge, junction, not mem; temp1 before
     // labels), radeon_pm.c (temp1), nouveau_hwmon.c (temp1), GPU zones.
     {"amdgpu", "^(edge|junction|temp1)$", gpu, part},
@@ -111,16 +114,24 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"dell_smm|i8k", "^CPU$", cpu, controller},
     {"dell_smm|i8k", "^GPU$", gpu, controller},
     {"dell_smm|i8k", "^Ambient$", ambient, controller},
+    // dell-wmi-ddv.c (6.2 on; not in 6.1): the same EC's sensors through
+    // WMI, "CPU" and "Video"; its "Ambient" is "sometimes called SKIN",
+    // the case's surface, and is no air.
+    {"dell_ddv", "^CPU$", cpu, controller},
+    {"dell_ddv", "^Video$", gpu, controller},
     {"system76_acpi", "^CPU", cpu, controller},
     {"system76_acpi", "^GPU", gpu, controller},
     {"asusec", "^CPU$", cpu, controller},
     {"asus_wmi_sensors|atk0110", "^CPU Temperature$", cpu, controller},
     // Mainboard monitoring chips, for the CPU only: nct6775.rst (PECI Agent 0,
     // AMD SB-TSI, TSI0_TEMP, the CPU's own reading; CPUTIN a diode by the
-    // socket, "to be ignored on ASUS boards"), w83627ehf.rst, it87.rst
-    // (temp1..temp3, unlabelled, thermistors or diodes).
-    {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^(PECI(/TSI)? Agent 0|AMD SB-TSI|TSI0_TEMP)$",
-     cpu, board},
+    // socket, "to be ignored on ASUS boards"), nct6683.c (nct6683, nct6686,
+    // nct6687: PECI 0.0, and AMD TSI Addr 98h and 90h, the SB-TSI of the
+    // first and second socket as sbtsi_temp.rst gives their addresses),
+    // w83627ehf.rst, it87.rst (temp1..temp3, unlabelled, thermistors or
+    // diodes).
+    {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*",
+     "^(PECI(/TSI)? Agent 0|AMD SB-TSI|TSI0_TEMP|PECI 0\\.0|AMD TSI Addr (98|90)h)$", cpu, board},
     {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^CPUTIN$", cpu, diode},
     {"it8[0-9]+", "", cpu, diode},
 });
