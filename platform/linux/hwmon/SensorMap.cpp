@@ -29,14 +29,18 @@ enum class Tier {
 
 // A sensor matches when the chip name matches the chip pattern whole, and
 // the label contains a match of the label pattern; a sensor without a label
-// is matched by its attribute name ("temp1"). Both are ECMAScript patterns.
-// Earlier rules come first within a role. Each rule names where the driver
-// documents it (Documentation/ and drivers/ of the kernel's source).
+// is matched by its attribute name ("temp1"). A rule with an `unless`
+// pattern stands back on a device where one of the sensors' labels contains
+// a match of it: the driver offers a truer reading of the same thing. All
+// are ECMAScript patterns. Earlier rules come first within a role. Each rule
+// names where the driver documents it (Documentation/ and drivers/ of the
+// kernel's source).
 struct Rule {
   std::string_view chip;
   std::string_view label;
   Role role;
   Tier tier;
+  std::string_view unless = {};
 };
 
 using enum Role;
@@ -65,23 +69,32 @@ constexpr std::array kRules = std::to_array<Rule>({
     // coretemp.rst: "Package id N" (older kernels "Physical id N"), "Core N".
     {"coretemp", "^(Package|Physical) id [0-9]+$", cpu, part},
     {"coretemp", "^Core [0-9]+$", cpu, part},
-    // k10temp.rst: Tctl and Tdie on Zen, Tccd1.. per die; families 10h to
-    // 16h have one unlabelled temp1.
-    {"k10temp", "^(Tctl|Tdie|temp1)$", cpu, part},
+    // k10temp.rst: Tctl on Zen, Tccd1.. per die; families 10h to 16h have one
+    // unlabelled temp1. "Tdie is the real measured temperature, and Tctl is
+    // used for fan control": where the driver gives Tdie (k10temp.c's
+    // tctl_offset_table: Ryzen 1600X to 2700X, Threadripper 1900X to 2990WX,
+    // Tctl 10 to 27 degrees above it), Tctl is no temperature of the CPU.
+    {"k10temp", "^Tdie$", cpu, part},
+    {"k10temp", "^(Tctl|temp1)$", cpu, part, "^Tdie$"},
     {"k10temp", "^Tccd[0-9]+$", cpuSecondary, part},
     // k8temp.rst: temp1..temp4, core 0 and 1 at two places each, no labels.
     {"k8temp", "", cpu, part},
     // via-cputemp.c: "Core N", on its platform device (deprecated way).
     {"via_cputemp", "", cpu, part},
-    // zenpower, kept outside the kernel, labels as k10temp does.
-    {"zenpower", "^(Tdie|Tctl)$", cpu, part},
+    // zenpower, kept outside the kernel, labels as k10temp does and always
+    // gives Tdie.
+    {"zenpower", "^Tdie$", cpu, part},
+    {"zenpower", "^Tctl$", cpu, part, "^Tdie$"},
     {"zenpower", "^Tccd[0-9]+$", cpuSecondary, part},
     // thermal_hwmon.c: a thermal zone's hwmon is named after the zone's type,
     // '-' made '_' (older kernels kept the '-'): cpu_thermal, cpu0_thermal,
     // cpu_0_0_thermal, bigcore0_thermal (Raspberry Pi, Rockchip, Allwinner,
-    // Amlogic, Qualcomm), CPU_therm (Tegra); soc_thermal is the whole chip's.
-    {"(cpu|CPU)[a-z0-9_-]*[_-]therm(al)?|(big|little|mid)core[0-9]*[_-]thermal", "", cpu, part},
-    {"soc[a-z0-9_-]*[_-]thermal", "", cpu, soc},
+    // Amlogic, Qualcomm), CPU_therm (Tegra), cpu_thermal0 (imx8dxl.dtsi);
+    // soc_thermal is the whole chip's, and so is imx_thermal.c's
+    // imx_thermal_zone, the i.MX6 and i.MX7 die ("CPU temperature grade").
+    {"(cpu|CPU)[a-z0-9_-]*[_-]therm(al)?[0-9]*|(big|little|mid)core[0-9]*[_-]thermal", "", cpu,
+     part},
+    {"soc[a-z0-9_-]*[_-]thermal|imx_thermal_zone", "", cpu, soc},
     // GPUs: gpu/amdgpu/thermal.rst (edge, junction, not mem; temp1 before
     // labels), radeon_pm.c (temp1), nouveau_hwmon.c (temp1), GPU zones.
     {"amdgpu", "^(edge|junction|temp1)$", gpu, part},
@@ -101,16 +114,24 @@ constexpr std::array kRules = std::to_array<Rule>({
     {"dell_smm|i8k", "^CPU$", cpu, controller},
     {"dell_smm|i8k", "^GPU$", gpu, controller},
     {"dell_smm|i8k", "^Ambient$", ambient, controller},
+    // dell-wmi-ddv.c (6.2 on; not in 6.1): the same EC's sensors through
+    // WMI, "CPU" and "Video"; its "Ambient" is "sometimes called SKIN",
+    // the case's surface, and is no air.
+    {"dell_ddv", "^CPU$", cpu, controller},
+    {"dell_ddv", "^Video$", gpu, controller},
     {"system76_acpi", "^CPU", cpu, controller},
     {"system76_acpi", "^GPU", gpu, controller},
     {"asusec", "^CPU$", cpu, controller},
     {"asus_wmi_sensors|atk0110", "^CPU Temperature$", cpu, controller},
     // Mainboard monitoring chips, for the CPU only: nct6775.rst (PECI Agent 0,
     // AMD SB-TSI, TSI0_TEMP, the CPU's own reading; CPUTIN a diode by the
-    // socket, "to be ignored on ASUS boards"), w83627ehf.rst, it87.rst
-    // (temp1..temp3, unlabelled, thermistors or diodes).
-    {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^(PECI(/TSI)? Agent 0|AMD SB-TSI|TSI0_TEMP)$",
-     cpu, board},
+    // socket, "to be ignored on ASUS boards"), nct6683.c (nct6683, nct6686,
+    // nct6687: PECI 0.0, and AMD TSI Addr 98h and 90h, the SB-TSI of the
+    // first and second socket as sbtsi_temp.rst gives their addresses),
+    // w83627ehf.rst, it87.rst (temp1..temp3, unlabelled, thermistors or
+    // diodes).
+    {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*",
+     "^(PECI(/TSI)? Agent 0|AMD SB-TSI|TSI0_TEMP|PECI 0\\.0|AMD TSI Addr (98|90)h)$", cpu, board},
     {"nct6[0-9]+|w83627[a-z-]*|w83667hg[a-z-]*", "^CPUTIN$", cpu, diode},
     {"it8[0-9]+", "", cpu, diode},
 });
@@ -156,6 +177,7 @@ SMC::Group groupOf(Role role) {
 
 struct Compiled {
   std::regex chip, label;
+  std::optional<std::regex> unless;
 };
 
 const std::vector<Compiled>& compiledRules() {
@@ -163,26 +185,42 @@ const std::vector<Compiled>& compiledRules() {
     std::vector<Compiled> rules;
     for (const Rule& rule : kRules) {
       rules.push_back({std::regex(rule.chip.begin(), rule.chip.end()),
-                       std::regex(rule.label.begin(), rule.label.end())});
+                       std::regex(rule.label.begin(), rule.label.end()),
+                       rule.unless.empty()
+                           ? std::nullopt
+                           : std::optional(std::regex(rule.unless.begin(), rule.unless.end()))});
     }
     return rules;
   }();
   return compiled;
 }
 
-// The rules for a chip, in table order.
-std::vector<std::size_t> rulesFor(const std::string& chip) {
+// What rules match a sensor by: its label, or without one its attribute name.
+std::string labelOf(const Sensor& sensor) {
+  return sensor.label.empty() ? "temp" + std::to_string(sensor.index) : sensor.label;
+}
+
+// The rules for a device, in table order: those of its chip that do not
+// stand back for one of its sensors.
+std::vector<std::size_t> rulesFor(const Device& device) {
   std::vector<std::size_t> rules;
   for (std::size_t r = 0; r < kRules.size(); ++r) {
-    if (std::regex_match(chip, compiledRules()[r].chip)) rules.push_back(r);
+    const Compiled& rule = compiledRules()[r];
+    if (!std::regex_match(device.name, rule.chip)) continue;
+    if (rule.unless && std::any_of(device.temperatures.begin(), device.temperatures.end(),
+                                   [&](const Sensor& sensor) {
+                                     return std::regex_search(labelOf(sensor), *rule.unless);
+                                   })) {
+      continue;
+    }
+    rules.push_back(r);
   }
   return rules;
 }
 
-// The first of the chip's rules that the sensor matches, if any.
+// The first of the device's rules that the sensor matches, if any.
 std::optional<std::size_t> ruleFor(const std::vector<std::size_t>& rules, const Sensor& sensor) {
-  const std::string label =
-      sensor.label.empty() ? "temp" + std::to_string(sensor.index) : sensor.label;
+  const std::string label = labelOf(sensor);
   for (const std::size_t r : rules) {
     if (std::regex_search(label, compiledRules()[r].label)) return r;
   }
@@ -203,7 +241,7 @@ std::vector<Candidate> candidates(const std::vector<Device>& devices) {
   std::vector<Candidate> found;
   std::size_t order = 0;
   for (const Device& device : devices) {
-    const std::vector<std::size_t> rules = rulesFor(device.name);
+    const std::vector<std::size_t> rules = rulesFor(device);
     for (const Sensor& sensor : device.temperatures) {
       if (const std::optional<std::size_t> rule = ruleFor(rules, sensor)) {
         found.push_back({*rule, order, &sensor});
