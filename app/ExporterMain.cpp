@@ -14,14 +14,14 @@
 #include <string>
 #include <string_view>
 
+#include "app/Confinement.h"
+#include "app/SmcChoice.h"
 #include "exporter/Exposition.h"
 #include "exporter/Readings.h"
-#include "platform/AtomicFile.h"
-#include "platform/Confinement.h"
-#include "platform/DescriptorLimit.h"
-#include "platform/DiagnosticStream.h"
-#include "platform/SmcChoice.h"
-#include "platform/runloop/IgnoreSignals.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/process/DescriptorLimit.h"
+#include "platform/process/DiagnosticStream.h"
+#include "platform/process/IgnoreSignals.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "smc/SMC.h"
 
@@ -105,13 +105,13 @@ int writePasses(const Options& options, DiagnosticStream& diagnostics, PollRunLo
 
   if (options.once) {
     const auto fault = writePass();
-    if (fault) diagnostics.report(*fault);
+    if (fault) diagnostics.report(fault->reason);
     return fault ? 1 : 0;
   }
   bool failing = false;  // reported once, until a write succeeds again
   const auto pass = [&] {
     const auto fault = writePass();
-    if (fault && !failing) diagnostics.report(*fault + "; trying again at every pass");
+    if (fault && !failing) diagnostics.report(fault->reason + "; trying again at every pass");
     failing = fault.has_value();
   };
   pass();
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   if (optind < argc) return usageError("unexpected argument '" + std::string(argv[optind]) + "'");
   if (options.directory.empty()) return usageError("--textfile-directory DIR is required");
   if (const auto fault = notADirectory(options.directory)) {
-    return usageError("the textfile directory " + *fault);
+    return usageError("the textfile directory " + fault->reason);
   }
 
   // A file past the size limit fails its write, which is reported, instead

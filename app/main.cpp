@@ -14,13 +14,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/Confinement.h"
+#include "app/FrontEndChoice.h"
+#include "app/SmcChoice.h"
+#include "app/System.h"
 #include "monitor/Monitor.h"
-#include "platform/Confinement.h"
-#include "platform/DescriptorLimit.h"
-#include "platform/DiagnosticStream.h"
-#include "platform/FrontEndChoice.h"
-#include "platform/SmcChoice.h"
-#include "platform/System.h"
+#include "platform/process/DescriptorLimit.h"
+#include "platform/process/DiagnosticStream.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/terminal/TerminalFrontEnd.h"
 #include "ui/QuimboApp.h"
@@ -57,12 +57,6 @@ constexpr const char* kUsageTail =
     "See quimbo(1).\n";
 
 constexpr int kUsageError = 2;
-
-std::optional<std::string> environment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return std::nullopt;
-  return std::string(value);
-}
 
 int fail(const std::string& message, int status = 1) {
   std::cerr << "quimbo: " << message << '\n';
@@ -114,14 +108,14 @@ int runTerminal(const Adapters& adapters) {
 }
 
 // The desktop, or the terminal standing in for it where it cannot be used.
-int runDesktop(const Adapters& adapters, char* program) {
-  const System::Desktop desktop = System::desktop();
-  if (desktop.run != nullptr) {
-    return desktop.run(adapters.smc, adapters.services, program,
-                       [&](const Rights& rights) { confineProcess(rights, adapters.diagnostics); });
+int runDesktop(const Adapters& adapters, char* program, bool terminalMayStandIn) {
+  const Result<QuimboRunDesktop> desktop = System::desktop();
+  if (desktop) {
+    return (*desktop)(adapters.smc, adapters.services, program, terminalMayStandIn,
+                      [&](const Rights& rights) { confineProcess(rights, adapters.diagnostics); });
   }
-  if (!terminalMayStandIn()) return fail(desktop.error);
-  std::cerr << "quimbo: " << desktop.error << "; running in the terminal\n";
+  if (!terminalMayStandIn) return fail(desktop.failure().reason);
+  std::cerr << "quimbo: " << desktop.failure().reason << "; running in the terminal\n";
   return runTerminal(adapters);
 }
 
@@ -130,9 +124,8 @@ int runDesktop(const Adapters& adapters, char* program) {
 int main(int argc, char** argv) {
   // Arguments the system's launcher adds on its own are passed over.
   char** const end = argv + argc;
-  char** const given = std::find_if_not(argv + 1, end, [](const char* argument) {
-    return System::launcherArgument(argument);
-  });
+  char** const given = std::find_if_not(
+      argv + 1, end, [](const char* argument) { return System::launcherArgument(argument); });
   if (given != end) {
     const std::string_view argument = *given;
     if (argument == "--help" || argument == "-h") {
@@ -148,12 +141,12 @@ int main(int argc, char** argv) {
                 kUsageError);
   }
 
-  const auto frontEnd = environment("QUIMBO_FRONTEND");
+  const auto frontEnd = namedFrontEnd();
   if (frontEnd && *frontEnd != "terminal" && *frontEnd != "desktop") {
     return fail("QUIMBO_FRONTEND must be terminal or desktop, not '" + *frontEnd + "'",
                 kUsageError);
   }
-  const bool desktop = frontEnd ? *frontEnd == "desktop" : System::displayAvailable();
+  const FrontEndChoice choice = chooseFrontEnd(frontEnd, System::displayAvailable());
 
   // A trace file past the size limit fails its writes, which the trace
   // reports, instead of ending the process.
@@ -164,7 +157,8 @@ int main(int argc, char** argv) {
     const std::unique_ptr<UserClient> smc = chosenSmcUserClient(diagnostics);
     const std::unique_ptr<ServiceManager> services = System::serviceManager();
     const Adapters adapters{*smc, *services, diagnostics};
-    return desktop ? runDesktop(adapters, argv[0]) : runTerminal(adapters);
+    return choice.desktop ? runDesktop(adapters, argv[0], choice.terminalMayStandIn)
+                          : runTerminal(adapters);
   } catch (const std::exception& error) {
     return fail(error.what());
   }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "exporter/Exposition.h"
-#include "platform/AbsentSmc.h"
+#include "platform/userclient/AbsentSmc.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/MonitorHarness.h"

@@ -142,14 +142,15 @@ class HwmonMachine {
 
 // Builds the tree a fixture describes and gives what it expects. A fixture
 // is lines of:
-//   hwmon N PARENT           hwmonN of the parent device (under devices/;
-//                            "-" for none); the next lines fill it
+//   hwmon N PARENT [NAME]    hwmonN of the parent device (under devices/;
+//                            "-" for none), and its name; the next lines fill it
 //   FILE TEXT                a file of hwmonN, or "device/FILE" of its parent
 //   tempN VALUE [LABEL]      tempN_input, and tempN_label when given (also
 //                            "device/tempN", as FILE)
 //   fanN INPUT [MIN [MAX]]   fanN_input, and fanN_min, fanN_max; "-" for none
 //   expect TEXT              what HwmonMachine::readings() gives
-// and comments (#) and blank lines.
+// where a sensor's line may end in KEY=VALUE words, each the file tempN_KEY
+// or fanN_KEY; and comments (#) and blank lines.
 std::string buildFixture(const fs::path& file, HwmonTree& tree) {
   std::ifstream in(file);
   std::string line, expected;
@@ -159,25 +160,26 @@ std::string buildFixture(const fs::path& file, HwmonTree& tree) {
     words >> first >> second >> std::ws;
     std::getline(words, rest);
     if (first.empty() || first.starts_with('#')) continue;
-    static const std::regex shorthand("(.*/)?(temp|fan)[0-9]+");
-    std::smatch kind;
+    static const std::regex shorthand("(.*/)?(temp|fan)[0-9]+"), attribute(" ?(\\w+)=(\\S+)$");
+    std::smatch kind, more;
     const bool sensor = std::regex_match(first, kind, shorthand);
     if (first == "expect") {
       expected = second + (rest.empty() ? "" : " " + rest);
     } else if (first == "hwmon") {
       std::istringstream parent(rest);
-      std::string folder;
-      parent >> folder;
+      std::string folder, name;
+      parent >> folder >> name;
       tree.hwmon(std::stoi(second), folder == "-" ? "" : folder);
-    } else if (sensor && kind[2] == "temp") {
-      tree.write(first + "_input", second);
-      if (!rest.empty()) tree.write(first + "_label", rest);
+      if (!name.empty()) tree.write("name", name);
     } else if (sensor) {
+      for (; std::regex_search(rest, more, attribute); rest.erase(more.position()))
+        tree.write(first + "_" + more.str(1), more.str(2));
       tree.write(first + "_input", second);
       std::istringstream range(rest);
+      if (kind[2] == "temp" && !rest.empty()) tree.write(first + "_label", rest);
       for (const char* suffix : {"_min", "_max"}) {
         std::string value;
-        if (range >> value && value != "-") tree.write(first + suffix, value);
+        if (kind[2] == "fan" && range >> value && value != "-") tree.write(first + suffix, value);
       }
     } else {
       tree.write(first, second + (rest.empty() ? "" : " " + rest));

@@ -115,7 +115,7 @@ std::string inConfinedChild(
     ready();
     std::string said;
     if (const auto why = landlock::confine(rights)) {
-      said = "!" + *why;
+      said = "!" + why->reason;
     } else {
       for (const auto& check : checks) said += check() ? '1' : '0';
     }

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/desktop/SignalWatchdog.h"
 #include "platform/runloop/PollRunLoop.h"
 #include "platform/runloop/SelfPipe.h"
-#include "platform/runloop/SignalWatchdog.h"
 #include "tests/PseudoTerminal.h"
 #ifdef QUIMBO_SIGNALFD
 #include "platform/linux/SignalFd.h"

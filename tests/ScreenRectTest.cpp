@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/macos/ScreenRect.h"
+#include "platform/macos/desktop/ScreenRect.h"
 
 namespace quimbo {
 namespace {

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "monitor/Monitor.h"
-#include "platform/AbsentSmc.h"
+#include "platform/userclient/AbsentSmc.h"
 #include "platform/desktop/BrandLogo.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "platform/desktop/WidgetRenderer.h"

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/Bundle.h"
+#include "platform/process/Bundle.h"
 #include "ui/Logo.h"
 
 namespace quimbo::desktop {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/Bundle.h"
+#include "platform/process/Bundle.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/PanelWindow.h"
 #include "platform/desktop/QtRunLoop.h"

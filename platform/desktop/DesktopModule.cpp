@@ -17,15 +17,14 @@
 #include <utility>
 
 #include "monitor/Monitor.h"
-#include "platform/Bundle.h"
-#include "platform/FrontEndChoice.h"
 #include "platform/desktop/DesktopFrontEnd.h"
 #include "platform/desktop/DesktopRights.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/QtRunLoop.h"
-#include "platform/runloop/IgnoreSignals.h"
+#include "platform/desktop/SignalWatchdog.h"
+#include "platform/process/Bundle.h"
+#include "platform/process/IgnoreSignals.h"
 #include "platform/runloop/SignalSource.h"
-#include "platform/runloop/SignalWatchdog.h"
 #include "ui/QuimboApp.h"
 
 namespace {
@@ -38,6 +37,8 @@ constexpr std::chrono::seconds kQuitGrace(1);
 // What Qt said last while it was connecting to the display. Qt's message
 // handler is a plain function, so this is the one place it can keep it.
 std::string startUpWarning;
+// Whether the terminal front end may stand in, as the program said.
+bool terminalMayStandIn = false;
 
 // Where the desktop cannot be used, the terminal stands in when there is one,
 // unless the desktop was asked for by name. The program starts again from
@@ -46,7 +47,7 @@ std::string startUpWarning;
   std::string why = "the display cannot be reached";
   if (!startUpWarning.empty()) why += " (" + startUpWarning + ")";
   const std::optional<quimbo::Bundle> bundle = quimbo::Bundle::main();
-  if (bundle && quimbo::terminalMayStandIn()) {
+  if (bundle && terminalMayStandIn) {
     std::cerr << "quimbo: " << why << "; running in the terminal" << std::endl;
     ::setenv("QUIMBO_FRONTEND", "terminal", 1);
     sigset_t taken;
@@ -79,8 +80,10 @@ void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
 extern "C" const int quimbo_desktop_interface_version = kDesktopInterfaceVersion;
 
 extern "C" int quimbo_run_desktop(quimbo::UserClient& smc, quimbo::ServiceManager& services,
-                                  char* program, const quimbo::ConfineDesktop& confine) {
+                                  char* program, bool terminalMayStandIn,
+                                  const quimbo::ConfineDesktop& confine) {
   using namespace quimbo;
+  ::terminalMayStandIn = terminalMayStandIn;
   qInstallMessageHandler(onQtMessage);
   // Taken before Qt starts its threads, which inherit the blocked mask: an
   // interrupt or a logout's SIGTERM then ends the event loop, and the

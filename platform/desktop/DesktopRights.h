@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "platform/Bundle.h"
-#include "platform/Rights.h"
+#include "platform/process/Bundle.h"
+#include "platform/process/Rights.h"
 
 namespace quimbo::desktop {
 

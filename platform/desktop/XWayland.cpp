@@ -2,11 +2,13 @@
 
 #include <QGuiApplication>
 
+#include "platform/process/Environment.h"
+
 namespace quimbo::desktop {
 
 bool onXWayland() {
   return QGuiApplication::platformName() == QLatin1String("xcb") &&
-         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+         environmentValue("WAYLAND_DISPLAY").has_value();
 }
 
 }  // namespace quimbo::desktop

@@ -8,9 +8,9 @@ namespace {
 
 constexpr const char* kCannotLoad = "the desktop front end cannot be loaded: ";
 
-System::Desktop refused(const std::string& why) { return {nullptr, kCannotLoad + why}; }
+Failure refused(const std::string& why) { return {kCannotLoad + why}; }
 
-System::Desktop loadFile(const std::filesystem::path& file) {
+Result<QuimboRunDesktop> loadFile(const std::filesystem::path& file) {
   void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return refused(::dlerror());
 
@@ -24,7 +24,7 @@ System::Desktop loadFile(const std::filesystem::path& file) {
           ": it is from another build";
   } else if (void* entry = ::dlsym(handle, kDesktopModuleEntry)) {
     // The module stays loaded until the process ends.
-    return {reinterpret_cast<QuimboRunDesktop>(entry), {}};
+    return reinterpret_cast<QuimboRunDesktop>(entry);
   } else {
     why = file.string() + " has no entry";
   }
@@ -34,7 +34,7 @@ System::Desktop loadFile(const std::filesystem::path& file) {
 
 }  // namespace
 
-System::Desktop loadDesktopModule(const std::optional<Bundle>& bundle) {
+Result<QuimboRunDesktop> loadDesktopModule(const std::optional<Bundle>& bundle) {
   const std::filesystem::path file =
       bundle ? bundle->modulePath("quimbo-desktop.so") : std::filesystem::path();
   if (file.is_relative()) return refused("the folder Quimbo runs from is unknown");

@@ -2,8 +2,9 @@
 
 #include <optional>
 
-#include "platform/Bundle.h"
-#include "platform/System.h"
+#include "platform/Failure.h"
+#include "platform/desktop/DesktopModule.h"
+#include "platform/process/Bundle.h"
 
 namespace quimbo {
 
@@ -12,6 +13,6 @@ namespace quimbo {
 // hand the process any module found there.
 // The entry is taken only from a module that declares this program's
 // interface version; a refused module is unloaded.
-System::Desktop loadDesktopModule(const std::optional<Bundle>& bundle);
+Result<QuimboRunDesktop> loadDesktopModule(const std::optional<Bundle>& bundle);
 
 }  // namespace quimbo

@@ -1,5 +1,7 @@
 #include "platform/linux/EveryThread.h"
 
+#include "platform/files/FileFault.h"
+
 #include <dirent.h>
 #include <linux/futex.h>
 #include <signal.h>
@@ -107,15 +109,16 @@ bool answers(int count, std::chrono::steady_clock::time_point deadline) {
 }
 
 // Asks each of `threads` that is still there; how many were asked, or why not.
-std::optional<std::string> ask(const std::vector<pid_t>& threads, int signal, int& asked) {
+std::optional<Failure> ask(const std::vector<pid_t>& threads, int signal, int& asked) {
   for (const pid_t tid : threads) {
-    if (blocks(tid, signal)) return nameOf(tid) + " blocks the signal that would confine it";
+    if (blocks(tid, signal))
+      return Failure{nameOf(tid) + " blocks the signal that would confine it"};
   }
   for (const pid_t tid : threads) {
     if (::syscall(SYS_tgkill, ::getpid(), tid, signal) == 0) {
       ++asked;
     } else if (errno != ESRCH) {  // ESRCH: it has ended meanwhile
-      return nameOf(tid) + " cannot be signalled: " + std::strerror(errno);
+      return systemFailure(nameOf(tid) + " cannot be signalled");
     }
   }
   return std::nullopt;
@@ -123,7 +126,7 @@ std::optional<std::string> ask(const std::vector<pid_t>& threads, int signal, in
 
 }  // namespace
 
-std::optional<std::string> inEveryOtherThread(int (*task)(int), int argument) {
+std::optional<Failure> inEveryOtherThread(int (*task)(int), int argument) {
   const int signal = SIGRTMIN;
   broadcast.task = task;
   broadcast.argument = argument;
@@ -135,20 +138,20 @@ std::optional<std::string> inEveryOtherThread(int (*task)(int), int argument) {
   ours.sa_flags = SA_RESTART;
   sigfillset(&ours.sa_mask);
   if (::sigaction(signal, &ours, &theirs) != 0) {
-    return std::string("no handler: ") + std::strerror(errno);
+    return systemFailure("no handler");
   }
 
   const auto deadline = std::chrono::steady_clock::now() + kPatience;
   std::set<pid_t> known = {static_cast<pid_t>(::syscall(SYS_gettid))};
-  std::optional<std::string> fault;
+  std::optional<Failure> fault;
   int asked = 0;
   // Until no thread is new: one that was not asked may have started another.
   for (std::vector<pid_t> fresh; !fault && !(fresh = threadsBut(known)).empty();) {
     known.insert(fresh.begin(), fresh.end());
     fault = ask(fresh, signal, asked);
-    if (!fault && !answers(asked, deadline)) fault = "a thread did not answer in time";
+    if (!fault && !answers(asked, deadline)) fault = Failure{"a thread did not answer in time"};
   }
-  if (!fault && broadcast.failure != 0) fault = std::strerror(broadcast.failure);
+  if (!fault && broadcast.failure != 0) fault = Failure{std::strerror(broadcast.failure)};
   // A thread still to answer finds the handler in place.
   if (broadcast.answered == asked) ::sigaction(signal, &theirs, nullptr);
   return fault;

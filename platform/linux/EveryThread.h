@@ -1,7 +1,8 @@
 #pragma once
 
 #include <optional>
-#include <string>
+
+#include "platform/Failure.h"
 
 namespace quimbo {
 
@@ -14,6 +15,6 @@ namespace quimbo {
 // it and it returned 0; otherwise why not. A thread that blocks the signal
 // cannot be reached: that is told before the threads found with it are
 // asked.
-std::optional<std::string> inEveryOtherThread(int (*task)(int), int argument);
+[[nodiscard]] std::optional<Failure> inEveryOtherThread(int (*task)(int), int argument);
 
 }  // namespace quimbo

@@ -17,6 +17,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/files/FileDescriptor.h"
+#include "platform/files/FileFault.h"
 #include "platform/linux/EveryThread.h"
 
 // What Debian 12's kernel headers (6.1, ABI 2) do not name yet: the rights
@@ -89,25 +91,24 @@ long createRuleset(const RulesetAttributes* attributes, std::size_t size, std::u
   return ::syscall(SYS_landlock_create_ruleset, attributes, size, flags);
 }
 
-std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
-
 // The ABI in force and its fixes, or why Landlock cannot be used.
 struct Offer {
   int abi = 0;
   int errata = 0;
-  std::string missing;
+  std::optional<Failure> missing;
 };
 
 Offer offered() {
   const long abi = createRuleset(nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
   if (abi >= 1) {
     const long errata = createRuleset(nullptr, 0, LANDLOCK_CREATE_RULESET_ERRATA);
-    return {static_cast<int>(abi), errata > 0 ? static_cast<int>(errata) : 0, {}};
+    return {static_cast<int>(abi), errata > 0 ? static_cast<int>(errata) : 0, std::nullopt};
   }
-  if (errno == ENOSYS) return {0, 0, "this kernel has no Landlock"};
-  if (errno == EOPNOTSUPP) return {0, 0, "Landlock is turned off (the kernel's lsm= list)"};
+  if (errno == ENOSYS) return {0, 0, Failure{"this kernel has no Landlock"}};
+  if (errno == EOPNOTSUPP)
+    return {0, 0, Failure{"Landlock is turned off (the kernel's lsm= list)"}};
   // A filter of system calls, as systemd's SystemCallFilter= sets up.
-  return {0, 0, systemError("Landlock's system calls are refused")};
+  return {0, 0, systemFailure("Landlock's system calls are refused")};
 }
 
 RulesetAttributes refusedAt(const Offer& offer) {
@@ -156,32 +157,32 @@ std::vector<Rule> rulesOf(const Rights& rights) {
 }
 
 // Allows `access` beneath `path` (of it, for a file).
-std::optional<std::string> allow(int ruleset, const std::filesystem::path& path,
-                                 std::uint64_t access, std::uint64_t handled) {
-  const int fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+std::optional<Failure> allow(int ruleset, const std::filesystem::path& path, std::uint64_t access,
+                             std::uint64_t handled) {
+  const FileDescriptor fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
+  if (!fd) return std::nullopt;
   struct stat status;
-  if (::fstat(fd, &status) == 0 && !S_ISDIR(status.st_mode)) access &= kReadFile;
+  if (::fstat(fd.get(), &status) == 0 && !S_ISDIR(status.st_mode)) access &= kReadFile;
   landlock_path_beneath_attr rule{};
   rule.allowed_access = access & handled;
-  rule.parent_fd = fd;
-  std::optional<std::string> fault;
+  rule.parent_fd = fd.get();
   if (::syscall(SYS_landlock_add_rule, ruleset, LANDLOCK_RULE_PATH_BENEATH, &rule, 0) != 0) {
-    fault = systemError(path.string() + " cannot be allowed");
-  }
-  ::close(fd);
-  return fault;
-}
-
-// The ruleset's descriptor, or why there is none.
-std::optional<std::string> makeRuleset(const Rights& rights, const Offer& offer, int& ruleset) {
-  const RulesetAttributes refused = refusedAt(offer);
-  ruleset = static_cast<int>(createRuleset(&refused, sizeof refused, 0));
-  if (ruleset < 0) return systemError("no Landlock ruleset");
-  for (const Rule& rule : rulesOf(rights)) {
-    if (auto fault = allow(ruleset, rule.path, rule.access, refused.handledAccessFs)) return fault;
+    return systemFailure(path.string() + " cannot be allowed");
   }
   return std::nullopt;
+}
+
+// The ruleset, or why there is none.
+Result<FileDescriptor> makeRuleset(const Rights& rights, const Offer& offer) {
+  const RulesetAttributes refused = refusedAt(offer);
+  FileDescriptor ruleset(static_cast<int>(createRuleset(&refused, sizeof refused, 0)));
+  if (!ruleset) return systemFailure("no Landlock ruleset");
+  for (const Rule& rule : rulesOf(rights)) {
+    if (auto fault = allow(ruleset.get(), rule.path, rule.access, refused.handledAccessFs)) {
+      return *fault;
+    }
+  }
+  return ruleset;
 }
 
 // Run in each thread: async-signal-safe.
@@ -193,21 +194,17 @@ int restrictThread(int ruleset) {
 
 }  // namespace
 
-std::optional<std::string> confine(const Rights& rights) {
+std::optional<Failure> confine(const Rights& rights) {
   const Offer offer = offered();
   if (offer.abi == 0) return offer.missing;
-  int ruleset = -1;
-  std::optional<std::string> fault = makeRuleset(rights, offer, ruleset);
+  const Result<FileDescriptor> ruleset = makeRuleset(rights, offer);
+  if (!ruleset) return ruleset.failure();
   // The other threads first, while this one can still signal any of them.
-  if (!fault) fault = inEveryOtherThread(restrictThread, ruleset);
-  if (!fault) {
-    if (const int error = restrictThread(ruleset)) {
-      errno = error;
-      fault = systemError("Landlock cannot be taken");
-    }
+  if (auto fault = inEveryOtherThread(restrictThread, ruleset->get())) return fault;
+  if (const int error = restrictThread(ruleset->get())) {
+    return systemFailure("Landlock cannot be taken", error);
   }
-  if (ruleset >= 0) ::close(ruleset);
-  return fault;
+  return std::nullopt;
 }
 
 }  // namespace quimbo::landlock

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <optional>
-#include <string>
 
-#include "platform/Rights.h"
+#include "platform/Failure.h"
+#include "platform/process/Rights.h"
 
 namespace quimbo::landlock {
 
@@ -14,6 +14,6 @@ namespace quimbo::landlock {
 // abstract sockets and signals before 6) stays allowed. Nothing when the
 // process is confined; otherwise why not, and the process is as it was.
 // Once confined, a process cannot be freed again: this is called once.
-std::optional<std::string> confine(const Rights& rights);
+[[nodiscard]] std::optional<Failure> confine(const Rights& rights);
 
 }  // namespace quimbo::landlock

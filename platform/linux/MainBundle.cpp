@@ -1,6 +1,6 @@
 #include <system_error>
 
-#include "platform/Bundle.h"
+#include "platform/process/Bundle.h"
 
 namespace quimbo {
 

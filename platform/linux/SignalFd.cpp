@@ -16,8 +16,8 @@ SignalFd::SignalFd(std::initializer_list<int> which) {
   if (const int fault = ::pthread_sigmask(SIG_BLOCK, &mask, &oldMask_); fault != 0) {
     throw std::system_error(fault, std::generic_category(), "blocking signals");
   }
-  fd_ = ::signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (fd_ < 0) {
+  fd_.reset(::signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC));
+  if (!fd_) {
     const int fault = errno;
     ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
     throw std::system_error(fault, std::generic_category(), "signalfd");
@@ -25,13 +25,13 @@ SignalFd::SignalFd(std::initializer_list<int> which) {
 }
 
 SignalFd::~SignalFd() {
-  ::close(fd_);
+  fd_.reset();
   ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
 }
 
 void SignalFd::drain(const std::function<void(int)>& onSignal) {
   signalfd_siginfo info;
-  while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+  while (::read(fd_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
     onSignal(static_cast<int>(info.ssi_signo));
   }
 }

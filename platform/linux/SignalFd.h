@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "platform/files/FileDescriptor.h"
 #include "platform/runloop/SignalSource.h"
 
 namespace quimbo {
@@ -19,12 +20,12 @@ class SignalFd final : public SignalSource {
   SignalFd(const SignalFd&) = delete;
   SignalFd& operator=(const SignalFd&) = delete;
 
-  int fd() const override { return fd_; }
+  int fd() const override { return fd_.get(); }
   void drain(const std::function<void(int)>& onSignal) override;
 
  private:
   sigset_t oldMask_{};
-  int fd_ = -1;
+  FileDescriptor fd_;
 };
 
 }  // namespace quimbo

@@ -1,4 +1,4 @@
-#include "platform/Bundle.h"
+#include "platform/process/Bundle.h"
 
 #import <Foundation/Foundation.h>
 

@@ -9,28 +9,22 @@
 namespace quimbo {
 
 SignalPipe::SignalPipe() {
-  if (::pipe(ends_) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
-  for (const int end : ends_) {  // no pipe2 on every system: one flag at a time
+  int ends[2];
+  if (::pipe(ends) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+  readEnd_.reset(ends[0]);
+  writeEnd_.reset(ends[1]);
+  for (const int end : ends) {  // no pipe2 on every system: one flag at a time
     if (::fcntl(end, F_SETFD, FD_CLOEXEC) != 0 || ::fcntl(end, F_SETFL, O_NONBLOCK) != 0) {
-      const int fault = errno;
-      close();
-      throw std::system_error(fault, std::generic_category(), "pipe flags");
+      throw std::system_error(errno, std::generic_category(), "pipe flags");
     }
-  }
-}
-
-SignalPipe::~SignalPipe() { close(); }
-
-void SignalPipe::close() {
-  for (int& end : ends_) {
-    if (end >= 0) ::close(end);
-    end = -1;
   }
 }
 
 void SignalPipe::send(int fd, int signal) {
   const int savedErrno = errno;
   const auto byte = static_cast<unsigned char>(signal);
+  // Not checked: a handler has no one to tell. The write fails only on a
+  // full pipe, where the signal is dropped as said above.
   [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
   errno = savedErrno;
 }

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "platform/files/FileDescriptor.h"
+
 namespace quimbo {
 
 // A pipe of the process's own that carries signal numbers, one byte each,
@@ -11,12 +13,9 @@ class SignalPipe final {
  public:
   // Throws std::system_error when the pipe cannot be made; nothing is kept then.
   SignalPipe();
-  ~SignalPipe();
-  SignalPipe(const SignalPipe&) = delete;
-  SignalPipe& operator=(const SignalPipe&) = delete;
 
-  int readEnd() const { return ends_[0]; }
-  int writeEnd() const { return ends_[1]; }
+  int readEnd() const { return readEnd_.get(); }
+  int writeEnd() const { return writeEnd_.get(); }
 
   // Writes `signal` to the write end `fd`; async-signal-safe. With the pipe
   // full the signal is dropped, as a second pending signal of one number is.
@@ -26,9 +25,8 @@ class SignalPipe final {
   void drain(const std::function<void(int)>& onSignal) const;
 
  private:
-  void close();
-
-  int ends_[2] = {-1, -1};
+  FileDescriptor readEnd_;
+  FileDescriptor writeEnd_;
 };
 
 }  // namespace quimbo

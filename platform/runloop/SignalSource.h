@@ -22,7 +22,7 @@ class SignalSource {
 
   // The source this system reads signals with. Throws std::system_error
   // when the signals cannot be taken.
-  static std::unique_ptr<SignalSource> make(std::initializer_list<int> which);
+  [[nodiscard]] static std::unique_ptr<SignalSource> make(std::initializer_list<int> which);
 };
 
 }  // namespace quimbo

@@ -13,8 +13,8 @@
 #include <xlocale.h>  // strtod_l on macOS
 #endif
 
-#include "platform/RegularFile.h"
-#include "platform/SmcService.h"
+#include "platform/files/RegularFile.h"
+#include "platform/userclient/SmcService.h"
 #include "smc/SMC.h"
 
 namespace quimbo {
@@ -229,9 +229,8 @@ Machine MachineFile::parse(std::string_view text, std::string_view path) {
 }
 
 Machine MachineFile::load(const std::string& path) {
-  std::string problem;
-  const auto text = readRegularFile(path, MachineFile::kMaxFileSize, problem);
-  if (!text) throw MachineFileError(path + ": " + problem);
+  const Result<std::string> text = readRegularFile(path, MachineFile::kMaxFileSize);
+  if (!text) throw MachineFileError(path + ": " + text.failure().reason);
   return parse(*text, path);
 }
 

@@ -52,11 +52,11 @@ namespace MachineFile {
 // A machine has a few dozen keys.
 inline constexpr std::size_t kMaxFileSize = 1 << 20;
 
-Machine parse(std::string_view text, std::string_view path);
+[[nodiscard]] Machine parse(std::string_view text, std::string_view path);
 // Only a regular file of at most kMaxFileSize bytes is read: a FIFO or a
 // device (even behind a symbolic link) is refused at once, like a file that
 // does not parse.
-Machine load(const std::string& path);
+[[nodiscard]] Machine load(const std::string& path);
 
 }  // namespace MachineFile
 

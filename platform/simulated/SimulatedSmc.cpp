@@ -40,11 +40,11 @@ void SimulatedSmc::refresh() {
   const std::optional<SettledFile::Version> version = watch_->file.look(now_());
   if (!version) return;
   std::string refused;
-  if (!version->text) {
-    refused = watch_->path + ": " + version->problem;
+  if (!*version) {
+    refused = watch_->path + ": " + version->failure().reason;
   } else {
     try {
-      machine_ = MachineFile::parse(*version->text, watch_->path);
+      machine_ = MachineFile::parse(**version, watch_->path);
     } catch (const MachineFileError& error) {
       refused = error.what();
     }

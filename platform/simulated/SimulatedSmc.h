@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/Diagnostics.h"
-#include "platform/SmcService.h"
+#include "platform/process/Diagnostics.h"
+#include "platform/userclient/SmcService.h"
 #include "platform/simulated/MachineFile.h"
-#include "platform/simulated/SettledFile.h"
+#include "platform/files/SettledFile.h"
 #include "platform/simulated/TraceFile.h"
 #include "smc/SMC.h"
 

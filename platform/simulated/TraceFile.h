@@ -2,9 +2,8 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
-
-#include "platform/Diagnostics.h"
+#include "platform/files/FileDescriptor.h"
+#include "platform/process/Diagnostics.h"
 
 namespace quimbo {
 
@@ -18,14 +17,6 @@ class TraceFile final {
   // Throws std::runtime_error, naming the path and the fault, when the
   // file cannot be opened or is not a regular file.
   TraceFile(std::string path, Diagnostics& diagnostics);
-  ~TraceFile();
-  TraceFile(TraceFile&& other) noexcept
-      : path_(std::move(other.path_)),
-        diagnostics_(other.diagnostics_),
-        fd_(std::exchange(other.fd_, -1)) {}
-  TraceFile& operator=(TraceFile&&) = delete;
-  TraceFile(const TraceFile&) = delete;
-  TraceFile& operator=(const TraceFile&) = delete;
 
   // Appends the line in one write, so that two traces of the same file do
   // not cut into each other's lines.
@@ -34,7 +25,7 @@ class TraceFile final {
  private:
   std::string path_;
   Diagnostics& diagnostics_;
-  int fd_ = -1;
+  FileDescriptor fd_;
 };
 
 }  // namespace quimbo

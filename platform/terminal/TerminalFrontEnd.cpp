@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "platform/runloop/IgnoreSignals.h"
+#include "platform/process/IgnoreSignals.h"
 #include "platform/terminal/MenuBar.h"
 #include "platform/terminal/TerminalScreen.h"
 #include "ui/ObservedObject.h"

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include "platform/files/FileDescriptor.h"
+
 namespace quimbo::terminal {
 
 namespace {
@@ -16,9 +18,9 @@ namespace {
 // A file that lives in memory only, and is gone with its last descriptor.
 std::FILE* memoryFile() {
 #ifdef __linux__
-  const int fd = ::memfd_create("quimbo-screen", MFD_CLOEXEC);
-  std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
-  if (file == nullptr && fd >= 0) ::close(fd);
+  FileDescriptor fd(::memfd_create("quimbo-screen", MFD_CLOEXEC));
+  std::FILE* file = fd ? ::fdopen(fd.get(), "w") : nullptr;
+  if (file != nullptr) static_cast<void>(fd.release());  // the file closes it
 #else
   std::FILE* file = std::tmpfile();  // unlinked: nothing is left behind
 #endif
@@ -32,15 +34,15 @@ std::FILE* memoryFile() {
 // shares. Where it cannot be opened again (another user's terminal), the
 // shared description is made non-blocking while the program has it, and
 // `restore` keeps the flags to put back.
-int openWithoutBlocking(int terminal, std::optional<int>& restore) {
+FileDescriptor openWithoutBlocking(int terminal, std::optional<int>& restore) {
   if (const char* name = ::ttyname(terminal)) {
-    const int fd = ::open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) return fd;
+    FileDescriptor fd(::open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (fd) return fd;
   }
-  const int fd = ::fcntl(terminal, F_DUPFD_CLOEXEC, 0);
-  if (fd < 0) throw std::system_error(errno, std::generic_category(), "terminal");
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0 && !(flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0) {
+  FileDescriptor fd(::fcntl(terminal, F_DUPFD_CLOEXEC, 0));
+  if (!fd) throw std::system_error(errno, std::generic_category(), "terminal");
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags >= 0 && !(flags & O_NONBLOCK) && ::fcntl(fd.get(), F_SETFL, flags | O_NONBLOCK) == 0) {
     restore = flags;
   }
   return fd;
@@ -58,8 +60,7 @@ TerminalOutput::TerminalOutput(int terminal) : file_(memoryFile()) {
 }
 
 TerminalOutput::~TerminalOutput() {
-  if (sharedFlags_) ::fcntl(terminal_, F_SETFL, *sharedFlags_);
-  ::close(terminal_);
+  if (sharedFlags_) ::fcntl(terminal_.get(), F_SETFL, *sharedFlags_);
   std::fclose(file_);
 }
 
@@ -72,6 +73,9 @@ void TerminalOutput::takeWritten() {
   const std::size_t start = waiting_.size();
   waiting_.resize(start + static_cast<std::size_t>(written));
   std::size_t got = 0;
+  // A file in memory reads short only where the memory is gone: what was
+  // read is sent, and curses paints the rest of the screen anew at its
+  // next refresh of the cells that changed.
   while (got < static_cast<std::size_t>(written)) {
     const ssize_t n = ::pread(fd, waiting_.data() + start + got, waiting_.size() - start - got,
                               static_cast<off_t>(got));
@@ -80,8 +84,11 @@ void TerminalOutput::takeWritten() {
     got += static_cast<std::size_t>(n);
   }
   waiting_.resize(start + got);
-  [[maybe_unused]] const int emptied = ::ftruncate(fd, 0);
-  ::lseek(fd, 0, SEEK_SET);
+  // Emptied for what curses writes next. Neither call can fail on a file in
+  // memory that is open for writing (truncating to nothing needs no room,
+  // and the offset 0 is always valid): their results are not asked.
+  static_cast<void>(::ftruncate(fd, 0));
+  static_cast<void>(::lseek(fd, 0, SEEK_SET));
 }
 
 bool TerminalOutput::flush() {
@@ -91,7 +98,7 @@ bool TerminalOutput::flush() {
 
 bool TerminalOutput::send() {
   while (!gone_ && waiting()) {
-    const ssize_t n = ::write(terminal_, waiting_.data() + sent_, waiting_.size() - sent_);
+    const ssize_t n = ::write(terminal_.get(), waiting_.data() + sent_, waiting_.size() - sent_);
     if (n > 0) {
       sent_ += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EINTR) {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/files/FileDescriptor.h"
+
 namespace quimbo::terminal {
 
 // The way from curses to a terminal that may stop taking output (a client
@@ -27,7 +29,7 @@ class TerminalOutput final {
   std::FILE* file() const { return file_; }
   // The terminal, opened for writes that never block: poll it for POLLOUT
   // while output waits. Its modes and size are read and set through it too.
-  int terminal() const { return terminal_; }
+  int terminal() const { return terminal_.get(); }
 
   // Takes what curses wrote since the last call and sends what waits, as far
   // as the terminal takes it now. Returns whether nothing is left waiting.
@@ -42,7 +44,7 @@ class TerminalOutput final {
   void takeWritten();
 
   std::FILE* file_ = nullptr;
-  int terminal_ = -1;
+  FileDescriptor terminal_;
   std::optional<int> sharedFlags_;  // to put back, when the shared description was used
   std::string waiting_;             // the bytes not sent yet: at most a frame and a few sequences
   std::size_t sent_ = 0;

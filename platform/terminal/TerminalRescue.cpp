@@ -5,6 +5,8 @@
 #include <cassert>
 #include <cstddef>
 
+#include "platform/files/WriteAll.h"
+
 namespace quimbo::terminal {
 
 namespace {
@@ -24,16 +26,17 @@ termios savedModes{};
 volatile sig_atomic_t armed = 0;
 bool installed = false;
 
-// Async-signal-safe: it calls only tcsetattr(3), write(2) and raise(3), which
-// POSIX lists as safe in a handler, and touches no memory but the statics
-// above. The handler was reset to the default on entry (SA_RESETHAND); the
-// signal raised again is blocked until the handler returns and then ends the
-// process as it would have (a fault returns to the faulting instruction,
-// which faults again with the default in force).
+// Async-signal-safe: it calls only tcsetattr(3), write(2) (through
+// writeAll, which writes what a short write left) and raise(3), which POSIX
+// lists as safe in a handler, and touches no memory but the statics above.
+// What fails is not told: the process is dying, with no one to tell. The handler was reset to the
+// default on entry (SA_RESETHAND); the signal raised again is blocked until the handler returns and
+// then ends the process as it would have (a fault returns to the faulting instruction, which faults
+// again with the default in force).
 extern "C" void rescueTerminal(int signal) {
   if (armed) {
     ::tcsetattr(terminalFd, TCSANOW, &savedModes);
-    [[maybe_unused]] const ssize_t written = ::write(terminalFd, kReset, sizeof kReset - 1);
+    static_cast<void>(writeAll(terminalFd, {kReset, sizeof kReset - 1}));
   }
   ::raise(signal);
 }

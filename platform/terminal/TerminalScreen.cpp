@@ -1,4 +1,5 @@
 #include "platform/terminal/TerminalScreen.h"
+#include "platform/process/Environment.h"
 
 #include <curses.h>
 #include <sys/ioctl.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/process/Environment.h"
 #include "platform/terminal/Palette.h"
 #include "platform/terminal/Utf8Locale.h"
 
@@ -31,10 +33,10 @@ constexpr int kWheelLines = 3;
 
 // Why TERM names no terminal the screen can be drawn on.
 std::string unusable(bool typeKnown) {
-  const char* term = std::getenv("TERM");
+  const std::optional<std::string> term = environmentValue("TERM");
   std::string why = "TERM is not set";
-  if (term != nullptr && *term != '\0') {
-    why = "TERM=" + std::string(term) +
+  if (term) {
+    why = "TERM=" + *term +
           (typeKnown ? " cannot place the cursor" : " is not a known terminal type");
   }
   return "the terminal cannot be used: " + why;
@@ -182,9 +184,7 @@ int TerminalScreen::colourPair(const CellStyle& style) {
       foreground = COLOR_RED;
       break;
     case ui::Color::Kind::orange:
-      foreground = directColour_   ? kOrangeRgb
-                   : COLORS >= 256 ? kOrange256
-                                   : COLOR_YELLOW;
+      foreground = directColour_ ? kOrangeRgb : COLORS >= 256 ? kOrange256 : COLOR_YELLOW;
       break;
     case ui::Color::Kind::srgb: {
       const Rgb8 rgb = toRgb8(c);

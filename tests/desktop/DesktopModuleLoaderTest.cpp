@@ -38,21 +38,21 @@ TEST(DesktopModuleLoader, TakesTheEntryOnlyFromAModuleOfThisInterface) {
       {"", "quimbo-desktop.so: cannot open shared object file"},
       {"fake-unversioned.so", "declares no interface version: it is not from this build"},
       {"fake-other-build.so",
-       "has interface version 999, this program needs 2: it is from another build"},
+       "has interface version 999, this program needs 3: it is from another build"},
       {"fake-this-build.so", ""},
   };
   testing::MonitorHarness h(testing::kTwoFansMachine);
   for (const Case& c : cases) {
     const Installation installed(c.module);
-    const System::Desktop entry = loadDesktopModule(installed.bundle());
+    const Result<QuimboRunDesktop> entry = loadDesktopModule(installed.bundle());
     if (*c.error == '\0') {
-      ASSERT_NE(entry.run, nullptr) << entry.error;
-      EXPECT_EQ(entry.run(h.smc, h.services, nullptr, {}), 42) << "the module's own entry";
+      ASSERT_TRUE(entry) << entry.failure().reason;
+      EXPECT_EQ((*entry)(h.smc, h.services, nullptr, false, {}), 42) << "the module's own entry";
     } else {
-      EXPECT_EQ(entry.run, nullptr) << c.module;
-      EXPECT_EQ(entry.error.rfind("the desktop front end cannot be loaded: ", 0), 0u)
-          << entry.error;
-      EXPECT_NE(entry.error.find(c.error), std::string::npos) << entry.error;
+      const std::string& error = entry.failure().reason;
+      EXPECT_FALSE(entry) << c.module;
+      EXPECT_EQ(error.rfind("the desktop front end cannot be loaded: ", 0), 0u) << error;
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
     }
   }
 }
@@ -68,10 +68,11 @@ TEST(DesktopModuleLoader, NeverResolvesAModuleAgainstTheWorkingDirectory) {
       Bundle("quimbo", ".", "lib/../lib/quimbo"),
   };
   for (const std::optional<Bundle>& bundle : bundles) {
-    const System::Desktop entry = loadDesktopModule(bundle);
-    EXPECT_EQ(entry.run, nullptr) << (bundle ? bundle->modulePath("").string() : "no bundle");
-    EXPECT_NE(entry.error.find("the folder Quimbo runs from is unknown"), std::string::npos)
-        << entry.error;
+    const Result<QuimboRunDesktop> entry = loadDesktopModule(bundle);
+    EXPECT_FALSE(entry) << (bundle ? bundle->modulePath("").string() : "no bundle");
+    EXPECT_NE(entry.failure().reason.find("the folder Quimbo runs from is unknown"),
+              std::string::npos)
+        << entry.failure().reason;
   }
   fs::current_path(before);
 }

@@ -7,7 +7,7 @@
 extern "C" const int quimbo_desktop_interface_version = FAKE_INTERFACE_VERSION;
 #endif
 
-extern "C" int quimbo_run_desktop(quimbo::UserClient&, quimbo::ServiceManager&, char*,
+extern "C" int quimbo_run_desktop(quimbo::UserClient&, quimbo::ServiceManager&, char*, bool,
                                   const quimbo::ConfineDesktop&) {
   return 42;
 }

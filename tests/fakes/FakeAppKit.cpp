@@ -1,4 +1,4 @@
-// Linux stand-in for the Mac's status item (platform/macos/StatusItem.mm),
+// Linux stand-in for the Mac's status item (platform/macos/desktop/StatusItem.mm),
 // for the Mac's configuration built on Linux (cmake/MacOnLinux.cmake): the
 // label is the strip the Linux desktop shows where no tray runs.
 

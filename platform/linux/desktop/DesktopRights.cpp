@@ -6,10 +6,10 @@
 #include <QIcon>
 #include <QStandardPaths>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/linux/LoadedObjects.h"
+#include "platform/process/Environment.h"
 
 namespace quimbo::desktop {
 
@@ -41,9 +41,9 @@ void addFontconfig(std::vector<std::filesystem::path>& paths) {
 // XCURSOR_PATH where it is set, else the icon folders of the XDG data
 // folders, ~/.icons and /usr/share/pixmaps.
 void addCursors(std::vector<std::filesystem::path>& paths) {
-  if (const char* set = std::getenv("XCURSOR_PATH"); set != nullptr && *set != '\0') {
+  if (const auto set = environmentValue("XCURSOR_PATH")) {
     const QString home = QDir::homePath();
-    for (QString folder : QString::fromLocal8Bit(set).split(u':', Qt::SkipEmptyParts)) {
+    for (QString folder : QString::fromLocal8Bit(*set).split(u':', Qt::SkipEmptyParts)) {
       if (folder.startsWith(u'~')) folder.replace(0, 1, home);
       paths.emplace_back(folder.toStdString());
     }

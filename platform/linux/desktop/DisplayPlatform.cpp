@@ -6,15 +6,6 @@
 
 namespace quimbo::desktop {
 
-namespace {
-
-bool isSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
-
-}  // namespace
-
 void prepareDisplay() {
   if (const auto platform = qtPlatformFor(displaySession())) {
     ::setenv("QT_QPA_PLATFORM", platform->c_str(), 1);
@@ -26,10 +17,6 @@ std::optional<std::string> qtPlatformFor(const DisplaySession& session) {
   if (session.x11) return "xcb";
   if (session.wayland) return "wayland";
   return std::nullopt;
-}
-
-DisplaySession displaySession() {
-  return {isSet("DISPLAY"), isSet("WAYLAND_DISPLAY"), isSet("QT_QPA_PLATFORM")};
 }
 
 }  // namespace quimbo::desktop

@@ -10,12 +10,13 @@
 #include <QJsonObject>
 #include <QScreen>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 
 #include "platform/desktop/MenuBarItem.h"
+#include "platform/files/FileDescriptor.h"
 #include "platform/linux/desktop/WorkArea.h"
+#include "platform/process/Environment.h"
 
 namespace quimbo::desktop {
 
@@ -29,20 +30,6 @@ constexpr char kMagic[] = {'i', '3', '-', 'i', 'p', 'c'};
 constexpr std::uint32_t kGetWorkspaces = 1;
 constexpr std::size_t kHeader = sizeof kMagic + 2 * sizeof(std::uint32_t);
 
-class Socket {
- public:
-  explicit Socket(int fd) : fd_(fd) {}
-  ~Socket() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // sway's answer to one request without a payload, or none when it does not
 // answer within the patience.
 std::optional<QByteArray> askSway(const char* path, std::uint32_t type) {
@@ -50,25 +37,25 @@ std::optional<QByteArray> askSway(const char* path, std::uint32_t type) {
   address.sun_family = AF_UNIX;
   if (std::strlen(path) >= sizeof address.sun_path) return std::nullopt;
   std::strcpy(address.sun_path, path);
-  const Socket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-  if (socket.fd() < 0 ||
-      ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+  const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!socket ||
+      ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     return std::nullopt;
   }
   QByteArray request(kMagic, sizeof kMagic);
   const std::uint32_t header[] = {0, type};
   request.append(reinterpret_cast<const char*>(header), sizeof header);
-  if (::send(socket.fd(), request.constData(), request.size(), MSG_NOSIGNAL) != request.size()) {
+  if (::send(socket.get(), request.constData(), request.size(), MSG_NOSIGNAL) != request.size()) {
     return std::nullopt;
   }
   QByteArray reply;
   const QDeadlineTimer deadline(kPatienceMs);
   std::uint32_t length = 0;
   while (reply.size() < qsizetype(kHeader) || reply.size() < qsizetype(kHeader + length)) {
-    pollfd readable{socket.fd(), POLLIN, 0};
+    pollfd readable{socket.get(), POLLIN, 0};
     if (::poll(&readable, 1, int(deadline.remainingTime())) <= 0) return std::nullopt;
     char chunk[4096];
-    const ssize_t got = ::read(socket.fd(), chunk, sizeof chunk);
+    const ssize_t got = ::read(socket.get(), chunk, sizeof chunk);
     if (got <= 0) return std::nullopt;
     reply.append(chunk, got);
     if (reply.size() >= qsizetype(kHeader))
@@ -80,9 +67,9 @@ std::optional<QByteArray> askSway(const char* path, std::uint32_t type) {
 // The room a visible workspace of sway leaves on `screen` beside the bars:
 // sway tells X clients nothing of its bars (layer-shell surfaces).
 std::optional<QRect> swayWorkArea(const QRect& screen) {
-  const char* path = std::getenv("SWAYSOCK");
-  if (path == nullptr || *path == '\0') return std::nullopt;
-  const std::optional<QByteArray> workspaces = askSway(path, kGetWorkspaces);
+  const std::optional<std::string> path = environmentValue("SWAYSOCK");
+  if (!path) return std::nullopt;
+  const std::optional<QByteArray> workspaces = askSway(path->c_str(), kGetWorkspaces);
   if (!workspaces) return std::nullopt;
   for (const QJsonValue& value : QJsonDocument::fromJson(*workspaces).array()) {
     const QJsonObject workspace = value.toObject();

@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 
 namespace quimbo::hwmon {
 
 // The number a sysfs attribute holds: decimal digits with an optional sign,
 // then optional white space. Anything else is no number.
-std::optional<long long> parseAttribute(std::string_view text);
+[[nodiscard]] std::optional<long long> parseAttribute(std::string_view text);
 
 // One attribute file, opened once and read again from its start on every
 // read: reopening a sysfs file costs more than reading it. Only a regular
@@ -23,7 +23,7 @@ class AttributeFile final {
   bool lackedDescriptors() const { return file_.lackedDescriptors(); }
   // None when the file could not be opened, is gone (a device unplugged, a
   // driver unloaded), cannot be read or holds no number.
-  std::optional<long long> read();
+  [[nodiscard]] std::optional<long long> read();
 
  private:
   std::string path_;

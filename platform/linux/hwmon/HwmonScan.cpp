@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 
 namespace quimbo::hwmon {
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <memory>
 
-#include "platform/Diagnostics.h"
-#include "platform/SmcService.h"
+#include "platform/process/Diagnostics.h"
+#include "platform/userclient/SmcService.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/SensorMap.h"
 
