@@ -206,8 +206,9 @@ TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
   EXPECT_GE(machines, 10);
 }
 
-// Two NVMe drives: the SSD group reads the hotter, the second.
-void amdDesktop(HwmonTree& tree) {
+TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
+  // Two NVMe drives: the SSD group reads the hotter, the second.
+  HwmonTree tree;
   tree.device(0, "nvme").temp(1, 41850, "Composite");
   tree.device(1, "k10temp").temp(1, 68500, "Tctl").temp(3, 64250, "Tccd1");
   tree.device(2, "amdgpu").temp(1, 51000, "edge").temp(2, 55000, "junction");
@@ -215,11 +216,6 @@ void amdDesktop(HwmonTree& tree) {
   tree.device(3, "nct6798").temp(1, 33000, "SYSTIN").temp(2, 45500, "CPUTIN");
   tree.temp(3, 37000, "AUXTIN0").fan(1, 820, 200).fan(2, 1105).fan(3, 0);
   tree.device(4, "nvme").temp(1, 47850, "Composite");
-}
-
-TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
-  HwmonTree tree;
-  amdDesktop(tree);
   HwmonMachine machine(tree);
   tree.remove(2);  // the GPU goes
   machine.pass();
@@ -249,7 +245,7 @@ TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
 struct DescriptorLimit {
   rlimit saved{};
   DescriptorLimit() { ::getrlimit(RLIMIT_NOFILE, &saved); }
-  ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &saved); }
+  ~DescriptorLimit() { set(saved.rlim_cur); }
   void set(rlim_t soft) const {
     const rlimit lowered{soft, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
