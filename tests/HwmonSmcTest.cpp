@@ -84,15 +84,15 @@ class HwmonTree {
     std::ofstream(current_ / file) << contents << '\n';
     return *this;
   }
-  // What else may stand where a file is expected, in place of the file.
-  HwmonTree& link(const std::string& file, const fs::path& target) {
+  // What else may stand where a file is expected, in place of the file: a
+  // link to `target`, or without one a folder.
+  HwmonTree& instead(const std::string& file, const fs::path& target = {}) {
     fs::remove(current_ / file);
-    fs::create_symlink(target, current_ / file);
-    return *this;
-  }
-  HwmonTree& folder(const std::string& file) {
-    fs::remove(current_ / file);
-    fs::create_directories(current_ / file);
+    if (target.empty()) {
+      fs::create_directory(current_ / file);
+    } else {
+      fs::create_symlink(target, current_ / file);
+    }
     return *this;
   }
 
@@ -305,11 +305,11 @@ TEST(HwmonSmc, FilesThatAreNoShortRegularFilesLeaveOutTheirSensor) {
   tree.device(0, "cpu_thermal")  // every sensor of this chip is a CPU sensor
       .temp(1, 61500)
       .temp(2, 90000)
-      .folder("temp2_label")
+      .instead("temp2_label")
       .temp(3, 91000, std::string(300, 'x'))
-      .folder("temp4_input")
+      .instead("temp4_input")
       .fan(1, 1500);
-  tree.device(1, "cpu_thermal").link("name", "/dev/zero").temp(1, 95000).fan(1, 3000);
+  tree.device(1, "cpu_thermal").instead("name", "/dev/zero").temp(1, 95000).fan(1, 3000);
 
   HwmonMachine machine(tree);
   EXPECT_EQ(machine.published(), "61/0/0/0 max 61 | 1500/0/0");
