@@ -237,6 +237,14 @@ def beside(what, panel, x, y, below=True, bar=0):
           "%s: Activate(%d, %d) opened the panel at %d,%d %dx%d" % (what, x, y, px, py, pw, ph))
 
 
+def under_the_item(x, what, click, cx, top):
+    """A click on the item at `cx` opens the panel at `top`, below it, and a click outside closes it."""
+    panel = x.panel_opens(what + ", a click on the item", click)
+    check(panel[1] == top and panel[0] <= cx <= panel[0] + panel[2],
+          "%s: the panel at %s, not below the item at %d in a bar %d high" % (what, panel, cx, top))
+    x.panel_closes(what + ", a click outside", lambda: x.click(400, 450))
+
+
 def strip_back(x, what):
     """The strip, once it is back at the top right of the screen."""
     strip = wait_for("%s: no strip" % what, lambda: x.visible("Quimbo"))
@@ -415,10 +423,7 @@ def check_gnome(session):
     # The extension activates an item without a menu on its first click,
     # and from then on on a double click.
     click = lambda *more: x.click(cx, cy, *more, 1)
-    panel = x.panel_opens("GNOME, a first click", click)
-    check(panel[1] == bottom and panel[0] <= cx <= panel[0] + panel[2],
-          "the panel at %s, not under the item at %d in a bar %d high" % (panel, cx, bottom))
-    x.panel_closes("GNOME, a click outside", lambda: x.click(400, 400))
+    under_the_item(x, "GNOME, the first time", click, cx, bottom)
     x.panel_opens("GNOME, a double click", lambda: click("--repeat", 2, "--delay", 120))
     x.panel_closes("GNOME, a click on the item", click)
     x.run("mousemove", 400, 400)
@@ -449,10 +454,7 @@ def check_lxqt(session):
     session.wait_label(LABEL)
     left, right = legible("LXQt, the icon", x.shot, (0, 0, WIDTH, BAR)).items()[-1]
     cx = (left + right) // 2
-    panel = x.panel_opens("LXQt, a click on the item", lambda: x.click(cx, BAR // 2))
-    check(panel[1] == BAR and panel[0] <= cx <= panel[0] + panel[2],
-          "LXQt: the panel at %s, not below the item at %d" % (panel, cx))
-    x.panel_closes("LXQt, a click outside", lambda: x.click(400, 500))
+    under_the_item(x, "LXQt", lambda: x.click(cx, BAR // 2), cx, BAR)
     session.end(quimbo)
     errors = [line for line in read(session.path("lxqt-panel.log")).splitlines() if "Error on DBus" in line]
     check(not errors, "LXQt's panel logged:\n" + "\n".join(errors))
