@@ -84,15 +84,15 @@ class HwmonTree {
     std::ofstream(current_ / file) << contents << '\n';
     return *this;
   }
-  // What else may stand where a file is expected, in place of the file.
-  HwmonTree& link(const std::string& file, const fs::path& target) {
+  // What else may stand where a file is expected, in place of the file: a
+  // link to `target`, or without one a folder.
+  HwmonTree& instead(const std::string& file, const fs::path& target = {}) {
     fs::remove(current_ / file);
-    fs::create_symlink(target, current_ / file);
-    return *this;
-  }
-  HwmonTree& folder(const std::string& file) {
-    fs::remove(current_ / file);
-    fs::create_directories(current_ / file);
+    if (target.empty()) {
+      fs::create_directory(current_ / file);
+    } else {
+      fs::create_symlink(target, current_ / file);
+    }
     return *this;
   }
 
@@ -206,8 +206,9 @@ TEST(HwmonSmc, EachMachinePublishesWhatItMeasures) {
   EXPECT_GE(machines, 10);
 }
 
-// Two NVMe drives: the SSD group reads the hotter, the second.
-void amdDesktop(HwmonTree& tree) {
+TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
+  // Two NVMe drives: the SSD group reads the hotter, the second.
+  HwmonTree tree;
   tree.device(0, "nvme").temp(1, 41850, "Composite");
   tree.device(1, "k10temp").temp(1, 68500, "Tctl").temp(3, 64250, "Tccd1");
   tree.device(2, "amdgpu").temp(1, 51000, "edge").temp(2, 55000, "junction");
@@ -215,11 +216,6 @@ void amdDesktop(HwmonTree& tree) {
   tree.device(3, "nct6798").temp(1, 33000, "SYSTIN").temp(2, 45500, "CPUTIN");
   tree.temp(3, 37000, "AUXTIN0").fan(1, 820, 200).fan(2, 1105).fan(3, 0);
   tree.device(4, "nvme").temp(1, 47850, "Composite");
-}
-
-TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
-  HwmonTree tree;
-  amdDesktop(tree);
   HwmonMachine machine(tree);
   tree.remove(2);  // the GPU goes
   machine.pass();
@@ -249,7 +245,7 @@ TEST(HwmonSmc, AnUnpluggedDeviceDropsOutAndComesBackAfterTheRescan) {
 struct DescriptorLimit {
   rlimit saved{};
   DescriptorLimit() { ::getrlimit(RLIMIT_NOFILE, &saved); }
-  ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &saved); }
+  ~DescriptorLimit() { set(saved.rlim_cur); }
   void set(rlim_t soft) const {
     const rlimit lowered{soft, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
@@ -309,11 +305,11 @@ TEST(HwmonSmc, FilesThatAreNoShortRegularFilesLeaveOutTheirSensor) {
   tree.device(0, "cpu_thermal")  // every sensor of this chip is a CPU sensor
       .temp(1, 61500)
       .temp(2, 90000)
-      .folder("temp2_label")
+      .instead("temp2_label")
       .temp(3, 91000, std::string(300, 'x'))
-      .folder("temp4_input")
+      .instead("temp4_input")
       .fan(1, 1500);
-  tree.device(1, "cpu_thermal").link("name", "/dev/zero").temp(1, 95000).fan(1, 3000);
+  tree.device(1, "cpu_thermal").instead("name", "/dev/zero").temp(1, 95000).fan(1, 3000);
 
   HwmonMachine machine(tree);
   EXPECT_EQ(machine.published(), "61/0/0/0 max 61 | 1500/0/0");

@@ -147,35 +147,32 @@ TEST(Landlock, AllowsWhatTheRightsNameAndNothingElse) {
   const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&abstract), sizeof abstract), 0);
   ASSERT_EQ(::listen(listening, 4), 0);
-  const std::string written = tree / "written";
+  const std::string written = tree / "written", prom = written + "/quimbo.prom";
+  const auto opening = [&](const char* path, int flags = O_RDONLY) {
+    return [path = tree / path, flags] { return opens(path, flags); };
+  };
   struct Case {
     const char* what;
     std::function<bool()> check;
     bool allowed;
   };
   const Case cases[] = {
-      {"reads a file of a folder it reads", [&] { return opens(tree / "read/file"); }, true},
-      {"lists that folder", [&] { return opens(tree / "read", O_DIRECTORY); }, true},
-      {"reads in a folder named twice", [&] { return opens(tree / "read/sub/file"); }, true},
-      {"reads a folder whose name begins as another's",
-       [&] { return opens(tree / "read-alike/file"); }, true},
-      {"reads no other folder", [&] { return opens(tree / "elsewhere/file"); }, false},
-      {"follows no link out", [&] { return opens(tree / "read/link/file"); }, false},
-      {"writes no file it reads", [&] { return opens(tree / "read/file", O_WRONLY); }, false},
+      {"reads a file of a folder it reads", opening("read/file"), true},
+      {"lists that folder", opening("read", O_DIRECTORY), true},
+      {"reads in a folder named twice", opening("read/sub/file"), true},
+      {"reads a folder whose name begins as another's", opening("read-alike/file"), true},
+      {"reads no other folder", opening("elsewhere/file"), false},
+      {"follows no link out", opening("read/link/file"), false},
+      {"writes no file it reads", opening("read/file", O_WRONLY), false},
       {"replaces a file by a named one", [&] { return replaces(written, false); }, true},
       {"replaces a file by an unnamed one", [&] { return replaces(written, true); }, true},
-      {"truncates there", [&] { return ::truncate((written + "/quimbo.prom").c_str(), 0) == 0; },
-       true},
+      {"truncates there", [&] { return ::truncate(prom.c_str(), 0) == 0; }, true},
       {"writes in a folder within one it reads",
        [&] { return replaces(tree / "read/sub/written", false); }, true},
       {"makes no folder", [&] { return ::mkdir((written + "/folder").c_str(), 0755) == 0; }, false},
       {"makes no FIFO", [&] { return ::mkfifo((written + "/fifo").c_str(), 0644) == 0; }, false},
       {"moves no file out",
-       [&] {
-         return ::rename((written + "/quimbo.prom").c_str(), (tree / "elsewhere/moved").c_str()) ==
-                0;
-       },
-       false},
+       [&] { return ::rename(prom.c_str(), (tree / "elsewhere/moved").c_str()) == 0; }, false},
       {"executes nothing", [] { return executes("/bin/true"); }, false},
       {"binds no TCP port", bindsTcp, false},
       {"reaches no abstract socket made outside", [&] { return connectsAbstract(abstract); },

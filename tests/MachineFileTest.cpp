@@ -25,19 +25,18 @@ TaRP "flt " 00 00 f8 41 read!85 size=2 attr=d4
 )",
                                              "m");
   ASSERT_EQ(machine.keys.size(), 6u);
-  const MachineKey& fnum = machine.keys.at(SMC::fourCC("FNum"));
-  EXPECT_EQ(fnum.type, SMC::fourCC("ui8 "));
-  EXPECT_EQ(fnum.bytes, std::vector<std::uint8_t>{2});
-  EXPECT_EQ(fnum.dataSize, 1u);
-  EXPECT_EQ(machine.keys.at(SMC::fourCC("F0Ac")).bytes,
-            (std::vector<std::uint8_t>{0x00, 0x00, 0xe6, 0x44}));
-  EXPECT_EQ(machine.keys.at(SMC::fourCC("Tg0f")).bytes, (std::vector<std::uint8_t>{0x1f, 0x40}));
-  EXPECT_EQ(machine.keys.at(SMC::fourCC("Fx00")).bytes, (std::vector<std::uint8_t>{0x01, 0x2c}));
-  EXPECT_EQ(machine.keys.at(SMC::fourCC("Ts0S")).infoFault, 0x84);
-  const MachineKey& tarp = machine.keys.at(SMC::fourCC("TaRP"));
-  EXPECT_EQ(tarp.readFault, 0x85);
-  EXPECT_EQ(tarp.dataSize, 2u);
-  EXPECT_EQ(tarp.attributes, 0xd4);
+  const auto key = [&](const char* name) { return machine.keys.at(SMC::fourCC(name)); };
+  using Bytes = std::vector<std::uint8_t>;
+  EXPECT_EQ(key("FNum").type, SMC::fourCC("ui8 "));
+  EXPECT_EQ(key("FNum").bytes, Bytes{2});
+  EXPECT_EQ(key("FNum").dataSize, 1u);
+  EXPECT_EQ(key("F0Ac").bytes, (Bytes{0x00, 0x00, 0xe6, 0x44}));
+  EXPECT_EQ(key("Tg0f").bytes, (Bytes{0x1f, 0x40}));
+  EXPECT_EQ(key("Fx00").bytes, (Bytes{0x01, 0x2c}));
+  EXPECT_EQ(key("Ts0S").infoFault, 0x84);
+  EXPECT_EQ(key("TaRP").readFault, 0x85);
+  EXPECT_EQ(key("TaRP").dataSize, 2u);
+  EXPECT_EQ(key("TaRP").attributes, 0xd4);
 }
 
 TEST(MachineFile, RefusesBadInputNamingFileLineAndFault) {

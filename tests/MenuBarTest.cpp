@@ -21,9 +21,13 @@ class MenuBarTest : public ::testing::Test {
       const std::string& machine = "FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\nTp01 \"flt \" = 57.8\n")
       : harness_(machine) {}
 
-  std::vector<std::string> lines(int width = 60, int height = 24) {
+  // The composed screen, one string.
+  std::string screen(int width, int height) {
     ui::MenuBarExtra scene = app_.body();
-    const std::string text = bar_.compose(scene, width, height).text();
+    return bar_.compose(scene, width, height).text();
+  }
+  std::vector<std::string> lines(int width = 60, int height = 24) {
+    const std::string text = screen(width, height);
     std::vector<std::string> out;
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t end = text.find('\n', at);
@@ -97,12 +101,7 @@ TEST_F(MenuBarTest, KeysAndClicksOpenAndCloseThePanelAndPressQuit) {
 class TallPanelTest : public MenuBarTest {
  protected:
   TallPanelTest() : MenuBarTest(testing::fansMachine(12)) {}
-  // The composed screen, one string.
-  std::string screen(int height = 40) {
-    std::string text;
-    for (const std::string& line : lines(80, height)) text += line + "\n";
-    return text;
-  }
+  std::string screen(int height = 40) { return MenuBarTest::screen(80, height); }
   static bool has(const std::string& screen, const std::string& text) {
     return screen.find(text) != std::string::npos;
   }

@@ -9,14 +9,9 @@ namespace {
 using testing::MonitorHarness;
 
 TEST(MonitorPoll, ReadsEveryFanInIndexOrderWithMissingValuesAsZero) {
-  MonitorHarness h(R"(
-    FNum "flt " = 2.9
-    F0Ac "flt " = 1800
-    F0Mx "flt " = 5000
-    F1Ac "flt " = 2499.9
-    F1Mn "flt " = 1000
-    F1Mx "flt " = 6000
-  )");
+  MonitorHarness h(
+      "FNum \"flt \" = 2.9\nF0Ac \"flt \" = 1800\nF0Mx \"flt \" = 5000\n"
+      "F1Ac \"flt \" = 2499.9\nF1Mn \"flt \" = 1000\nF1Mx \"flt \" = 6000\n");
   const auto mon = h.make();
   ASSERT_EQ(testing::published(*mon), "0/0/0/0 max 0 | 1800/0/5000 2499/1000/6000")
       << "2.9 fans are two; a missing Mn reads 0";

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "tests/PseudoTerminal.h"
@@ -14,26 +15,41 @@
 namespace quimbo::terminal {
 namespace {
 
-// What a screen on a terminal of the given kind sends for one cell in each
-// colour: green, orange, red and the accent.
-std::string painted(const char* term) {
-  ::setenv("TERM", term, 1);
+// A screen on a terminal of the given kind that writes into a file, and
+// what it sent since the last look.
+struct Sent {
+  explicit Sent(const char* term) {
+    ::setenv("TERM", term, 1);
+    screen.emplace(::fileno(out), in);
+  }
+  ~Sent() {
+    screen.reset();
+    std::fclose(out);
+    std::fclose(in);
+  }
+  std::string since() {
+    std::string now;
+    std::rewind(out);
+    for (int c; (c = std::fgetc(out)) != EOF;) now += static_cast<char>(c);
+    std::string news = now.substr(all.size());
+    all = now;
+    return news;
+  }
   std::FILE* out = std::tmpfile();
   std::FILE* in = std::fopen("/dev/null", "r");
-  {
-    TerminalScreen screen(::fileno(out), in);
-    CellGrid grid(4, 1);
-    const ui::Color colours[] = {ui::kGreen, ui::kOrange, ui::kRed, ui::Brand::accent};
-    for (int col = 0; col < 4; ++col) grid.put(0, col, U'x', {colours[col]});
-    screen.paint(grid);
-    EXPECT_TRUE(screen.flush()) << "a file takes it all";
-  }
-  std::string sent;
-  std::rewind(out);
-  for (int c; (c = std::fgetc(out)) != EOF;) sent += static_cast<char>(c);
-  std::fclose(out);
-  std::fclose(in);
-  return sent;
+  std::optional<TerminalScreen> screen;
+  std::string all;
+};
+
+// What it sends for one cell in each colour: green, orange, red and the accent.
+std::string painted(const char* term) {
+  Sent sent(term);
+  CellGrid grid(4, 1);
+  const ui::Color colours[] = {ui::kGreen, ui::kOrange, ui::kRed, ui::Brand::accent};
+  for (int col = 0; col < 4; ++col) grid.put(0, col, U'x', {colours[col]});
+  sent.screen->paint(grid);
+  EXPECT_TRUE(sent.screen->flush()) << "a file takes it all";
+  return sent.since();
 }
 
 TEST(TerminalScreen, EachColourIsTheNearestTheTerminalHas) {
@@ -57,48 +73,33 @@ TEST(TerminalScreen, EachColourIsTheNearestTheTerminalHas) {
 // cell that changed, and one that changed back; a wide character whose right
 // half was written over and came back; everything after a resize.
 TEST(TerminalScreen, OnlyWhatChangedIsSent) {
-  ::setenv("TERM", "xterm", 1);
-  std::FILE* out = std::tmpfile();
-  std::FILE* in = std::fopen("/dev/null", "r");
-  std::string all;
-  const auto sentSince = [&] {
-    std::string now;
-    std::rewind(out);
-    for (int c; (c = std::fgetc(out)) != EOF;) now += static_cast<char>(c);
-    std::string since = now.substr(all.size());
-    all = now;
-    return since;
-  };
-  {
-    TerminalScreen screen(::fileno(out), in);
-    CellGrid grid(screen.width(), screen.height());
-    for (int col = 0; col < 10; ++col) grid.put(0, col, U'a' + static_cast<char32_t>(col), {});
-    grid.put(1, 0, U'界', {});
-    const CellGrid first = grid;
-    screen.paint(grid);
-    EXPECT_NE(sentSince().find("abcdefghij"), std::string::npos);
+  Sent out("xterm");
+  TerminalScreen& screen = *out.screen;
+  CellGrid grid(screen.width(), screen.height());
+  for (int col = 0; col < 10; ++col) grid.put(0, col, U'a' + static_cast<char32_t>(col), {});
+  grid.put(1, 0, U'界', {});
+  const CellGrid first = grid;
+  screen.paint(grid);
+  EXPECT_NE(out.since().find("abcdefghij"), std::string::npos);
 
-    screen.paint(grid);
-    EXPECT_EQ(sentSince(), "") << "the same grid again";
+  screen.paint(grid);
+  EXPECT_EQ(out.since(), "") << "the same grid again";
 
-    grid.put(0, 4, U'X', {});
-    screen.paint(grid);
-    EXPECT_NE(sentSince().find('X'), std::string::npos);
+  grid.put(0, 4, U'X', {});
+  screen.paint(grid);
+  EXPECT_NE(out.since().find('X'), std::string::npos);
 
-    grid.put(1, 1, U'y', {});
-    screen.paint(grid);
-    grid = first;
-    screen.paint(grid);
-    const std::string sent = sentSince();
-    EXPECT_NE(sent.find('e'), std::string::npos) << "a cell changed back";
-    EXPECT_NE(sent.find("界"), std::string::npos) << "a wide character whose right half came back";
+  grid.put(1, 1, U'y', {});
+  screen.paint(grid);
+  grid = first;
+  screen.paint(grid);
+  const std::string sent = out.since();
+  EXPECT_NE(sent.find('e'), std::string::npos) << "a cell changed back";
+  EXPECT_NE(sent.find("界"), std::string::npos) << "a wide character whose right half came back";
 
-    screen.resize();
-    screen.paint(grid);
-    EXPECT_NE(sentSince().find("abcdefghij"), std::string::npos) << "after a resize";
-  }
-  std::fclose(out);
-  std::fclose(in);
+  screen.resize();
+  screen.paint(grid);
+  EXPECT_NE(out.since().find("abcdefghij"), std::string::npos) << "after a resize";
 }
 
 // A stack that overflowed kills the process on a signal stack of its own:

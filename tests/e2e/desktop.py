@@ -27,13 +27,14 @@ QUIMBO, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 WIDTH, HEIGHT = 800, 600
 
 
-def quimbo(run, x, machine_file, before=(), **env):
-    """quimbo on the X server (its command line after `before`), and its
-    strip: (process, strip's geometry)."""
+def quimbo(run, machine_file, before=(), **env):
+    """quimbo on an X server of its own (its command line after `before`),
+    and its strip: (the server, the process, the strip's geometry)."""
+    x = xvfb(run, WIDTH, HEIGHT)
     process = run.start([*before, QUIMBO], log="quimbo.log", **dict(
         BESIDE, QUIMBO_FRONTEND="desktop", QUIMBO_SMC_SIM=machine_file, DISPLAY=x.display,
         XDG_RUNTIME_DIR=run.work, **env))
-    return process, wait_for("no strip window", lambda: x.visible("Quimbo"))
+    return x, process, wait_for("no strip window", lambda: x.visible("Quimbo"))
 
 
 def open_panel(x, strip):
@@ -76,10 +77,9 @@ def press_quit(x, panel, process, scale=1):
 
 
 def strip_and_panel(run):
-    x = xvfb(run, WIDTH, HEIGHT)
     copy, trace = run.path("machine"), run.path("trace")
     write(copy, read(MACHINE))
-    process, strip = quimbo(run, x, copy, QUIMBO_SMC_TRACE=trace)
+    x, process, strip = quimbo(run, copy, QUIMBO_SMC_TRACE=trace)
     check(strip[1] == 0 and strip[0] + strip[2] == WIDTH and strip[2] > 60, "the strip at %s" % (strip,))
     panel = open_panel(x, strip)
     check(panel[2] == 260 and panel[3] > 300, "the panel is %dx%d" % panel[2:])
@@ -98,16 +98,14 @@ def strip_and_panel(run):
 
 
 def signals_while_it_ends(run):
-    x = xvfb(run, WIDTH, HEIGHT)
-    process, strip = quimbo(run, x, MACHINE, before=tampered(SLOW_SIGNAL_MASK), **NO_LEAK_CHECKS)
+    x, process, strip = quimbo(run, MACHINE, before=tampered(SLOW_SIGNAL_MASK), **NO_LEAK_CHECKS)
     open_panel(x, strip)
     signal_until_ended(process, traced(process), signal.SIGINT)
     ends(process, "exit 130", "SIGINTs in a row, the signal mask slowed down")
 
 
 def scrolled(run):
-    x = xvfb(run, WIDTH, HEIGHT)
-    process, strip = quimbo(run, x, MACHINE, QT_SCALE_FACTOR="2")
+    x, process, strip = quimbo(run, MACHINE, QT_SCALE_FACTOR="2")
     panel = open_panel(x, strip)
     check(panel[1] + panel[3] <= HEIGHT and panel[3] > 400, "at a scale of 2 the panel is at %s" % (panel,))
     check(lines(x, panel) == "framed |==|", "at a scale of 2 the panel shows %r" % lines(x, panel))
@@ -191,7 +189,6 @@ def host(present):
 
 
 def silent_tray(run):
-    x = xvfb(run, WIDTH, HEIGHT)
     read_end, write_end = os.pipe()  # the bus's address, once it takes connections
     run.start(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + run.path("bus"),
                "--print-address=%d" % write_end], log="dbus.log", popen=dict(pass_fds=(write_end,)))
@@ -200,7 +197,7 @@ def silent_tray(run):
         address = printed.readline().strip()
     check(address, "no session bus")
     watcher = Watcher(address)
-    process, strip = quimbo(run, x, MACHINE, DBUS_SESSION_BUS_ADDRESS=address)
+    x, process, strip = quimbo(run, MACHINE, DBUS_SESSION_BUS_ADDRESS=address)
     wait_for("quimbo asked the watcher nothing", watcher.holds)
     for _ in range(20):  # hosts announced, each a question left open
         watcher.announce()

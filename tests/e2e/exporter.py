@@ -61,6 +61,20 @@ def get(url):
         return ""
 
 
+def textfiles(run):
+    """The shipped machine copied into the scratch folder, and an empty folder
+    for the exporter's file: (the folder, the file's path)."""
+    write(run.path("machine"), read(MACHINE))
+    os.makedirs(run.path("textfiles"))
+    return run.path("textfiles"), run.path("textfiles/quimbo.prom")
+
+
+def every_second(run, folder, log="exporter.log", before=(), **env):
+    """The exporter running, a pass every second, over the copied machine."""
+    return run.start([*before, EXPORTER, "--textfile-directory", folder, "--interval", "1"], log=log,
+                     **dict(dict(QUIMBO_SMC_SIM=run.path("machine")), **env))
+
+
 def exporter(run, *args, limits=(), program=True, **env):
     """One run of the exporter (or of `args` alone) to its end: (status, what it said)."""
     log = "exporter-%d.log" % len(run.processes)
@@ -73,9 +87,7 @@ def once_and_bad_input(run):
     done = subprocess.run(["promtool", "test", "rules", os.path.join(HERE, "alerts.test.yml")],
                           capture_output=True, text=True)
     check(done.returncode == 0, "the alerting rules' tests fail: " + done.stdout + done.stderr)
-    folder, prom = run.path("textfiles"), run.path("textfiles/quimbo.prom")
-    os.makedirs(folder)
-    write(run.path("machine"), read(MACHINE))
+    folder, prom = textfiles(run)
     for args, said in (("--interval 5", "--textfile-directory DIR is required"),
                        ("--textfile-directory %s/none" % run.work, "%s/none: No such file or directory" % run.work),
                        ("--textfile-directory " + run.path("machine"), "machine: is not a directory"),
@@ -108,13 +120,12 @@ def once_and_bad_input(run):
     # Where Landlock cannot be had, as strace makes its first call fail: the
     # file written all the same, and one line that says why. (LeakSanitizer
     # cannot stop the threads of a process that strace traces.)
-    sanitizer = {"ASAN_OPTIONS": os.environ["ASAN_OPTIONS"] + ":detect_leaks=0"} if "ASAN_OPTIONS" in os.environ else {}
     for error, why in (("ENOSYS", "this kernel has no Landlock"),
                        ("EOPNOTSUPP", "Landlock is turned off (the kernel's lsm= list)"),
                        ("EPERM", "Landlock's system calls are refused: Operation not permitted")):
         os.unlink(prom)
-        status, out = exporter(run, "strace", "-f", "-o", "/dev/null", "-e", "inject=landlock_create_ruleset:error="
-                               + error, EXPORTER, "--textfile-directory", folder, "--once", program=False, **sanitizer)
+        status, out = exporter(run, *tampered("landlock_create_ruleset:error=" + error), EXPORTER,
+                               "--textfile-directory", folder, "--once", program=False, **NO_LEAK_CHECKS)
         check(status == 0 and out == "quimbo-exporter: runs unconfined: %s\n" % why and complete(read(prom)),
               "%s: status %d, said %r" % (error, status, out))
 
@@ -131,12 +142,8 @@ def once_and_bad_input(run):
 
 
 def with_prometheus(run):
-    folder, prom, trace, copy = run.path("textfiles"), run.path("textfiles/quimbo.prom"), run.path("trace"), \
-        run.path("machine")
-    os.makedirs(folder)
-    write(copy, read(MACHINE))
-    process = run.start([EXPORTER, "--textfile-directory", folder, "--interval", "1"], log="exporter.log",
-                        QUIMBO_SMC_SIM=copy, QUIMBO_SMC_TRACE=trace)
+    (folder, prom), trace, copy = textfiles(run), run.path("trace"), run.path("machine")
+    process = every_second(run, folder, QUIMBO_SMC_TRACE=trace)
     node, server = free_port(), free_port()
     run.start(["prometheus-node-exporter", "--collector.disable-defaults", "--collector.textfile",
                "--collector.textfile.directory=" + folder, "--web.listen-address=127.0.0.1:%d" % node],
@@ -180,24 +187,17 @@ def with_prometheus(run):
     check(complete(read(prom)), "the file left is not complete")
 
 
-def tampered_exporter(run, tampering, *args):
-    return run.start([*tampered(tampering), EXPORTER, *args], log="tampered.log", QUIMBO_SMC_SIM=run.path("machine"),
-                     **NO_LEAK_CHECKS)
-
-
 def names_kills_and_bursts(run):
-    folder, prom, killed = run.path("textfiles"), run.path("textfiles/quimbo.prom"), run.path("killed")
-    os.makedirs(folder)
+    (folder, prom), killed = textfiles(run), run.path("killed")
     os.makedirs(killed)
-    write(run.path("machine"), read(MACHINE))
-    tampered_exporter(run, "write:signal=KILL", "--textfile-directory", killed, "--once").wait(timeout=30)
+    exporter(run, *tampered("write:signal=KILL"), EXPORTER, "--textfile-directory", killed, "--once", program=False,
+             **NO_LEAK_CHECKS)
     check(os.listdir(killed) == [], "killed at its first write, that of the file, it left %s" % os.listdir(killed))
 
     # Started once the name it would have taken is another's: here a
     # directory, which not even root can unlink.
-    process = run.start(["sh", "-c", 'read go && exec "$0" "$@"', EXPORTER, "--textfile-directory", folder,
-                         "--interval", "1"], log="exporter.log", popen=dict(stdin=subprocess.PIPE),
-                        QUIMBO_SMC_SIM=run.path("machine"))
+    process = every_second(run, folder, before=["sh", "-c", 'read go && exec "$0" "$@"'],
+                           popen=dict(stdin=subprocess.PIPE))
     planted = ".quimbo.prom.%d.tmp" % process.pid
     os.mkdir(os.path.join(folder, planted))
     since = time.time()
@@ -208,7 +208,7 @@ def names_kills_and_bursts(run):
     ends(process, "exit 0", "SIGHUPs in a row")
 
     since = time.time()
-    slowed = tampered_exporter(run, SLOW_SIGNAL_MASK, "--textfile-directory", folder, "--interval", "1")
+    slowed = every_second(run, folder, "tampered.log", tampered(SLOW_SIGNAL_MASK), **NO_LEAK_CHECKS)
     wait_for("no pass under strace", lambda: last_pass(prom) >= since)
     signal_until_ended(slowed, traced(slowed), signal.SIGHUP)
     ends(slowed, "exit 0", "SIGHUPs in a row, the signal mask slowed down")
@@ -217,13 +217,11 @@ def names_kills_and_bursts(run):
 
 
 def before_the_sensors(run):
-    root, folder, prom = run.path("sys"), run.path("textfiles"), run.path("textfiles/quimbo.prom")
+    (folder, prom), root = textfiles(run), run.path("sys")
     classes = os.path.join(root, "class", "hwmon")
     os.makedirs(classes)
     os.makedirs(os.path.join(root, "devices"))  # as /sys/devices is there before any driver loads
-    os.makedirs(folder)
-    run.start([EXPORTER, "--textfile-directory", folder, "--interval", "1"], log="exporter.log",
-              QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=classes)
+    every_second(run, folder, QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=classes)
     wait_for("no pass without sensors", lambda: "\nquimbo_smc_available 0\n" in read(prom))
     hwmon(root, LAPTOP_HWMON)
     wait_for("the sensors that appeared are never read", lambda: "\nquimbo_smc_available 1\n" in read(prom)

@@ -187,11 +187,15 @@ class Session(Run):
                         GLib.Variant("(s)", (interface,)), "(a{sv})")
         return got[0] if got else {}
 
+    def watcher(self):
+        return self.properties(WATCHER, "/StatusNotifierWatcher", WATCHER)
+
+    def wait_host(self, host):
+        wait_for(host + " hosts no tray", lambda: self.watcher().get("IsStatusNotifierHostRegistered"))
+
     def item(self):
         """The item registered with the watcher: (bus name, path, its properties)."""
-        items = self.properties(WATCHER, "/StatusNotifierWatcher", WATCHER).get(
-            "RegisteredStatusNotifierItems", [])
-        for service in items:  # NAME/PATH, or NAME@/PATH in GNOME's watcher
+        for service in self.watcher().get("RegisteredStatusNotifierItems", []):  # NAME/PATH, or NAME@/PATH in GNOME's watcher
             name, path = service.split("@", 1) if "@" in service else service.split("/", 1)
             path = "/" + path.lstrip("/")
             properties = self.properties(name, path, ITEM)
@@ -233,6 +237,20 @@ def beside(what, panel, x, y, below=True, bar=0):
           "%s: Activate(%d, %d) opened the panel at %d,%d %dx%d" % (what, x, y, px, py, pw, ph))
 
 
+def under_the_item(x, what, click, cx, top):
+    """A click on the item at `cx` opens the panel at `top`, below it, and a click outside closes it."""
+    panel = x.panel_opens(what + ", a click on the item", click)
+    check(panel[1] == top and panel[0] <= cx <= panel[0] + panel[2],
+          "%s: the panel at %s, not below the item at %d in a bar %d high" % (what, panel, cx, top))
+    x.panel_closes(what + ", a click outside", lambda: x.click(400, 450))
+
+
+def strip_back(x, what):
+    """The strip, once it is back at the top right of the screen."""
+    strip = wait_for("%s: no strip" % what, lambda: x.visible("Quimbo"))
+    check(strip[1] == 0 and strip[0] + strip[2] == WIDTH, "%s: the strip came back at %s" % (what, strip))
+
+
 def check_trayer(session):
     x = xvfb(session, WIDTH, HEIGHT)
     env = dict(DISPLAY=x.display, DBUS_SESSION_BUS_ADDRESS=None)
@@ -251,8 +269,7 @@ def check_trayer(session):
               "%s: the panel at %s, the tray at %d,%d %dx%d" % (name, panel, tx, ty, tw, th))
         x.panel_closes(name + ", a click outside", lambda: x.click(300, 500))
         session.end(trayer, None)
-        strip = wait_for("%s went: no strip" % name, lambda: x.visible("Quimbo"))
-        check(strip[1] == 0 and strip[0] + strip[2] == WIDTH, "the strip came back at %s" % (strip,))
+        strip_back(x, name + " went")
     session.end(quimbo)
 
 
@@ -302,8 +319,7 @@ def sway_window(title):
 def check_sway(session):
     x, pointer = start_sway(session)
     waybar = start_waybar(session, "333333")
-    wait_for("waybar hosts no tray", lambda: session.properties(
-        WATCHER, "/StatusNotifierWatcher", WATCHER).get("IsStatusNotifierHostRegistered"))
+    session.wait_host("waybar")
     trace = os.path.join(session.work, "trace")
     quimbo = session.quimbo(DISPLAY=x.display, QUIMBO_SMC_TRACE=trace)
     for colour in ("333333", "eeeeee"):
@@ -347,8 +363,7 @@ def check_sway(session):
             write(session.machine, MACHINE)
             print("== waybar goes: the strip at the top right, on XWayland; it comes back light")
             session.end(waybar, None)
-            strip = wait_for("no strip after waybar went", lambda: x.visible("Quimbo"))
-            check(strip[1] == 0 and strip[0] + strip[2] == WIDTH, "the strip is at %s" % (strip,))
+            strip_back(x, "waybar went")
             waybar = start_waybar(session, "eeeeee")
             wait_for("the strip stayed after waybar came back", lambda: not x.visible("Quimbo"))
     session.end(quimbo)
@@ -376,8 +391,7 @@ def check_gnome(session):
     subprocess.run(["gsettings", "set", "org.gnome.shell", "enabled-extensions",
                     "['ubuntu-appindicators@ubuntu.com']"], check=True)
     session.start(["gnome-shell", "--x11", "--replace"], log="gnome-shell.log", DISPLAY=x.display)
-    wait_for("GNOME Shell hosts no tray", lambda: session.properties(
-        WATCHER, "/StatusNotifierWatcher", WATCHER).get("IsStatusNotifierHostRegistered"))
+    session.wait_host("GNOME Shell")
     # The shell opens with the overview, where the top bar is clear: it is
     # left for the desktop as soon as it shows.
     shell = ("org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties")
@@ -409,16 +423,13 @@ def check_gnome(session):
     # The extension activates an item without a menu on its first click,
     # and from then on on a double click.
     click = lambda *more: x.click(cx, cy, *more, 1)
-    panel = x.panel_opens("GNOME, a first click", click)
-    check(panel[1] == bottom and panel[0] <= cx <= panel[0] + panel[2],
-          "the panel at %s, not under the item at %d in a bar %d high" % (panel, cx, bottom))
-    x.panel_closes("GNOME, a click outside", lambda: x.click(400, 400))
+    under_the_item(x, "GNOME, the first time", click, cx, bottom)
     x.panel_opens("GNOME, a double click", lambda: click("--repeat", 2, "--delay", 120))
     x.panel_closes("GNOME, a click on the item", click)
     x.run("mousemove", 400, 400)
     session.end(quimbo)
-    wait_for("the item stayed in the bar after quimbo ended", lambda: not session.properties(
-        WATCHER, "/StatusNotifierWatcher", WATCHER)["RegisteredStatusNotifierItems"])
+    wait_for("the item stayed in the bar after quimbo ended",
+             lambda: not session.watcher()["RegisteredStatusNotifierItems"])
 
     print("== without an SMC: the thermometer alone, legible")
     os.makedirs(os.path.join(session.work, "no-sensors"), exist_ok=True)
@@ -436,18 +447,14 @@ def check_lxqt(session):
           "panelSize=%d\niconSize=22\n[notifier]\ntype=statusnotifier\n" % BAR)
     session.start(["openbox"], log="openbox.log", DISPLAY=x.display)  # as LXQt runs it
     session.start(["lxqt-panel"], log="lxqt-panel.log", DISPLAY=x.display, XDG_CONFIG_HOME=session.work)
-    wait_for("LXQt's panel hosts no tray", lambda: session.properties(
-        WATCHER, "/StatusNotifierWatcher", WATCHER).get("IsStatusNotifierHostRegistered"))
+    session.wait_host("LXQt's panel")
     wait_for("openbox keeps no room for LXQt's panel", lambda: "= 0, %d," % BAR in subprocess.run(
         ["xprop", "-display", x.display, "-root", "_NET_WORKAREA"], capture_output=True, text=True).stdout)
     quimbo = session.quimbo(DISPLAY=x.display)
     session.wait_label(LABEL)
     left, right = legible("LXQt, the icon", x.shot, (0, 0, WIDTH, BAR)).items()[-1]
     cx = (left + right) // 2
-    panel = x.panel_opens("LXQt, a click on the item", lambda: x.click(cx, BAR // 2))
-    check(panel[1] == BAR and panel[0] <= cx <= panel[0] + panel[2],
-          "LXQt: the panel at %s, not below the item at %d" % (panel, cx))
-    x.panel_closes("LXQt, a click outside", lambda: x.click(400, 500))
+    under_the_item(x, "LXQt", lambda: x.click(cx, BAR // 2), cx, BAR)
     session.end(quimbo)
     errors = [line for line in read(session.path("lxqt-panel.log")).splitlines() if "Error on DBus" in line]
     check(not errors, "LXQt's panel logged:\n" + "\n".join(errors))

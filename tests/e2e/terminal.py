@@ -24,9 +24,12 @@ QUIMBO, MACHINE, NO_DESKTOP = os.path.realpath(sys.argv[1]), os.path.realpath(sy
 LABEL = "57° · 2010"
 
 
-def quimbo(run, shows="°", args=(QUIMBO,), **options):
-    """quimbo over the shipped laptop, once it shows `shows`."""
-    return run.terminal(list(args), shows=shows, **dict(dict(QUIMBO_SMC_SIM=MACHINE), **options))
+def quimbo(run, shows="°", args=(QUIMBO,), panel=False, **options):
+    """quimbo over the shipped laptop, once it shows `shows`, with its panel open if asked."""
+    q = run.terminal(list(args), shows=shows, **dict(dict(QUIMBO_SMC_SIM=MACHINE), **options))
+    if panel:
+        open_panel(q)
+    return q
 
 
 def open_panel(q):
@@ -98,8 +101,7 @@ def endings(run):
     cases += [(s.name, lambda q, s=s: q.process.send_signal(s), "killed by " + s.name)
               for s in (signal.SIGABRT, signal.SIGSEGV, signal.SIGBUS, signal.SIGFPE, signal.SIGILL)]
     for how, end, expected in cases:
-        q = quimbo(run)
-        open_panel(q)
+        q = quimbo(run, panel=True)
         check(q.raw() and q.private_mode(1000) and q.private_mode(25) is False,
               "%s: the terminal was not taken" % how)
         end(q)
@@ -108,27 +110,22 @@ def endings(run):
 
 
 def signals_while_it_ends(run):
-    q = quimbo(run, args=[*tampered(SLOW_SIGNAL_MASK), QUIMBO], **NO_LEAK_CHECKS)
-    open_panel(q)
+    q = quimbo(run, args=[*tampered(SLOW_SIGNAL_MASK), QUIMBO], panel=True, **NO_LEAK_CHECKS)
     signal_until_ended(q.process, traced(q.process), signal.SIGINT)
     q.ends("exit 130", "SIGINTs in a row, the signal mask slowed down")
     q.given_back("SIGINTs in a row")
 
 
 def stop_and_continue(run):
-    for how in ("Ctrl-Z", "SIGSTOP"):
-        q = quimbo(run)
-        open_panel(q)
-        if how == "Ctrl-Z":
-            q.send(CTRL_Z)
-        else:
-            q.process.send_signal(signal.SIGSTOP)
+    # SIGSTOP leaves the terminal as it was: a shell then resets it for a stopped job.
+    for how, stop, after in (("Ctrl-Z", lambda q: q.send(CTRL_Z), lambda q: q.given_back("Ctrl-Z")),
+                             ("SIGSTOP", lambda q: q.process.send_signal(signal.SIGSTOP),
+                              lambda q: q.modes(q.initial_modes))):
+        q = quimbo(run, panel=True)
+        stop(q)
         wait_for("%s: not stopped" % how, lambda: stat(q.process.pid)[0] == "T")
         q.pump()
-        if how == "Ctrl-Z":
-            q.given_back(how)
-        else:
-            q.modes(q.initial_modes)  # as a shell does for a stopped job
+        after(q)
         q.screen.reset()  # what shows from here on is painted anew
         q.process.send_signal(signal.SIGCONT)
         q.wait_for(LABEL, "Fan 2", "[ Çıkış ]")
@@ -142,8 +139,7 @@ def stop_and_continue(run):
 def a_terminal_that_stops_reading(run):
     copy, trace = run.path("machine"), run.path("trace")
     shutil.copy(MACHINE, copy)
-    q = quimbo(run, QUIMBO_SMC_SIM=copy, QUIMBO_SMC_TRACE=trace)
-    open_panel(q)
+    q = quimbo(run, panel=True, QUIMBO_SMC_SIM=copy, QUIMBO_SMC_TRACE=trace)
     q.send(CTRL_S)
     write(copy, machine(MACHINE, F1Ac='"flt " = 3333'))
     q.wait_for("57° · 3333", "3333 RPM")
@@ -167,8 +163,7 @@ def a_terminal_that_stops_reading(run):
 
 def fans_on_hwmon(run):
     root = hwmon(run.path("hwmon"), LAPTOP_HWMON)
-    q = quimbo(run, "61° · 1500", QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=root)
-    open_panel(q)
+    q = quimbo(run, "61° · 1500", panel=True, QUIMBO_SMC_SIM=None, QUIMBO_HWMON_ROOT=root)
     q.wait_for("61°C", "Fan 1", "1500 RPM", "0–0 RPM")
     # A chip that comes once quimbo runs, in a folder of its own, is found
     # at a rescan. w83795g after thinkpad: its fans come second.
