@@ -6,13 +6,12 @@ machine reaches the first pass after the change; a reader never sees a
 partial file; a directory that goes away is reported once and written again
 when it is back; a write that fails half way (the file size limit) leaves the
 last file whole; SIGTERM leaves that file and nothing else; bad input ends
-with status 2; an Intel Mac's hwmon tree, its attributes on the parent
-device, is read with its fractions. Another user's file where a temporary one
-could go, a kill while a file is written, and bursts of signals change
-nothing; an exporter started before the sensors' drivers reads them once they
-load. The running exporter can write nothing else, nor read, connect or
-execute; where Landlock is missing it says so in one line and writes as
-before. The alerting rules pass their own tests.
+with status 2. Another user's file where a temporary one could go, a kill
+while a file is written, and bursts of signals change nothing; an exporter
+started before the sensors' drivers reads them once they load. The running
+exporter can write nothing else, nor read, connect or execute; where Landlock
+is missing it says so in one line and writes as before. The alerting rules
+pass their own tests.
 
     tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
 """
@@ -128,17 +127,6 @@ def once_and_bad_input(run):
                                "--textfile-directory", folder, "--once", program=False, **NO_LEAK_CHECKS)
         check(status == 0 and out == "quimbo-exporter: runs unconfined: %s\n" % why and complete(read(prom)),
               "%s: status %d, said %r" % (error, status, out))
-
-    # An Intel Mac's sensors on Linux: applesmc keeps its attributes on its
-    # platform device. Every reading keeps its fraction.
-    mac = {"device/name": "applesmc", "device/fan1_label": "Exhaust", "device/fan1_input": 1800,
-           "device/fan1_min": 1200, "device/fan1_max": 6500, "device/temp1_label": "TC0P",
-           "device/temp1_input": 45250, "device/temp2_label": "TA0P", "device/temp2_input": 29500}
-    status, out = exporter(run, "--textfile-directory", folder, "--once", QUIMBO_SMC_SIM=None,
-                           QUIMBO_HWMON_ROOT=hwmon(run.path("sys"), dict(applesmc=mac)))
-    for line in ('quimbo_temperature_celsius{group="cpu"} 45.25', 'quimbo_temperature_celsius{group="ambient"} 29.5',
-                 'quimbo_fan_speed_rpm{fan="1"} 1800', 'quimbo_fan_max_rpm{fan="1"} 6500'):
-        check(status == 0 and "\n%s\n" % line in read(prom), "hwmon: no %r in %s" % (line, read(prom)))
 
 
 def with_prometheus(run):

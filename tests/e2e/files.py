@@ -2,8 +2,7 @@
 """Drives the real quimbo and quimbo-snapshot where files are concerned: the
 panel drawn the same under Turkish and German locales (whose decimal
 separator is a comma), special files refused at once as machine file and
-trace, a machine file rewritten slowly never taken half written and one
-replaced more often than every half second followed, a refused
+trace, a machine file rewritten slowly never taken half written, a refused
 rewrite told once the terminal is given back, a trace that cannot be
 written, and a hwmon tree larger than the limit of open files.
 
@@ -12,7 +11,6 @@ written, and a hwmon tree larger than the limit of open files.
 
 import filecmp
 import os
-import re
 import resource
 import signal
 import subprocess
@@ -99,29 +97,6 @@ def rewrites(run):
     check(q.output.decode().count(told) == 1, "not told once at the end")
 
 
-def replaced_often(run):
-    q, copy, _ = on_a_copy(run)
-    stop = threading.Event()
-
-    def replace():  # written aside and renamed over it, every 0.3 s, a faster fan each time
-        rpm = 6000
-        while not stop.wait(0.3):
-            rpm += 1
-            write(copy, machine(MACHINE, F1Ac='"flt " = %d' % rpm))
-    writer = threading.Thread(target=replace)
-    writer.start()
-
-    def shown():
-        found = re.search(r"57° · (6\d\d\d)", q.text())
-        return int(found.group(1)) if found else 0
-    try:
-        first = wait_for("never taken", shown)
-        wait_for("taken once, then no more", lambda: shown() > first)
-    finally:
-        stop.set()
-        writer.join()
-
-
 def an_unwritable_trace(run):
     q, copy, trace = on_a_copy(run, stderr="err.log", limits=((resource.RLIMIT_FSIZE, 8192),),
                                ignore=(signal.SIGXFSZ,))
@@ -146,7 +121,6 @@ checks = [
     ("a FIFO as machine file, a link or a FIFO as trace: an error at once, nothing written", special_files),
     ("a machine file rewritten slowly is never taken half written; a refused rewrite is told"
      " once the terminal is given back", rewrites),
-    ("a machine file replaced every 0.3 s is followed", replaced_often),
     ("a trace that cannot be written stops with one message; sampling goes on", an_unwritable_trace),
     ("a hwmon tree of 300 sensors under a limit of 64 open files shows its readings",
      a_large_tree_and_few_descriptors),
