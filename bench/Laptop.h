@@ -3,9 +3,9 @@
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/simulated/MachineFile.h"
-#include "tests/support/ManualRunLoop.h"
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/QuitRecorder.h"
+#include "tests/support/ManualRunLoop.h"
 #include "ui/QuimboApp.h"
 
 namespace quimbo {

@@ -4,8 +4,8 @@
 
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
-#include "tests/support/ManualRunLoop.h"
 #include "smc/UserClient.h"
+#include "tests/support/ManualRunLoop.h"
 
 namespace quimbo {
 

@@ -101,7 +101,7 @@ void buildTree(FuzzedDataProvider& data, const fuzzing::fs::path& root) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   static const fuzzing::ScratchFolder scratch("quimbo-fuzz-hwmon");
   FuzzedDataProvider data(bytes, size);
-  hwmon::parseAttribute(data.ConsumeRandomLengthString(64));
+  static_cast<void>(hwmon::parseAttribute(data.ConsumeRandomLengthString(64)));
   mapSyntheticDevices(data);
 
   const auto root = scratch.path() / "hwmon";

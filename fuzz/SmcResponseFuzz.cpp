@@ -12,9 +12,9 @@
 #include "fuzz/ScriptedSmc.h"
 #include "monitor/Monitor.h"
 #include "platform/linux/LinuxServiceManager.h"
-#include "tests/support/ManualRunLoop.h"
 #include "platform/terminal/Layout.h"
 #include "tests/QuitRecorder.h"
+#include "tests/support/ManualRunLoop.h"
 #include "ui/QuimboApp.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "exporter/Exposition.h"
-#include "platform/userclient/AbsentSmc.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/simulated/SimulatedSmc.h"
+#include "platform/userclient/AbsentSmc.h"
 #include "tests/MonitorHarness.h"
 
 namespace quimbo::exporter {

@@ -12,13 +12,13 @@
 #include <memory>
 
 #include "monitor/Monitor.h"
-#include "platform/userclient/AbsentSmc.h"
 #include "platform/desktop/BrandLogo.h"
 #include "platform/desktop/QtRunLoop.h"
 #include "platform/desktop/WidgetRenderer.h"
 #include "platform/linux/LinuxServiceManager.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/simulated/SimulatedSmc.h"
+#include "platform/userclient/AbsentSmc.h"
 #include "ui/PanelView.h"
 
 namespace {

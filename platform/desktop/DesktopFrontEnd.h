@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "platform/process/Bundle.h"
 #include "platform/desktop/MenuBarItem.h"
 #include "platform/desktop/PanelWindow.h"
 #include "platform/desktop/QtRunLoop.h"
+#include "platform/process/Bundle.h"
 #include "ui/Application.h"
 #include "ui/QuimboApp.h"
 

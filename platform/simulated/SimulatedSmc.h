@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/process/Diagnostics.h"
-#include "platform/userclient/SmcService.h"
-#include "platform/simulated/MachineFile.h"
 #include "platform/files/SettledFile.h"
+#include "platform/process/Diagnostics.h"
+#include "platform/simulated/MachineFile.h"
 #include "platform/simulated/TraceFile.h"
+#include "platform/userclient/SmcService.h"
 #include "smc/SMC.h"
 
 namespace quimbo {

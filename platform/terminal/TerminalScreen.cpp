@@ -1,5 +1,4 @@
 #include "platform/terminal/TerminalScreen.h"
-#include "platform/process/Environment.h"
 
 #include <curses.h>
 #include <sys/ioctl.h>

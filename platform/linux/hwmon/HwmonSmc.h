@@ -6,10 +6,10 @@
 #include <map>
 #include <memory>
 
-#include "platform/process/Diagnostics.h"
-#include "platform/userclient/SmcService.h"
 #include "platform/linux/hwmon/AttributeFile.h"
 #include "platform/linux/hwmon/SensorMap.h"
+#include "platform/process/Diagnostics.h"
+#include "platform/userclient/SmcService.h"
 
 namespace quimbo {
 
