@@ -4,11 +4,13 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
 #include "platform/desktop/ClickCatcher.h"
 #include "platform/desktop/MenuBarItem.h"
+#include "platform/desktop/PointerButtons.h"
 
 namespace quimbo::desktop {
 
@@ -102,6 +104,8 @@ PanelWindow::PanelWindow()
   border_->setForegroundRole(QPalette::Mid);
   border_->setAttribute(Qt::WA_TransparentForMouseEvents);
   new ClickCatcher(this);
+  releaseWatch_.setInterval(50);
+  connect(&releaseWatch_, &QTimer::timeout, this, &PanelWindow::grabOnceReleased);
 }
 
 // A hidden panel gives its window-system window back, and the next opening
@@ -181,10 +185,25 @@ void PanelWindow::dropDownFrom(const QRect& anchor) {
   anchor_ = anchor;
   area_ = screenArea();  // asked once an opening: it may take asking the compositor
   fit();
+  // Asked before the pop-up grabs the pointer as it shows (see grabOnceReleased).
+  const bool held = pointerButtonHeld();
   QWidget::show();
   // A pop-up takes the keyboard through its grab; asking for the focus too
   // would only leave a focus-out behind (see hideEvent).
   raise();
+  if (held) releaseWatch_.start();
+}
+
+// A pop-up opened while a button is held over another client's window (GNOME
+// Shell's top bar activates an item on the second press of a double click)
+// gets no pointer grab: the X server keeps the pointer for the client that
+// took the press until the button is let go, and Qt takes the refusal for a
+// grab. No click outside would then reach the panel, which would stay open.
+// The grab is asked for again once no button is held.
+void PanelWindow::grabOnceReleased() {
+  if (isVisible() && pointerButtonHeld()) return;
+  releaseWatch_.stop();
+  if (isVisible() && windowHandle() != nullptr) windowHandle()->setMouseGrabEnabled(true);
 }
 
 }  // namespace quimbo::desktop

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QRect>
 #include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <optional>
@@ -46,6 +47,7 @@ class PanelWindow final : public QWidget {
  private:
   void fit();
   QRect screenArea() const;
+  void grabOnceReleased();
 
   QWidget* content_;  // the three sections, in a column
   QWidget* headHost_;
@@ -60,7 +62,8 @@ class PanelWindow final : public QWidget {
   WidgetRenderer fans_;
   WidgetRenderer foot_;
   std::optional<QRect> anchor_;
-  QRect area_;  // the room on the anchor's screen, beside its bars
+  QRect area_;           // the room on the anchor's screen, beside its bars
+  QTimer releaseWatch_;  // while a button held elsewhere keeps the pointer from the grab
 };
 
 }  // namespace quimbo::desktop

@@ -1,16 +1,16 @@
 #include "platform/linux/desktop/TrayWatch.h"
 
-#include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
 #include <QAbstractEventDispatcher>
 #include <QDBusConnectionInterface>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
 #include <string>
+
+#include "platform/linux/desktop/X11Connection.h"
 
 namespace quimbo::desktop {
 
@@ -24,21 +24,6 @@ constexpr std::uint32_t kSelectionEvents =
 
 template <typename Reply>
 using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_connection_t* x11Connection() {
-  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 ? x11->connection() : nullptr;
-}
-
-// The root window of the display's default screen, and that screen's number.
-std::pair<xcb_window_t, int> defaultRoot(xcb_connection_t* c) {
-  int display = 0;
-  int screen = 0;
-  if (char* host = nullptr; xcb_parse_display(nullptr, &host, &display, &screen)) std::free(host);
-  auto roots = xcb_setup_roots_iterator(xcb_get_setup(c));
-  for (int i = 0; i < screen && roots.rem > 1; ++i) xcb_screen_next(&roots);
-  return {roots.data->root, screen};
-}
 
 }  // namespace
 
