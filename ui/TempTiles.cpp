@@ -42,9 +42,9 @@ View PanelView::tileGrid(const TempSummary& summary) {
   LazyVGrid grid{{kFlexible, kFlexible}, HorizontalAlignment::center, kRowSpacing, {}};
   grid.children.reserve(kTiles.size());
   for (const Tile& tile : kTiles) {
-    grid.children.push_back(
-        tempTile(std::string(tile.label), summary.*TempSummary::field(tile.group),
-                 std::string(tile.symbol)));
+    grid.children.push_back(tempTile(std::string(tile.label),
+                                     summary.*TempSummary::field(tile.group),
+                                     std::string(tile.symbol)));
   }
   return grid;
 }

@@ -7,7 +7,8 @@ namespace quimbo {
 namespace {
 
 std::filesystem::path pathOf(NSString* path) {
-  return path == nil ? std::filesystem::path() : std::filesystem::path([path fileSystemRepresentation]);
+  return path == nil ? std::filesystem::path()
+                     : std::filesystem::path([path fileSystemRepresentation]);
 }
 
 }  // namespace
