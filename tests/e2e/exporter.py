@@ -26,8 +26,8 @@ import sys
 import time
 import urllib.request
 
-from harness import (LAPTOP_HWMON, NO_LEAK_CHECKS, SLOW_SIGNAL_MASK, check, confined, ends, hwmon, machine, main,
-                     passes, read, signal_until_ended, tampered, traced, wait_for, write)
+from harness import (LAPTOP_HWMON, check, confined, ends, hwmon, machine, main, passes, read, signal_until_ended,
+                     tampered, wait_for, write)
 
 EXPORTER, MACHINE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
 HERE = os.path.dirname(os.path.realpath(__file__))
@@ -74,10 +74,10 @@ def every_second(run, folder, log="exporter.log", before=(), **env):
                      **dict(dict(QUIMBO_SMC_SIM=run.path("machine")), **env))
 
 
-def exporter(run, *args, limits=(), program=True, **env):
-    """One run of the exporter (or of `args` alone) to its end: (status, what it said)."""
+def exporter(run, *args, limits=(), before=(), **env):
+    """One run of the exporter (its command line after `before`) to its end: (status, what it said)."""
     log = "exporter-%d.log" % len(run.processes)
-    process = run.start([EXPORTER] * program + list(args), log=log, limits=limits,
+    process = run.start([*before, EXPORTER, *args], log=log, limits=limits,
                         **dict(dict(QUIMBO_SMC_SIM=run.path("machine")), **env))
     return process.wait(timeout=30), read(run.path(log))
 
@@ -117,14 +117,13 @@ def once_and_bad_input(run):
     check(read(prom) == before, "a failed write changed the file")
 
     # Where Landlock cannot be had, as strace makes its first call fail: the
-    # file written all the same, and one line that says why. (LeakSanitizer
-    # cannot stop the threads of a process that strace traces.)
+    # file written all the same, and one line that says why.
     for error, why in (("ENOSYS", "this kernel has no Landlock"),
                        ("EOPNOTSUPP", "Landlock is turned off (the kernel's lsm= list)"),
                        ("EPERM", "Landlock's system calls are refused: Operation not permitted")):
         os.unlink(prom)
-        status, out = exporter(run, *tampered("landlock_create_ruleset:error=" + error), EXPORTER,
-                               "--textfile-directory", folder, "--once", program=False, **NO_LEAK_CHECKS)
+        status, out = exporter(run, "--textfile-directory", folder, "--once",
+                               before=tampered("landlock_create_ruleset:error=" + error))
         check(status == 0 and out == "quimbo-exporter: runs unconfined: %s\n" % why and complete(read(prom)),
               "%s: status %d, said %r" % (error, status, out))
 
@@ -178,8 +177,7 @@ def with_prometheus(run):
 def names_kills_and_bursts(run):
     (folder, prom), killed = textfiles(run), run.path("killed")
     os.makedirs(killed)
-    exporter(run, *tampered("write:signal=KILL"), EXPORTER, "--textfile-directory", killed, "--once", program=False,
-             **NO_LEAK_CHECKS)
+    exporter(run, "--textfile-directory", killed, "--once", before=tampered("write:signal=KILL"))
     check(os.listdir(killed) == [], "killed at its first write, that of the file, it left %s" % os.listdir(killed))
 
     # Started once the name it would have taken is another's: here a
@@ -192,13 +190,13 @@ def names_kills_and_bursts(run):
     process.stdin.write(b"go\n")
     process.stdin.close()
     wait_for("another's file at its temporary name keeps it from writing", lambda: last_pass(prom) >= since)
-    signal_until_ended(process, process.pid, signal.SIGHUP)
+    signal_until_ended(process, signal.SIGHUP)
     ends(process, "exit 0", "SIGHUPs in a row")
 
     since = time.time()
-    slowed = every_second(run, folder, "tampered.log", tampered(SLOW_SIGNAL_MASK), **NO_LEAK_CHECKS)
+    slowed = every_second(run, folder, "tampered.log", tampered())
     wait_for("no pass under strace", lambda: last_pass(prom) >= since)
-    signal_until_ended(slowed, traced(slowed), signal.SIGHUP)
+    signal_until_ended(slowed, signal.SIGHUP)
     ends(slowed, "exit 0", "SIGHUPs in a row, the signal mask slowed down")
     check(sorted(os.listdir(folder)) == sorted(["quimbo.prom", planted]),
           "after the SIGHUPs, the folder holds %s" % os.listdir(folder))
