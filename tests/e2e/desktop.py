@@ -163,9 +163,6 @@ class Watcher:
     def announce(self, change="Registered"):
         self.bus.emit_signal(None, "/StatusNotifierWatcher", WATCHER, "StatusNotifierHost" + change, None)
 
-    def close(self):
-        self.bus.close_sync()
-
 
 def exported(bus, name, path):
     """Whether `name` answers for an item at `path`."""
@@ -201,7 +198,7 @@ def silent_tray(run):
     watcher.answer(RegisterStatusNotifierItem="org.freedesktop.DBus.Error.Failed")
     wait_for("the refused item stayed on the bus", lambda: not exported(watcher.bus, *offered))
     check(x.visible("Quimbo"), "no strip after the watcher refused the item")
-    watcher.close()
+    watcher.bus.close_sync()
 
     print("== a watcher that takes it: the item leaves the strip; its host goes: the strip again")
     watcher = Watcher(address, RegisterStatusNotifierItem=GLib.Variant("()", ()), **host(True))

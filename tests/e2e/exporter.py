@@ -46,12 +46,6 @@ def last_pass(prom):
     return float(found.group(1)) if found else 0
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
 def get(url):
     try:
         return urllib.request.urlopen(url, timeout=5).read().decode()
@@ -130,7 +124,9 @@ def once_and_bad_input(run):
 def with_prometheus(run):
     (folder, prom), trace, copy = textfiles(run), run.path("trace"), run.path("machine")
     process = every_second(run, folder, QUIMBO_SMC_TRACE=trace)
-    node = free_port()
+    with socket.socket() as free:
+        free.bind(("127.0.0.1", 0))
+        node = free.getsockname()[1]
     run.start(["prometheus-node-exporter", "--collector.disable-defaults", "--collector.textfile",
                "--collector.textfile.directory=" + folder, "--web.listen-address=127.0.0.1:%d" % node],
               log="node.log")

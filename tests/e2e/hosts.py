@@ -214,13 +214,6 @@ class Session(Run):
     def activate(self, item, x, y):
         self.call(item[0], item[1], ITEM, "Activate", GLib.Variant("(ii)", (x, y)))
 
-    def count_signals(self, item):
-        """A list that fills with the names of the item's signals as they come."""
-        heard = []
-        self.bus.signal_subscribe(item[0], ITEM, None, item[1], None, 0,
-                                  lambda *args: heard.append(args[4]))
-        return heard
-
     def pump(self):
         while GLib.MainContext.default().iteration(False):
             pass
@@ -348,7 +341,8 @@ def check_sway(session):
         x.panel_closes(name, lambda: session.activate(item, 900, 710))
         if colour == "333333":  # confined on X11 as desktop.py asks; on Wayland below
             print("== idle, the item signals only when its label changes, and quimbo does not spin")
-            heard = session.count_signals(item)
+            heard = []  # the names of the item's signals as they come
+            session.bus.signal_subscribe(item[0], ITEM, None, item[1], None, 0, lambda *args: heard.append(args[4]))
             before, spent = passes(trace), stat(quimbo.pid)[1]
             wait_for("no two sampling passes", lambda: passes(trace) >= before + 2)
             session.pump()
