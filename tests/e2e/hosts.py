@@ -268,8 +268,7 @@ def check_trayer(session):
 
 def start_sway(session):
     """A headless sway with XWayland, once it is up: its X server and a pointer."""
-    config = os.path.join(session.work, "sway.conf")
-    env_file = os.path.join(session.work, "sway.env")
+    config, env_file = session.path("sway.conf"), session.path("sway.env")
     write(config, "output HEADLESS-1 resolution %dx%d\nxwayland force\n"
           "exec env > %s.part && mv %s.part %s\n" % (WIDTH, HEIGHT, env_file, env_file, env_file))
     session.start(["sway", "-c", config], log="sway.log", WLR_BACKENDS="headless",
@@ -284,8 +283,7 @@ def start_sway(session):
 
 
 def start_waybar(session, colour):
-    config = os.path.join(session.work, "waybar.json")
-    style = os.path.join(session.work, "waybar-%s.css" % colour)
+    config, style = session.path("waybar.json"), session.path("waybar-%s.css" % colour)
     write(config, '{"layer": "top", "position": "top", "height": %d, "modules-right": ["tray"],'
           ' "tray": {"icon-size": 22}}' % BAR)
     write(style, "* { font-family: DejaVu Sans; font-size: 13px; }\nwindow#waybar { background: #%s; }\n" % colour)
@@ -293,7 +291,7 @@ def start_waybar(session, colour):
 
 
 def grim(session):
-    path = os.path.join(session.work, "shot.png")
+    path = session.path("shot.png")
     subprocess.run(["grim", path], check=True)
     return Image.open(path)
 
@@ -428,9 +426,8 @@ def check_gnome(session):
              lambda: not session.watcher()["RegisteredStatusNotifierItems"])
 
     print("== without an SMC: the thermometer alone, legible")
-    os.makedirs(os.path.join(session.work, "no-sensors"), exist_ok=True)
-    quimbo = session.quimbo(QUIMBO_SMC_SIM=None, DISPLAY=x.display,
-                            QUIMBO_HWMON_ROOT=os.path.join(session.work, "no-sensors"))
+    os.makedirs(session.path("no-sensors"))
+    quimbo = session.quimbo(QUIMBO_SMC_SIM=None, DISPLAY=x.display, QUIMBO_HWMON_ROOT=session.path("no-sensors"))
     session.wait_label("", ayatana=True)
     item_in_bar("GNOME: the thermometer in the top bar", wide=False)
     session.end(quimbo)
