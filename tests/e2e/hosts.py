@@ -311,7 +311,7 @@ def check_sway(session):
     x, pointer = start_sway(session)
     waybar = start_waybar(session, "333333")
     session.wait_host("waybar")
-    trace = os.path.join(session.work, "trace")
+    trace = session.path("trace")
     quimbo = session.quimbo(DISPLAY=x.display, QUIMBO_SMC_TRACE=trace)
     for colour in ("333333", "eeeeee"):
         name = "waybar on #%s" % colour
