@@ -1,16 +1,16 @@
 #!/usr/bin/python3
 """Drives the real quimbo-exporter with Debian's Prometheus parts: what it
 writes passes promtool and node_exporter's textfile collector serves it,
-parsed as Prometheus parses a scrape; a changed machine reaches the first pass
-after the change; a reader never sees a partial file; a directory that goes
-away is reported once and written again when it is back; a write that fails
-half way (the file size limit) leaves the last file whole; SIGTERM leaves that
-file and nothing else; bad input ends with status 2. Another user's file where
-a temporary one could go, a kill while a file is written, and bursts of
-signals change nothing; an exporter started before the sensors' drivers reads
-them once they load. The running exporter can write nothing else, nor read,
-connect or execute; where Landlock is missing it says so in one line and
-writes as before. The alerting rules pass their own tests.
+parsed by the text-format parser of Prometheus' library; a changed machine
+reaches the first pass after the change; a reader never sees a partial file; a
+directory that goes away is reported once and written again when it is back; a
+write that fails half way (the file size limit) leaves the last file whole;
+SIGTERM leaves that file and nothing else; bad input ends with status 2.
+Another user's file where a temporary one could go, a kill while a file is
+written, and bursts of signals change nothing; an exporter started before the
+sensors' drivers reads them once they load. The running exporter can write
+nothing else, nor read, connect or execute; where Landlock is missing it says
+so in one line and writes as before. The alerting rules pass their own tests.
 
     tests/e2e/exporter.py QUIMBO-EXPORTER MACHINE-FILE
 """
