@@ -3,8 +3,8 @@
 panel drawn the same under Turkish and German locales (whose decimal
 separator is a comma), special files refused at once as machine file and
 trace, a machine file rewritten slowly never taken half written, a refused
-rewrite told once the terminal is given back, a trace that cannot be
-written, and a hwmon tree larger than the limit of open files.
+rewrite told once the terminal is given back, and a trace that cannot be
+written.
 
     tests/e2e/files.py QUIMBO QUIMBO-SNAPSHOT|none MACHINE-FILE
 """
@@ -18,7 +18,7 @@ import sys
 import threading
 import time
 
-from harness import LAPTOP_HWMON, check, hwmon, machine, main, passes, read, wait_for, write
+from harness import check, machine, main, passes, read, wait_for, write
 
 QUIMBO, SNAPSHOT, MACHINE = os.path.realpath(sys.argv[1]), sys.argv[2], os.path.realpath(sys.argv[3])
 LOCALES = ("tr_TR.UTF-8", "de_DE.UTF-8")
@@ -107,23 +107,11 @@ def an_unwritable_trace(run):
     check(read(run.path("err.log")) == told, "standard error holds %r" % read(run.path("err.log")))
 
 
-def a_large_tree_and_few_descriptors(run):
-    ambient = {}
-    for n in range(1, 301):
-        ambient.update({"temp%d_input" % n: 30000, "temp%d_label" % n: "Ambient %d" % n})
-    root = hwmon(run.path("hwmon"), dict(LAPTOP_HWMON, macsmc_hwmon=ambient))
-    q = run.terminal([QUIMBO], shows="61° · 1500", limits=((resource.RLIMIT_NOFILE, 64),), QUIMBO_HWMON_ROOT=root)
-    q.send(b"\r")
-    q.wait_for("61°C", "Fan 1", "1500 RPM", "Ortam", "30°C")
-
-
 checks = [
     ("a FIFO as machine file, a link or a FIFO as trace: an error at once, nothing written", special_files),
     ("a machine file rewritten slowly is never taken half written; a refused rewrite is told"
      " once the terminal is given back", rewrites),
     ("a trace that cannot be written stops with one message; sampling goes on", an_unwritable_trace),
-    ("a hwmon tree of 300 sensors under a limit of 64 open files shows its readings",
-     a_large_tree_and_few_descriptors),
 ]
 main(([("quimbo-snapshot draws the same panel under %s as in C" % " and ".join(LOCALES), snapshots)]
       if SNAPSHOT != "none" else []) + checks)

@@ -110,8 +110,7 @@ def hwmon(root, chips, first=0):
     """A hwmon class folder laid out as sysfs lays it out, hwmon0, hwmon1...
     in the order given: ROOT/class/hwmon/hwmonN links to hwmon/hwmonN of a
     platform device under ROOT/devices, and hwmonN/device links back to it.
-    Each chip's files go into hwmonN/, "device/FILE" into the device; `name`
-    into hwmonN/ unless the files give "device/name". Chips added to a tree
+    Each chip's files go into hwmonN/, with `name`. Chips added to a tree
     that is there already start at hwmon`first`. Returns the class folder."""
     classes = os.path.join(root, "class", "hwmon")
     os.makedirs(classes, exist_ok=True)
@@ -121,35 +120,28 @@ def hwmon(root, chips, first=0):
         os.makedirs(folder)
         os.symlink(os.path.relpath(device, folder), os.path.join(folder, "device"))
         os.symlink(os.path.relpath(folder, classes), os.path.join(classes, "hwmon%d" % n))
-        own = {} if "device/name" in files else {"name": name}
-        for file, value in dict(files, **own).items():
+        for file, value in dict(files, name=name).items():
             with open(os.path.join(folder, file), "w") as f:
                 f.write("%s\n" % value)
     return classes
 
 
-def tampered(tampering):
+# By default every change of the signal mask 0.2 s slower: signals that
+# follow the first come while a program gives its signals back as it ends.
+def tampered(tampering="rt_sigprocmask:delay_enter=200000"):
     """The start of a command line that runs a program under strace, its
-    system calls tampered with as `tampering` says ("write:signal=KILL");
-    with NO_LEAK_CHECKS, since leak checks cannot run under a tracer."""
+    system calls tampered with as `tampering` says ("write:signal=KILL").
+    Run.start turns leak checks off for it: they cannot run under a tracer."""
     return ["strace", "-f", "-o", "/dev/null", "-e", "trace=" + tampering.split(":")[0], "-e", "inject=" + tampering]
 
 
-NO_LEAK_CHECKS = dict(ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
-# Every change of the signal mask 0.2 s slower: signals that follow the first
-# come while a program gives its signals back as it ends.
-SLOW_SIGNAL_MASK = "rt_sigprocmask:delay_enter=200000"
-
-
-def traced(tracer):
-    """The process id of the program strace runs."""
-    with open("/proc/%d/task/%d/children" % (tracer.pid, tracer.pid)) as children:
-        return int(children.read().split()[0])
-
-
-def signal_until_ended(process, pid, number):
-    """Sends signal `number` to `pid`, 5 ms apart, until the process ends, at
-    most 100 times."""
+def signal_until_ended(process, number):
+    """Sends signal `number`, 5 ms apart, until the process ends, at most 100
+    times: to the program itself, also where strace runs it."""
+    pid = process.pid
+    if process.program == "strace":
+        with open("/proc/%d/task/%d/children" % (pid, pid)) as children:
+            pid = int(children.read().split()[0])
     for _ in range(100):
         if process.poll() is not None:
             return
@@ -248,6 +240,8 @@ class Run:
             wrapper += ["setsid", "--ctty", "--"]
         if ignore:
             wrapper += ["env", *("--ignore-signal=%d" % number for number in ignore), "--"]
+        if args[0] == "strace":  # LeakSanitizer cannot stop the threads of a traced process
+            env = dict(env, ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
         environment = {k: v for k, v in dict(os.environ, **env).items() if v is not None}
         out = open(self.path(log), "a") if log else None
         options = dict(stdout=out, stderr=subprocess.STDOUT) if out else {}
@@ -261,9 +255,9 @@ class Run:
     def terminal(self, args, rows=24, cols=80, shows=None, **options):
         """quimbo's terminal front end on a terminal of its own, in C.UTF-8
         with no display, once it shows `shows`."""
-        env = dict(LANG="C.UTF-8", TERM="xterm-256color", QUIMBO_FRONTEND="terminal", DISPLAY=None,
-                   WAYLAND_DISPLAY=None)
-        terminal = Terminal(self, args, rows, cols, **dict(env, **options))
+        terminal = Terminal(self, args, rows, cols, **dict(dict(
+            LANG="C.UTF-8", TERM="xterm-256color", QUIMBO_FRONTEND="terminal", DISPLAY=None, WAYLAND_DISPLAY=None),
+            **options))
         self.terminals.append(terminal)
         if shows:
             terminal.wait_for(shows)
@@ -420,13 +414,6 @@ class Terminal:
     def wait_for(self, *texts):
         wait_for("never showed %r" % (texts,), lambda: self.shows(*texts))
 
-    def wait_gone(self, text):
-        wait_for("still shows %r" % text, lambda: text not in self.text())
-
-    def row_of(self, text):
-        self.pump()
-        return next(r for r, line in enumerate(self.screen.display) if text in line)
-
     def private_mode(self, mode):
         """Whether the last DEC private mode sequence for `mode` set it."""
         state = None
@@ -477,10 +464,7 @@ class X:
     def visible(self, title):
         """The geometry (x, y, width, height) of the visible window so named."""
         found = self.run("search", "--onlyvisible", "--name", "^%s$" % title)
-        return self.geometry(found[0]) if found else None
-
-    def geometry(self, window):
-        values = dict(v.split("=") for v in self.run("getwindowgeometry", "--shell", window))
+        values = dict(v.split("=") for v in self.run("getwindowgeometry", "--shell", found[0])) if found else {}
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")) if values else None
 
     def click(self, x, y, *how):
@@ -501,10 +485,10 @@ class X:
             return image if same else None
         return wait_for("the picture does not settle", same)
 
-    def panel_opens(self, what, click, title="Quimbo panel"):
+    def panel_opens(self, what, click):
         click()
-        return wait_for("%s: no panel" % what, lambda: self.visible(title))
+        return wait_for("%s: no panel" % what, lambda: self.visible("Quimbo panel"))
 
-    def panel_closes(self, what, click, title="Quimbo panel"):
+    def panel_closes(self, what, click):
         click()
-        wait_for("%s: the panel stayed open" % what, lambda: not self.visible(title))
+        wait_for("%s: the panel stayed open" % what, lambda: not self.visible("Quimbo panel"))
