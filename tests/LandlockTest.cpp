@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/TemporaryFolder.h"
+
 namespace quimbo {
 namespace {
 
@@ -27,7 +29,6 @@ namespace fs = std::filesystem;
 // A folder tree of files to read, folders to write in, and others.
 struct Tree {
   Tree() {
-    fs::remove_all(top);
     for (const char* folder : {"read/sub/written", "read-alike", "written", "elsewhere"}) {
       fs::create_directories(top / folder);
     }
@@ -37,10 +38,8 @@ struct Tree {
     }
     fs::create_directory_symlink("../elsewhere", top / "read/link");
   }
-  ~Tree() { fs::remove_all(top); }
   std::string operator/(const char* path) const { return (top / path).string(); }
-  const fs::path top =
-      fs::temp_directory_path() / ("quimbo-landlock-" + std::to_string(::getpid()));
+  const testing::TemporaryFolder top{"landlock"};
 };
 
 bool opens(const std::string& path, int flags = O_RDONLY) {
