@@ -105,10 +105,7 @@ class HwmonMachine {
   std::string readings() const {
     if (!mon_->available()) return "unavailable";
     const auto celsius = [](double value) {
-      std::ostringstream text;
-      if (value == 0) return std::string("-");
-      text << value;
-      return text.str();
+      return value == 0 ? std::string("-") : (std::ostringstream() << value).str();
     };
     const TempSummary s = mon_->summary();
     std::string text = celsius(s.cpu) + "/" + celsius(s.gpu) + "/" + celsius(s.ssd) + "/" +
