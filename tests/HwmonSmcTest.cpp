@@ -12,6 +12,7 @@
 #include "platform/linux/hwmon/HwmonSmc.h"
 #include "platform/linux/hwmon/SensorMap.h"
 #include "tests/MonitorHarness.h"
+#include "tests/TemporaryFolder.h"
 #include "tests/support/ManualRunLoop.h"
 
 namespace quimbo {
@@ -29,16 +30,7 @@ namespace fs = std::filesystem;
 // them there.
 class HwmonTree {
  public:
-  HwmonTree() {
-    top_ = fs::temp_directory_path() /
-           ("quimbo-hwmon-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(top_);
-    fs::create_directories(root());
-  }
-  ~HwmonTree() { fs::remove_all(top_); }
-  HwmonTree(const HwmonTree&) = delete;
-  HwmonTree& operator=(const HwmonTree&) = delete;
+  HwmonTree() { fs::create_directories(root()); }
 
   // The class folder, QUIMBO_HWMON_ROOT.
   fs::path root() const { return top_ / "class" / "hwmon"; }
@@ -97,7 +89,7 @@ class HwmonTree {
   }
 
  private:
-  fs::path top_;
+  const testing::TemporaryFolder top_{"hwmon"};
   fs::path current_;
 };
 
@@ -113,10 +105,7 @@ class HwmonMachine {
   std::string readings() const {
     if (!mon_->available()) return "unavailable";
     const auto celsius = [](double value) {
-      std::ostringstream text;
-      if (value == 0) return std::string("-");
-      text << value;
-      return text.str();
+      return value == 0 ? std::string("-") : (std::ostringstream() << value).str();
     };
     const TempSummary s = mon_->summary();
     std::string text = celsius(s.cpu) + "/" + celsius(s.gpu) + "/" + celsius(s.ssd) + "/" +

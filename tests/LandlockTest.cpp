@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/TemporaryFolder.h"
+
 namespace quimbo {
 namespace {
 
@@ -27,7 +29,6 @@ namespace fs = std::filesystem;
 // A folder tree of files to read, folders to write in, and others.
 struct Tree {
   Tree() {
-    fs::remove_all(top);
     for (const char* folder : {"read/sub/written", "read-alike", "written", "elsewhere"}) {
       fs::create_directories(top / folder);
     }
@@ -37,10 +38,8 @@ struct Tree {
     }
     fs::create_directory_symlink("../elsewhere", top / "read/link");
   }
-  ~Tree() { fs::remove_all(top); }
   std::string operator/(const char* path) const { return (top / path).string(); }
-  const fs::path top =
-      fs::temp_directory_path() / ("quimbo-landlock-" + std::to_string(::getpid()));
+  const testing::TemporaryFolder top{"landlock"};
 };
 
 bool opens(const std::string& path, int flags = O_RDONLY) {
@@ -76,16 +75,6 @@ bool executes(const char* program) {
   return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-bool bindsTcp() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return bound;
-}
-
 // An abstract UNIX socket, named for this process, that takes connections.
 sockaddr_un abstractAddress() {
   sockaddr_un address{};
@@ -95,12 +84,14 @@ sockaddr_un abstractAddress() {
   return address;
 }
 
-bool connectsAbstract(const sockaddr_un& address) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const bool connected =
-      ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+// Whether a new stream socket can bind or connect to `address`, as `call` does.
+template <typename Address>
+bool reaches(int (*call)(int, const sockaddr*, socklen_t), const Address& address) {
+  const auto* generic = reinterpret_cast<const sockaddr*>(&address);
+  const int fd = ::socket(generic->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const bool done = call(fd, generic, sizeof address) == 0;
   ::close(fd);
-  return connected;
+  return done;
 }
 
 // What each check gave in a child that first made ready and then confined
@@ -144,6 +135,9 @@ TEST(Landlock, AllowsWhatTheRightsNameAndNothingElse) {
       Rights::reading({tree / "read", tree / "read/sub", tree / "read-alike", tree / "missing"});
   rights.write = {tree / "written", tree / "read/sub/written"};
   const sockaddr_un abstract = abstractAddress();
+  sockaddr_in loopback{};
+  loopback.sin_family = AF_INET;
+  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&abstract), sizeof abstract), 0);
   ASSERT_EQ(::listen(listening, 4), 0);
@@ -174,8 +168,8 @@ TEST(Landlock, AllowsWhatTheRightsNameAndNothingElse) {
       {"moves no file out",
        [&] { return ::rename(prom.c_str(), (tree / "elsewhere/moved").c_str()) == 0; }, false},
       {"executes nothing", [] { return executes("/bin/true"); }, false},
-      {"binds no TCP port", bindsTcp, false},
-      {"reaches no abstract socket made outside", [&] { return connectsAbstract(abstract); },
+      {"binds no TCP port", [&] { return reaches(::bind, loopback); }, false},
+      {"reaches no abstract socket made outside", [&] { return reaches(::connect, abstract); },
        false},
       {"signals no process outside", [] { return ::kill(::getppid(), 0) == 0; }, false},
   };

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <clocale>
 #include <filesystem>
@@ -9,6 +8,7 @@
 
 #include "platform/simulated/MachineFile.h"
 #include "smc/SMC.h"
+#include "tests/TemporaryFolder.h"
 
 namespace quimbo {
 namespace {
@@ -94,10 +94,7 @@ TEST(MachineFile, DecimalValuesReadTheSameInEveryLocale) {
 // What stands at the path of a machine file, and what loading it says, at
 // once: a FIFO without a writer does not hold it up, nor /dev/zero.
 TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("quimbo-machine-files-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  const testing::TemporaryFolder dir("machine-files");
   const std::string good = "FNum \"ui8 \" 01\n";
   std::ofstream(dir / "good") << good;
   std::filesystem::create_symlink(dir / "good", dir / "link");
@@ -131,7 +128,6 @@ TEST(MachineFile, LoadTakesOnlyARegularFileOfAtMostOneMebibyte) {
       EXPECT_EQ(error.what(), path + ": " + c.fault) << c.file;
     }
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

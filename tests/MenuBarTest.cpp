@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <set>
+#include <sstream>
 
 #include "platform/terminal/MenuBar.h"
 #include "platform/terminal/Unicode.h"
@@ -27,13 +28,9 @@ class MenuBarTest : public ::testing::Test {
     return bar_.compose(scene, width, height).text();
   }
   std::vector<std::string> lines(int width = 60, int height = 24) {
-    const std::string text = screen(width, height);
+    std::istringstream text(screen(width, height));
     std::vector<std::string> out;
-    for (std::size_t at = 0; at < text.size();) {
-      const std::size_t end = text.find('\n', at);
-      out.push_back(text.substr(at, end - at));
-      at = end + 1;
-    }
+    for (std::string line; std::getline(text, line);) out.push_back(line);
     return out;
   }
   void press(const MenuBar::Action& action) {

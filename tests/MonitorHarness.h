@@ -8,7 +8,7 @@
 #include "monitor/WholeNumber.h"
 #include "platform/simulated/MachineFile.h"
 #include "platform/simulated/SimulatedSmc.h"
-#include "tests/RecordingUserClient.h"
+#include "platform/userclient/AbsentSmc.h"
 #include "tests/support/ManualRunLoop.h"
 
 namespace quimbo::testing {
@@ -84,10 +84,9 @@ inline std::string fansMachine(int fans) {
 
 // A Monitor on a machine without an SMC: the lookup finds no service.
 struct NoSmcHarness {
-  NoSmcHarness() { smc.service = 0; }
   std::shared_ptr<Monitor> make() { return Monitor::make({smc, services, runLoop}); }
 
-  RecordingUserClient smc;
+  AbsentSmc smc;
   RecordingServiceManager services;
   ManualRunLoop runLoop;
 };

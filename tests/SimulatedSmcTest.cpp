@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -9,6 +7,7 @@
 
 #include "platform/simulated/SimulatedSmc.h"
 #include "tests/MonitorHarness.h"
+#include "tests/TemporaryFolder.h"
 #include "tests/UserClientRoutes.h"
 
 namespace quimbo {
@@ -35,9 +34,8 @@ SMC::Param fromHex(const std::string& hex) {
 }
 
 TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
-  const auto tracePath =
-      std::filesystem::temp_directory_path() / ("quimbo-trace-" + std::to_string(::getpid()));
-  std::filesystem::remove(tracePath);
+  const testing::TemporaryFolder folder("trace");
+  const auto tracePath = folder / "trace";
   {
     Reports reports;
     SimulatedSmc smc(MachineFile::load(kShippedMachine), TraceFile(tracePath.string(), reports));
@@ -59,7 +57,6 @@ TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
   EXPECT_EQ(std::filesystem::status(tracePath).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
       << "the trace is its owner's";
-  std::filesystem::remove(tracePath);
 
   ASSERT_EQ(requests.size(), 2 * (12 + 3 * 2)) << "one pass, every key readable, two fans";
   for (std::size_t i = 0; i < requests.size(); ++i) {
@@ -72,8 +69,8 @@ TEST_P(SimulatedSmcTest, TracesEveryExchangeAsKeyInfoThenReadBytes) {
 }
 
 TEST_P(SimulatedSmcTest, TakesARewrittenMachineFileOnceItStandsStillAndReportsRefusalsOnce) {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("quimbo-rewritten-" + std::to_string(::getpid()) + ".machine");
+  const testing::TemporaryFolder folder("rewritten");
+  const auto path = folder / "rewritten.machine";
   const auto rewrite = [&](const std::string& text) { std::ofstream(path) << text; };  // in place
   rewrite("FNum \"ui8 \" 01\nF0Ac \"flt \" = 1840\n");
   Reports reports;

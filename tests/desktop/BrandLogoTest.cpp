@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/desktop/BrandLogo.h"
+#include "tests/TemporaryFolder.h"
 
 namespace quimbo::desktop {
 namespace {
@@ -14,10 +14,8 @@ namespace fs = std::filesystem;
 // Only a PNG named logo.png that decodes is the logo; anything else in its
 // place is none.
 TEST(BrandLogo, TheBundlesPngIsTheLogoWithItsSize) {
-  const fs::path dir = fs::temp_directory_path() / ("quimbo-bundle-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  const Bundle bundle(dir / "quimbo", dir, dir);
+  const testing::TemporaryFolder dir("bundle");
+  const Bundle bundle(dir / "quimbo", dir.path, dir.path);
   const auto put = [&](const char* name, const std::string& bytes) {
     std::ofstream(dir / name, std::ios::binary) << bytes;
   };
@@ -42,7 +40,6 @@ TEST(BrandLogo, TheBundlesPngIsTheLogoWithItsSize) {
   fs::remove(dir / "logo.png");
   fs::create_directory(dir / "logo.png");
   EXPECT_FALSE(loadLogo(bundle)) << "a folder named logo.png";
-  fs::remove_all(dir);
 }
 
 }  // namespace

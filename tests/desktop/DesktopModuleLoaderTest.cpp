@@ -1,12 +1,12 @@
 #include "platform/linux/DesktopModuleLoader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "tests/Machines.h"
 #include "tests/MonitorHarness.h"
+#include "tests/TemporaryFolder.h"
 
 namespace quimbo {
 namespace {
@@ -20,13 +20,10 @@ struct Installation {
     if (!module.empty())
       fs::copy_file(fs::path(FAKE_MODULE_DIR) / module, root / "lib/quimbo/quimbo-desktop.so");
   }
-  ~Installation() { fs::remove_all(root); }
   Bundle bundle() const {
     return Bundle(root / "bin" / "quimbo", root / "share" / "quimbo", root / "lib" / "quimbo");
   }
-  static inline int made = 0;
-  const fs::path root = fs::temp_directory_path() / ("quimbo-loader-" + std::to_string(::getpid()) +
-                                                     "-" + std::to_string(++made));
+  const testing::TemporaryFolder root{"loader"};
 };
 
 TEST(DesktopModuleLoader, TakesTheEntryOnlyFromAModuleOfThisInterface) {
@@ -60,7 +57,7 @@ TEST(DesktopModuleLoader, TakesTheEntryOnlyFromAModuleOfThisInterface) {
 TEST(DesktopModuleLoader, NeverResolvesAModuleAgainstTheWorkingDirectory) {
   const Installation installed("fake-this-build.so");
   const fs::path before = fs::current_path();
-  fs::current_path(installed.root);  // a good module at ./lib/quimbo
+  fs::current_path(installed.root.path);  // a good module at ./lib/quimbo
   const std::optional<Bundle> bundles[] = {
       std::nullopt,
       Bundle("", "", ""),

@@ -23,30 +23,20 @@
 namespace quimbo::desktop {
 namespace {
 
-// What `widget` shows in the order its layouts hold it: texts, [buttons],
-// and bars by their value in thousandths.
-void collect(QWidget* w, std::vector<std::string>& out) {
+// What `widget` shows in the order its layouts hold it, after `out`: texts,
+// [buttons], and bars by their value in thousandths.
+std::vector<std::string> contents(QWidget* w, std::vector<std::string> out = {}) {
   if (auto* label = qobject_cast<QLabel*>(w)) out.push_back(label->text().toStdString());
   if (auto* button = qobject_cast<QPushButton*>(w))
     out.push_back("[" + button->text().toStdString() + "]");
   if (auto* bar = qobject_cast<QProgressBar*>(w)) out.push_back(std::to_string(bar->value()));
   if (QLayout* layout = w->layout()) {
     for (int i = 0; i < layout->count(); ++i) {
-      if (QWidget* child = layout->itemAt(i)->widget()) collect(child, out);
+      if (QWidget* child = layout->itemAt(i)->widget()) out = contents(child, std::move(out));
     }
   }
+  return out;
 }
-
-// A renderer and what it shows.
-struct Rendered {
-  QWidget host;
-  WidgetRenderer renderer{&host};
-  std::vector<std::string> contents() {
-    std::vector<std::string> out;
-    collect(&host, out);
-    return out;
-  }
-};
 
 // The first of the window's widgets of type W that shows `text`.
 template <typename W = QLabel>
@@ -72,36 +62,37 @@ TEST(DesktopRenderer, ShowsEachTextStyledAndUpdatesInPlaceOrBuildsAnewForAnother
   testing::MonitorHarness h(kTwoFansMachine);
   const auto mon = h.make();
   QuitRecorder quit;
-  Rendered r;
-  r.renderer.show(ui::PanelView(*mon, quit).body());
-  EXPECT_EQ(r.contents(),
+  QWidget host;
+  WidgetRenderer renderer(&host);
+  renderer.show(ui::PanelView(*mon, quit).body());
+  EXPECT_EQ(contents(&host),
             (std::vector<std::string>{"Quimbo", "91°C",          "CPU",   "72°C",
                                       "GPU",    "91°C",          "SSD",   "41°C",
                                       "Ortam",  "30°C",          "Fan 1", "1999 RPM",
                                       "250",    "1000–5000 RPM", "Fan 2", "6000 RPM",
                                       "1000",   "1000–5000 RPM", kNote,   "her 2 sn güncellenir",
                                       "[Çıkış]"}));
-  QLabel* header = findWidget(r.host, "91°C");
+  QLabel* header = findWidget(host, "91°C");
   EXPECT_EQ(colourOf(header), "#ffeb3228") << "the header is red at 91";
   EXPECT_TRUE(header->font().bold());
-  EXPECT_EQ(colourOf(findWidget(r.host, kNote)), "#8c000000") << "the note is secondary";
-  EXPECT_TRUE(findWidget(r.host, kNote)->wordWrap());
-  for (QPushButton* button : r.host.findChildren<QPushButton*>()) button->click();
+  EXPECT_EQ(colourOf(findWidget(host, kNote)), "#8c000000") << "the note is secondary";
+  EXPECT_TRUE(findWidget(host, kNote)->wordWrap());
+  for (QPushButton* button : host.findChildren<QPushButton*>()) button->click();
   EXPECT_EQ(quit.quits, 1) << "Çıkış quits";
 
   h.smc.setMachine(
       MachineFile::parse(std::string(kTwoFansMachine) + "Tg0j \"flt \" = 95\n", "test"));
   mon->poll();
-  r.renderer.show(ui::PanelView(*mon, quit).body());
-  EXPECT_EQ(r.renderer.builds(), 1) << "same shape: no widget made anew";
+  renderer.show(ui::PanelView(*mon, quit).body());
+  EXPECT_EQ(renderer.builds(), 1) << "same shape: no widget made anew";
   EXPECT_EQ(header->text().toStdString(), "95°C") << "the same label, new text";
 
   testing::NoSmcHarness noSmc;
-  r.renderer.show(ui::PanelView(*noSmc.make(), quit).body());
-  EXPECT_EQ(r.renderer.builds(), 2);
-  EXPECT_EQ(r.contents(), (std::vector<std::string>{"Quimbo", "SMC'ye erişilemedi", kNote,
-                                                    "her 2 sn güncellenir", "[Çıkış]"}));
-  EXPECT_EQ(colourOf(findWidget(r.host, "SMC'ye erişilemedi")), "#fff08c00")
+  renderer.show(ui::PanelView(*noSmc.make(), quit).body());
+  EXPECT_EQ(renderer.builds(), 2);
+  EXPECT_EQ(contents(&host), (std::vector<std::string>{"Quimbo", "SMC'ye erişilemedi", kNote,
+                                                       "her 2 sn güncellenir", "[Çıkış]"}));
+  EXPECT_EQ(colourOf(findWidget(host, "SMC'ye erişilemedi")), "#fff08c00")
       << "the notice is orange";
 }
 
