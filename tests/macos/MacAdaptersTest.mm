@@ -5,10 +5,10 @@
 #import <AppKit/AppKit.h>
 #include <gtest/gtest.h>
 
-#include "platform/process/Bundle.h"
 #include "app/System.h"
 #include "platform/macos/SMAppServiceManager.h"
 #include "platform/macos/desktop/StatusItem.h"
+#include "platform/process/Bundle.h"
 #include "tests/MonitorHarness.h"
 #include "ui/QuimboApp.h"
 
