@@ -34,10 +34,11 @@ constexpr std::initializer_list<int> kQuitSignals = {SIGINT, SIGTERM, SIGHUP};
 // ends without it.
 constexpr std::chrono::seconds kQuitGrace(1);
 
-// What Qt said last while it was connecting to the display. Qt's message
-// handler is a plain function, so this is the one place it can keep it.
+// What the display's absence is answered with, kept here because Qt's
+// message handler, which meets it, is a plain function: what Qt said last
+// while it was connecting, and whether the terminal front end may stand in,
+// as the program said.
 std::string startUpWarning;
-// Whether the terminal front end may stand in, as the program said.
 bool terminalMayStandIn = false;
 
 // Where the desktop cannot be used, the terminal stands in when there is one,

@@ -1,7 +1,5 @@
 #include "platform/linux/EveryThread.h"
 
-#include "platform/files/FileFault.h"
-
 #include <dirent.h>
 #include <linux/futex.h>
 #include <signal.h>
@@ -17,6 +15,8 @@
 #include <set>
 #include <thread>
 #include <vector>
+
+#include "platform/files/FileFault.h"
 
 namespace quimbo {
 

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+
 #include "platform/files/FileDescriptor.h"
 #include "platform/process/Diagnostics.h"
 

@@ -29,10 +29,11 @@ bool installed = false;
 // Async-signal-safe: it calls only tcsetattr(3), write(2) (through
 // writeAll, which writes what a short write left) and raise(3), which POSIX
 // lists as safe in a handler, and touches no memory but the statics above.
-// What fails is not told: the process is dying, with no one to tell. The handler was reset to the
-// default on entry (SA_RESETHAND); the signal raised again is blocked until the handler returns and
-// then ends the process as it would have (a fault returns to the faulting instruction, which faults
-// again with the default in force).
+// What fails is not told: the process is dying, with no one to tell. The
+// handler was reset to the default on entry (SA_RESETHAND); the signal
+// raised again is blocked until the handler returns and then ends the
+// process as it would have (a fault returns to the faulting instruction,
+// which faults again with the default in force).
 extern "C" void rescueTerminal(int signal) {
   if (armed) {
     ::tcsetattr(terminalFd, TCSANOW, &savedModes);
